@@ -1,0 +1,55 @@
+# pelmora_add_module(DIR): adds a module folder that has a CMakeLists.txt.
+function(pelmora_add_module dir)
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+        add_subdirectory(${dir})
+    endif()
+endfunction()
+
+# pelmora_add_children(): adds every child folder of the current folder that has a CMakeLists.txt.
+macro(pelmora_add_children)
+    file(GLOB _pelmora_children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+         ${CMAKE_CURRENT_SOURCE_DIR}/*)
+    list(SORT _pelmora_children)
+    foreach(_child ${_pelmora_children})
+        if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${_child}/CMakeLists.txt)
+            add_subdirectory(${_child})
+        endif()
+    endforeach()
+endmacro()
+
+# pelmora_add_test(NAME SOURCES src... LIBS lib...)
+# One GoogleTest executable whose cases are registered with CTest one by one.
+# Tests run offscreen and with the build's bin/ folder known as PELMORA_BIN_DIR.
+function(pelmora_add_test name)
+    if(NOT PELMORA_TESTS)
+        return()
+    endif()
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    target_compile_definitions(${name} PRIVATE PELMORA_BIN_DIR="${PELMORA_BIN_DIR}"
+                                               PELMORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+    gtest_discover_tests(${name}
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+                   TIMEOUT 120)
+endfunction()
+
+# pelmora_add_bench(NAME SOURCES src... LIBS lib...)
+function(pelmora_add_bench name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark benchmark::benchmark_main)
+endfunction()
+
+# pelmora_add_fuzz(NAME SOURCES src... LIBS lib...): a libFuzzer target built with clang.
+function(pelmora_add_fuzz name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz)
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+endfunction()

@@ -1,0 +1,189 @@
+#include "common/textcodec.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <mutex>
+
+namespace {
+
+std::mutex g_pageMutex;
+std::string g_page = "GBK";
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
+
+bool IsAscii(std::string_view s) {
+    for (unsigned char c : s) {
+        if (c >= 0x80) return false;
+    }
+    return true;
+}
+
+// One conversion descriptor per thread and direction, reopened when the code page changes.
+// iconv descriptors keep shift state, so they must not be shared between threads.
+class Converter {
+public:
+    Converter(bool toDevice) : toDevice_(toDevice) {}
+    ~Converter() { Close(); }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    iconv_t Get() {
+        std::string page = DeviceCodePage();
+        if (cd_ == reinterpret_cast<iconv_t>(-1) || page != page_) {
+            Close();
+            cd_ = toDevice_ ? iconv_open(page.c_str(), "UTF-8") : iconv_open("UTF-8", page.c_str());
+            page_ = page;
+        }
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // reset shift state
+        return cd_;
+    }
+
+private:
+    void Close() {
+        if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
+        cd_ = reinterpret_cast<iconv_t>(-1);
+    }
+    bool toDevice_;
+    iconv_t cd_ = reinterpret_cast<iconv_t>(-1);
+    std::string page_;
+};
+
+Converter& ToDeviceConverter() {
+    thread_local Converter c(true);
+    return c;
+}
+Converter& FromDeviceConverter() {
+    thread_local Converter c(false);
+    return c;
+}
+
+// Length of the UTF-8 sequence starting at s[i], or 0 when it is malformed.
+std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    std::size_t len;
+    char32_t cp;
+    if (c < 0x80) return 1;
+    if ((c & 0xE0) == 0xC0) {
+        len = 2;
+        cp = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+        len = 3;
+        cp = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+        len = 4;
+        cp = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + len > s.size()) return 0;
+    for (std::size_t k = 1; k < len; ++k) {
+        unsigned char cc = static_cast<unsigned char>(s[i + k]);
+        if ((cc & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (cc & 0x3F);
+    }
+    // Refuse overlong forms, surrogates and values beyond U+10FFFF.
+    static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return len;
+}
+
+// Converts one well-formed UTF-8 character; empty when the code page cannot express it.
+std::string EncodeCharacter(iconv_t cd, std::string_view ch) {
+    char out[16];
+    char* in = const_cast<char*>(ch.data());
+    std::size_t inLeft = ch.size();
+    char* o = out;
+    std::size_t outLeft = sizeof out;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd, &in, &inLeft, &o, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0) {
+        return {};
+    }
+    return std::string(out, o);
+}
+
+}  // namespace
+
+bool SetDeviceCodePage(const std::string& name) {
+    iconv_t probe = iconv_open(name.c_str(), "UTF-8");
+    if (probe == reinterpret_cast<iconv_t>(-1)) return false;
+    iconv_close(probe);
+    std::lock_guard lock(g_pageMutex);
+    g_page = name;
+    return true;
+}
+
+std::string DeviceCodePage() {
+    std::lock_guard lock(g_pageMutex);
+    return g_page;
+}
+
+std::string ToDeviceBytes(std::string_view utf8) {
+    return ToDeviceBytesLimited(utf8, std::string::npos);
+}
+
+std::string ToDeviceBytesLimited(std::string_view utf8, std::size_t maxBytes) {
+    if (IsAscii(utf8)) return std::string(utf8.substr(0, maxBytes));
+    iconv_t cd = ToDeviceConverter().Get();
+    std::string out;
+    out.reserve(std::min(utf8.size(), maxBytes == std::string::npos ? utf8.size() : maxBytes));
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        std::size_t len = Utf8SequenceLength(utf8, i);
+        std::string encoded;
+        if (len == 1) {
+            encoded.assign(1, utf8[i]);
+        } else if (len > 1 && cd != reinterpret_cast<iconv_t>(-1)) {
+            encoded = EncodeCharacter(cd, utf8.substr(i, len));
+        }
+        if (encoded.empty()) encoded = "?";
+        if (len == 0) len = 1;  // skip one byte of a malformed sequence
+        if (maxBytes != std::string::npos && out.size() + encoded.size() > maxBytes) break;
+        out += encoded;
+        i += len;
+    }
+    return out;
+}
+
+std::string FromDeviceBytes(std::string_view bytes) {
+    if (IsAscii(bytes)) return std::string(bytes);
+    iconv_t cd = FromDeviceConverter().Get();
+    if (cd == reinterpret_cast<iconv_t>(-1)) return SanitizeUtf8(bytes);
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    char buffer[256];
+    while (inLeft > 0) {
+        char* o = buffer;
+        std::size_t outLeft = sizeof buffer;
+        std::size_t r = iconv(cd, &in, &inLeft, &o, &outLeft);
+        out.append(buffer, o);
+        if (r != static_cast<std::size_t>(-1)) break;
+        if (errno == E2BIG) continue;
+        // EILSEQ or EINVAL (a sequence cut at the end): replace one byte and go on.
+        out += kReplacement;
+        ++in;
+        --inLeft;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    return out;
+}
+
+std::string SanitizeUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        std::size_t len = Utf8SequenceLength(bytes, i);
+        if (len == 0) {
+            out += kReplacement;
+            ++i;
+        } else {
+            out.append(bytes.substr(i, len));
+            i += len;
+        }
+    }
+    return out;
+}

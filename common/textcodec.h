@@ -1,0 +1,28 @@
+// Conversion between in-memory UTF-8 and the device code page.
+//
+// Every text lives in memory as UTF-8. Bytes that leave the program or come from outside it
+// (fixed-width record fields, the parameter block, packets, shared files) are in the device code
+// page, GBK unless the program is told otherwise. Conversion happens only at those edges.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Sets the device code page for the whole program (an iconv name such as "GBK" or "CP1252").
+// Returns false, and keeps the previous one, when iconv does not know the name.
+bool SetDeviceCodePage(const std::string& name);
+std::string DeviceCodePage();
+
+// UTF-8 to device bytes. Characters the code page cannot express become '?';
+// malformed UTF-8 sequences become '?' as well.
+std::string ToDeviceBytes(std::string_view utf8);
+
+// Like ToDeviceBytes, but at most maxBytes bytes, never cutting a character in half.
+std::string ToDeviceBytesLimited(std::string_view utf8, std::size_t maxBytes);
+
+// Device bytes to UTF-8. Bytes that do not decode become U+FFFD.
+std::string FromDeviceBytes(std::string_view bytes);
+
+// Makes arbitrary bytes valid UTF-8: malformed sequences become U+FFFD.
+std::string SanitizeUtf8(std::string_view bytes);

@@ -1,0 +1,34 @@
+# Shared steps of the project's scripts: Debian packages, configure, build.
+# Sourced by scripts/test and scripts/demo.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
+BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev librapidxml-dev
+    libgtest-dev libgmock-dev libbenchmark-dev)
+
+# ensure_packages PKG...: installs the Debian packages that are missing.
+ensure_packages() {
+    local missing=()
+    local pkg
+    for pkg in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$pkg")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# build_tree DIR [CMAKE-ARGS...]: configures DIR once, then builds it.
+build_tree() {
+    local dir=$1
+    shift
+    if [ ! -f "$dir/build.ninja" ]; then
+        cmake -S "$ROOT" -B "$dir" -G Ninja "$@"
+    fi
+    cmake --build "$dir" --parallel "$(nproc)"
+}
