@@ -17,17 +17,24 @@ macro(pelmora_add_children)
     endforeach()
 endmacro()
 
-# pelmora_add_test(NAME SOURCES src... LIBS lib...)
+# pelmora_add_test(NAME [QT_APP] SOURCES src... LIBS lib...)
 # One GoogleTest executable whose cases are registered with CTest one by one.
 # Tests run offscreen and with the build's bin/ folder known as PELMORA_BIN_DIR.
+# QT_APP: the test's main creates a QApplication first (widgets, event loops, sockets).
 function(pelmora_add_test name)
     if(NOT PELMORA_TESTS)
         return()
     endif()
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
-    add_executable(${name} ${ARG_SOURCES})
+    cmake_parse_arguments(ARG "QT_APP" "" "SOURCES;LIBS" ${ARGN})
+    if(ARG_QT_APP)
+        add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/qt_gtest_main.cpp)
+        target_link_libraries(${name} PRIVATE Qt6::Widgets Qt6::Test)
+    else()
+        add_executable(${name} ${ARG_SOURCES})
+        target_link_libraries(${name} PRIVATE GTest::gtest_main)
+    endif()
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
     target_compile_definitions(${name} PRIVATE PELMORA_BIN_DIR="${PELMORA_BIN_DIR}"
                                                PELMORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
     gtest_discover_tests(${name}
