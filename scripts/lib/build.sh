@@ -23,12 +23,17 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# build_tree DIR [CMAKE-ARGS...]: configures DIR once, then builds it.
-build_tree() {
+# configure_tree DIR [CMAKE-ARGS...]: configures DIR once.
+configure_tree() {
     local dir=$1
     shift
     if [ ! -f "$dir/build.ninja" ]; then
         cmake -S "$ROOT" -B "$dir" -G Ninja "$@"
     fi
-    cmake --build "$dir" --parallel "$(nproc)"
+}
+
+# build_tree DIR [CMAKE-ARGS...]: configures DIR once, then builds everything in it.
+build_tree() {
+    configure_tree "$@"
+    cmake --build "$1" --parallel "$(nproc)"
 }
