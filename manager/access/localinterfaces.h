@@ -12,12 +12,14 @@ struct TLocalInterface {
 };
 
 // Reads the interface list from the operating system (loopback included). On failure the list
-// stays empty. Called once at start; later calls read it again.
+// is empty. Called once at start; later calls read it again.
 void ReadLocalInterfaces();
 
 // Replaces the list (tests).
 void SetLocalInterfaces(std::vector<TLocalInterface> interfaces);
-const std::vector<TLocalInterface>& LocalInterfaces();
+
+// A copy of the list: safe to call from any thread, also while the list is replaced.
+std::vector<TLocalInterface> LocalInterfaces();
 
 // Yes when the address lies in the subnet of any interface of the list.
 bool IsLocalSubnet(std::string_view addressText);
