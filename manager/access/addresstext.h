@@ -23,9 +23,9 @@ void StrToFixed(std::string_view text, std::uint8_t* field, std::size_t width);
 // trailing characters of code 32 or less removed.
 std::string FixedToStr(const std::uint8_t* field, std::size_t width);
 
-std::string IpToText(const std::uint8_t* field);                        // 4 bytes, network order
-std::string BytesToDotted(const std::uint8_t* bytes, std::size_t n);    // n decimal numbers
-std::string MacToText(const std::uint8_t* field);                       // 6 bytes
+std::string IpToText(const std::uint8_t* field);                      // 4 bytes, network order
+std::string BytesToDotted(const std::uint8_t* bytes, std::size_t n);  // n decimal numbers
+std::string MacToText(const std::uint8_t* field);                     // 6 bytes
 TMacBytes TextToMac(std::string_view text);
 TIpBytes TextToIpField(std::string_view text);  // 0.0.0.0 when IsValidIP refuses the text
 

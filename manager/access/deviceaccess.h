@@ -18,7 +18,7 @@ constexpr std::int32_t kCredentials = -6;
 }  // namespace kvresult
 
 class IDeviceAccess {
-public:
+  public:
     virtual ~IDeviceAccess() = default;
     virtual std::int32_t SearchAll(TDeviceRecord* records, std::int32_t* count) = 0;
     virtual std::int32_t SearchOne(const std::string& ip, TDeviceRecord* record) = 0;

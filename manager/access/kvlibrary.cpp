@@ -1,0 +1,111 @@
+#include "manager/access/kvlibrary.h"
+
+#include <dlfcn.h>
+
+#include <utility>
+
+const char* KvLibraryFileName() {
+#ifdef _WIN32
+    return "kvsetup.dll";
+#else
+    return "libkvsetup.so";
+#endif
+}
+
+namespace {
+
+std::string LastDlError() {
+    const char* text = dlerror();
+    return text ? text : "unknown error";
+}
+
+// Resolves one function into target; false when the library does not export it.
+template <typename F>
+bool Resolve(void* handle, const char* name, F& target) {
+    target = reinterpret_cast<F>(dlsym(handle, name));
+    return target != nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<TKvLibrary> TKvLibrary::Load(const std::string& programFolder, std::string* error) {
+    const std::string bareName = KvLibraryFileName();
+    std::string fileName;
+    std::string failures;
+    void* handle = nullptr;
+    // The program folder first; an empty folder would make the path absolute from the root.
+    if (!programFolder.empty()) {
+        fileName = programFolder + "/" + bareName;
+        handle = dlopen(fileName.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!handle) failures = LastDlError() + "; ";
+    }
+    if (!handle) {
+        fileName = bareName;
+        handle = dlopen(fileName.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!handle) failures += LastDlError();
+    }
+    if (!handle) {
+        if (error) *error = "Cannot load " + bareName + ": " + failures;
+        return nullptr;
+    }
+
+    Functions f{};
+    const char* missing = nullptr;
+    auto need = [&](const char* name, auto& target) {
+        if (!missing && !Resolve(handle, name, target)) missing = name;
+    };
+    need("kv_search_all", f.searchAll);
+    need("kv_search_one", f.searchOne);
+    need("kv_login", f.login);
+    need("kv_logout", f.logout);
+    need("kv_reset", f.reset);
+    need("kv_read_setting2", f.readSetting);
+    need("kv_write_setting2", f.writeSetting);
+    if (missing) {
+        dlclose(handle);
+        if (error) *error = fileName + " has no function " + missing;
+        return nullptr;
+    }
+    return std::unique_ptr<TKvLibrary>(new TKvLibrary(handle, std::move(fileName), f));
+}
+
+TKvLibrary::TKvLibrary(void* handle, std::string fileName, const Functions& functions)
+    : handle_(handle), fileName_(std::move(fileName)), fn_(functions) {}
+
+TKvLibrary::~TKvLibrary() {
+    dlclose(handle_);
+}
+
+std::int32_t TKvLibrary::SearchAll(TDeviceRecord* records, std::int32_t* count) {
+    return fn_.searchAll(records, count);
+}
+
+std::int32_t TKvLibrary::SearchOne(const std::string& ip, TDeviceRecord* record) {
+    return fn_.searchOne(ip.c_str(), record);
+}
+
+std::int32_t TKvLibrary::Login(const std::string& ip, const TMacBytes& mac,
+                               TDeviceCredentials* cred) {
+    return fn_.login(ip.c_str(), mac.data(), cred);
+}
+
+std::int32_t TKvLibrary::Logout(const std::string& ip, const TMacBytes& mac,
+                                TDeviceCredentials* cred) {
+    return fn_.logout(ip.c_str(), mac.data(), cred);
+}
+
+std::int32_t TKvLibrary::Reset(const std::string& ip, const TMacBytes& mac,
+                               TDeviceCredentials* cred) {
+    return fn_.reset(ip.c_str(), mac.data(), cred);
+}
+
+std::int32_t TKvLibrary::ReadSetting(const std::string& ip, const TMacBytes& mac,
+                                     std::uint8_t* block, TDeviceCredentials* cred) {
+    return fn_.readSetting(ip.c_str(), mac.data(), block, cred);
+}
+
+std::int32_t TKvLibrary::WriteSetting(const std::string& ip, const TMacBytes& mac,
+                                      std::uint8_t* block, std::int32_t length,
+                                      TDeviceCredentials* cred) {
+    return fn_.writeSetting(ip.c_str(), mac.data(), block, length, cred);
+}

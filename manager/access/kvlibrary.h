@@ -1,0 +1,58 @@
+// The device-access library, loaded by name at program start.
+//
+// "libkvsetup.so" (Linux) or "kvsetup.dll" (Windows) is looked for in the program folder first,
+// then through the system's library search path, so that a vendor's library with the same seven
+// functions can replace the project's own.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "manager/access/deviceaccess.h"
+
+// The library's file name on this platform.
+const char* KvLibraryFileName();
+
+class TKvLibrary : public IDeviceAccess {
+  public:
+    // Loads the library and resolves its seven functions. On failure returns null and puts a
+    // text naming the file (and the missing function) into *error when error is not null.
+    static std::unique_ptr<TKvLibrary> Load(const std::string& programFolder, std::string* error);
+
+    ~TKvLibrary() override;
+    TKvLibrary(const TKvLibrary&) = delete;
+    TKvLibrary& operator=(const TKvLibrary&) = delete;
+
+    // The file that was loaded: the program-folder path or the bare name.
+    const std::string& FileName() const { return fileName_; }
+
+    std::int32_t SearchAll(TDeviceRecord* records, std::int32_t* count) override;
+    std::int32_t SearchOne(const std::string& ip, TDeviceRecord* record) override;
+    std::int32_t Login(const std::string& ip, const TMacBytes& mac,
+                       TDeviceCredentials* cred) override;
+    std::int32_t Logout(const std::string& ip, const TMacBytes& mac,
+                        TDeviceCredentials* cred) override;
+    std::int32_t Reset(const std::string& ip, const TMacBytes& mac,
+                       TDeviceCredentials* cred) override;
+    std::int32_t ReadSetting(const std::string& ip, const TMacBytes& mac, std::uint8_t* block,
+                             TDeviceCredentials* cred) override;
+    std::int32_t WriteSetting(const std::string& ip, const TMacBytes& mac, std::uint8_t* block,
+                              std::int32_t length, TDeviceCredentials* cred) override;
+
+  private:
+    struct Functions {
+        decltype(&kv_search_all) searchAll;
+        decltype(&kv_search_one) searchOne;
+        decltype(&kv_login) login;
+        decltype(&kv_logout) logout;
+        decltype(&kv_reset) reset;
+        decltype(&kv_read_setting2) readSetting;
+        decltype(&kv_write_setting2) writeSetting;
+    };
+
+    TKvLibrary(void* handle, std::string fileName, const Functions& functions);
+
+    void* handle_;
+    std::string fileName_;
+    Functions fn_;
+};

@@ -1,0 +1,115 @@
+#include "manager/access/kvlibrary.h"
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include "manager/access/tests/fakekvsetup.h"
+
+namespace {
+
+const std::string kFullDir = KV_FAKE_FULL_DIR;        // complete fake library
+const std::string kPartialDir = KV_FAKE_PARTIAL_DIR;  // the same without kv_reset
+
+TEST(KvLibraryLoad, FailuresNameTheFileAndTheFunction) {
+    std::string error;
+    EXPECT_EQ(TKvLibrary::Load(kPartialDir, &error), nullptr);
+    EXPECT_EQ(error, kPartialDir + "/libkvsetup.so has no function kv_reset");
+
+    error.clear();
+    EXPECT_EQ(TKvLibrary::Load("/nonexistent-pelmora-folder", &error), nullptr);
+    EXPECT_NE(error.find("/nonexistent-pelmora-folder/libkvsetup.so"), std::string::npos) << error;
+    EXPECT_EQ(error.rfind("Cannot load libkvsetup.so: ", 0), 0u) << error;
+
+    EXPECT_EQ(TKvLibrary::Load("/nonexistent-pelmora-folder", nullptr), nullptr);
+}
+
+class KvLibraryCalls : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        library_ = TKvLibrary::Load(kFullDir, &error);
+        ASSERT_NE(library_, nullptr) << error;
+        // The loaded library's own record of its last call.
+        void* handle = dlopen(library_->FileName().c_str(), RTLD_NOW | RTLD_NOLOAD);
+        ASSERT_NE(handle, nullptr);
+        auto lastCall =
+            reinterpret_cast<const FakeKvCall* (*)()>(dlsym(handle, "fake_kv_last_call"));
+        dlclose(handle);
+        ASSERT_NE(lastCall, nullptr);
+        last_ = lastCall();
+    }
+
+    std::unique_ptr<TKvLibrary> library_;
+    const FakeKvCall* last_ = nullptr;
+};
+
+TEST_F(KvLibraryCalls, LoadsFromTheProgramFolder) {
+    EXPECT_EQ(library_->FileName(), kFullDir + "/libkvsetup.so");
+}
+
+TEST_F(KvLibraryCalls, AddressedCallsPassTheirArguments) {
+    const TMacBytes mac = {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
+    TDeviceCredentials cred{};
+    std::strcpy(cred.user, "admin");
+    std::strcpy(cred.password, "secret");
+    std::vector<std::uint8_t> block(1356, 0);
+    block.back() = 0xC3;
+
+    struct Case {
+        const char* function;
+        std::string ip;
+        std::int32_t result;
+        std::function<std::int32_t(const std::string&)> call;
+    };
+    const std::vector<Case> cases = {
+        {"kv_login", "", fakekv::kLogin,
+         [&](const std::string& ip) { return library_->Login(ip, mac, &cred); }},
+        {"kv_logout", "127.0.1.2", fakekv::kLogout,
+         [&](const std::string& ip) { return library_->Logout(ip, mac, &cred); }},
+        {"kv_reset", "127.0.1.3", fakekv::kReset,
+         [&](const std::string& ip) { return library_->Reset(ip, mac, &cred); }},
+        {"kv_read_setting2", "", fakekv::kRead,
+         [&](const std::string& ip) {
+             return library_->ReadSetting(ip, mac, block.data(), &cred);
+         }},
+        {"kv_write_setting2", "127.0.1.5", fakekv::kWrite,
+         [&](const std::string& ip) {
+             return library_->WriteSetting(ip, mac, block.data(), 1356, &cred);
+         }},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.call(c.ip), c.result) << c.function;
+        EXPECT_STREQ(last_->function, c.function);
+        EXPECT_EQ(std::string(last_->ip), c.ip) << c.function;
+        EXPECT_EQ(0, std::memcmp(last_->mac, mac.data(), 6)) << c.function;
+        EXPECT_STREQ(last_->cred.user, "admin") << c.function;
+        EXPECT_STREQ(last_->cred.password, "secret") << c.function;
+    }
+    // The read filled the block; the write then passed its length and bytes.
+    EXPECT_EQ(last_->length, 1356);
+    EXPECT_EQ(last_->blockEnd, fakekv::kBlockByte);
+    EXPECT_EQ(block.front(), fakekv::kBlockByte);
+}
+
+TEST_F(KvLibraryCalls, SearchesFillRecords) {
+    std::vector<TDeviceRecord> records(1024);
+    std::int32_t count = 1024;
+    EXPECT_EQ(library_->SearchAll(records.data(), &count), 1);
+    EXPECT_STREQ(last_->function, "kv_search_all");
+    EXPECT_EQ(last_->length, 1024);  // the capacity it was given
+    EXPECT_EQ(count, fakekv::kFound);
+    EXPECT_EQ(records[2].bytes[60], 3);
+    EXPECT_EQ(records[3].bytes[60], 0);
+
+    TDeviceRecord one{};
+    EXPECT_EQ(library_->SearchOne("127.0.1.9", &one), fakekv::kSearchOne);
+    EXPECT_STREQ(last_->function, "kv_search_one");
+    EXPECT_STREQ(last_->ip, "127.0.1.9");
+    EXPECT_EQ(one.bytes[0], 0x77);
+}
+
+}  // namespace
