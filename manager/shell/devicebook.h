@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "manager/shell/atomicfile.h"
 #include "manager/shell/devicelist.h"
 
 namespace devbook {
@@ -31,6 +32,7 @@ inline constexpr const char* kDeviceBookFile = "devdb.dat";
 struct TDevBookRecord {
     std::array<std::uint8_t, devbook::kSize> bytes{};
 };
+static_assert(sizeof(TDevBookRecord) == devbook::kSize);
 
 // Zero-filled record of a row: columns 0-5 and 7 cut to their widths, the network record when the
 // row has one.
@@ -41,19 +43,13 @@ TDeviceRow BookRecordToRow(const TDevBookRecord& record);
 // Yes when the location field, as a zero-terminated text, is exactly "Books".
 bool IsBooksRecord(const TDevBookRecord& record);
 
-// Outcome of a file operation; error is the system's error text for the message box.
-struct TFileResult {
-    bool ok = true;
-    std::string error;
-};
-
 // Writes every row in list order. The file is replaced atomically (temporary file in the same
 // folder, flushed to disk, then renamed), so a failed write leaves the old file as it was.
 TFileResult SaveDeviceFile(const std::string& path, const TDeviceList& list);
 
 // What loading does with a file that does not exist.
 enum class TMissingFile {
-    kCreate,  // create it empty, add no rows (the window)
+    kCreate,  // create it empty, add no rows (the window); a failed creation is reported
     kNoRows,  // add no rows, create nothing (read-only callers)
     kError,   // report the system's error text
 };

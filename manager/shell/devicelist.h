@@ -111,7 +111,7 @@ int FitLastColumnWidth(int listWidth, const std::vector<int>& widths, bool verti
 // so an adapter forwards them one to one. Between a Begin and its End the list already holds the
 // old rows; after the End, the new ones.
 class TListObserver {
-public:
+  public:
     virtual ~TListObserver() = default;
     virtual void BeginInsertRows(std::size_t /*first*/, std::size_t /*last*/) {}
     virtual void EndInsertRows() {}
@@ -124,7 +124,7 @@ public:
 };
 
 class TDeviceList {
-public:
+  public:
     TDeviceList() = default;
     TDeviceList(const TDeviceList&) = delete;
     TDeviceList& operator=(const TDeviceList&) = delete;
@@ -171,7 +171,7 @@ public:
     void BeginBatch();
     void EndBatch();
 
-private:
+  private:
     void Changed(std::size_t index);
     void IndexMac(std::size_t index);
     void InvalidateMacIndex() { macIndexValid_ = false; }

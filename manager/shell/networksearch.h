@@ -20,7 +20,7 @@ constexpr std::int32_t kSearchCapacity = 1024;
 
 // Points where a window lets pending events run, and the progress of the Books check.
 class TSearchObserver {
-public:
+  public:
     virtual ~TSearchObserver() = default;
     virtual void PumpEvents() {}
     virtual void Advance() {}  // one Books row checked
@@ -54,6 +54,11 @@ struct TBooksAnswer {
 // The Books rows of the list, in list order.
 std::vector<TBooksQuery> PlanBooksQueries(const TDeviceList& list);
 
+// Brings a query up to date just before its call (the list may have changed while earlier rows
+// were checked): its row's current index and IP text. False when the row is gone or no longer a
+// Books row; such a query is skipped.
+bool RefreshQuery(const TDeviceList& list, TBooksQuery& query);
+
 // kv_search_one on the query's address.
 TBooksAnswer LookUpBooksRow(IDeviceAccess& access, const TBooksQuery& query);
 
@@ -67,5 +72,6 @@ std::optional<std::size_t> ApplyBooksAnswer(TDeviceList& list, const TBooksQuery
 // The whole search step: RunSearchAll, then (after letting events run) ApplySearchAll.
 void SearchNetwork(TDeviceList& list, IDeviceAccess& access, TSearchObserver& observer);
 
-// Every Books row checked in list order; after each row the observer advances and pumps events.
+// Every Books row checked in list order, each with its IP text at the time of its call; after
+// each row the observer advances and pumps events.
 void RefreshBooks(TDeviceList& list, IDeviceAccess& access, TSearchObserver& observer);
