@@ -36,15 +36,15 @@ typedef struct {
 } TDeviceCredentials; /* 36 bytes */
 #pragma pack(pop)
 
-int32_t KV_CALL kv_search_all(TDeviceRecord *records, int32_t *count);
-int32_t KV_CALL kv_search_one(const char *ip, TDeviceRecord *record);
-int32_t KV_CALL kv_login(const char *ip, const uint8_t *mac, TDeviceCredentials *cred);
-int32_t KV_CALL kv_logout(const char *ip, const uint8_t *mac, TDeviceCredentials *cred);
-int32_t KV_CALL kv_reset(const char *ip, const uint8_t *mac, TDeviceCredentials *cred);
-int32_t KV_CALL kv_read_setting2(const char *ip, const uint8_t *mac, uint8_t *block,
-                                 TDeviceCredentials *cred);
-int32_t KV_CALL kv_write_setting2(const char *ip, const uint8_t *mac, uint8_t *block, int32_t length,
-                                  TDeviceCredentials *cred);
+int32_t KV_CALL kv_search_all(TDeviceRecord* records, int32_t* count);
+int32_t KV_CALL kv_search_one(const char* ip, TDeviceRecord* record);
+int32_t KV_CALL kv_login(const char* ip, const uint8_t* mac, TDeviceCredentials* cred);
+int32_t KV_CALL kv_logout(const char* ip, const uint8_t* mac, TDeviceCredentials* cred);
+int32_t KV_CALL kv_reset(const char* ip, const uint8_t* mac, TDeviceCredentials* cred);
+int32_t KV_CALL kv_read_setting2(const char* ip, const uint8_t* mac, uint8_t* block,
+                                 TDeviceCredentials* cred);
+int32_t KV_CALL kv_write_setting2(const char* ip, const uint8_t* mac, uint8_t* block,
+                                  int32_t length, TDeviceCredentials* cred);
 
 #ifdef __cplusplus
 }

@@ -39,7 +39,7 @@ struct Endpoint {
 
 // Faults a test or the command line injects into one terminal. They act on every agent's port.
 struct Faults {
-    double lossRate = 0.0;                   // each datagram, in or out, is dropped with this chance
+    double lossRate = 0.0;  // each datagram, in or out, is dropped with this chance
     std::chrono::milliseconds extraDelay{};  // added before every reply
     int busyLogins = 0;                      // the next n logins answer "busy" (-3)
     bool mute = false;                       // the terminal answers nothing at all
@@ -49,22 +49,22 @@ struct Faults {
 // the identity fields: MAC (offset 2), model (12), firmware (44), IP address (144), account (660),
 // display name (796), run status (170). Agents that change the firmware write offset 44.
 struct TerminalState {
-    int index = 0;                 // position in the fleet, from 0
-    std::uint32_t address = 0;     // the address its sockets are bound to (host order)
-    TBlock block{};                // its parameter block
-    Clock::time_point silentUntil; // drops every datagram before this time (restarting)
+    int index = 0;                  // position in the fleet, from 0
+    std::uint32_t address = 0;      // the address its sockets are bound to (host order)
+    TBlock block{};                 // its parameter block
+    Clock::time_point silentUntil;  // drops every datagram before this time (restarting)
     Faults faults;
 
     TMac Mac() const;
-    std::string Model() const;     // text of the 32-byte model field
-    std::string Firmware() const;  // text of the 32-byte firmware field
+    std::string Model() const;                     // text of the 32-byte model field
+    std::string Firmware() const;                  // text of the 32-byte firmware field
     void SetFirmware(const std::string& version);  // zero-fills the field, then the text
-    std::uint32_t BlockAddress() const;             // the IP address field, host order
+    std::uint32_t BlockAddress() const;            // the IP address field, host order
 };
 
 // The services of the fleet that an agent may use while it handles a datagram or a timer.
 class TerminalContext {
-public:
+  public:
     virtual ~TerminalContext() = default;
     virtual TerminalState& State() = 0;
 
@@ -89,7 +89,7 @@ public:
 };
 
 class ITerminalAgent {
-public:
+  public:
     virtual ~ITerminalAgent() = default;
     virtual std::uint16_t Port() const = 0;
     // One datagram that arrived on Port() of the terminal's address. Datagrams dropped by the

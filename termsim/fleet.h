@@ -29,10 +29,10 @@ struct FleetOptions {
     std::string loginPassword;
     std::string namePrefix = "Terminal ";  // display name: prefix + number from 1 (UTF-8)
     std::uint32_t firstAccount = 8001;
-    std::uint32_t macBase = 0x000001;      // MAC 02:4B:56 followed by 24 bits of macBase + i
+    std::uint32_t macBase = 0x000001;  // MAC 02:4B:56 followed by 24 bits of macBase + i
     std::chrono::milliseconds restartTime{1500};
-    Faults faults;                         // applied to every terminal at start
-    std::vector<AgentFactory> agents;      // extra agents per terminal
+    Faults faults;                     // applied to every terminal at start
+    std::vector<AgentFactory> agents;  // extra agents per terminal
 };
 
 // Counters of what one terminal received on its device-access port.
@@ -52,7 +52,7 @@ TBlock MakeInitialBlock(const std::string& model, const std::string& firmware, c
                         const std::string& loginPassword);
 
 class Fleet {
-public:
+  public:
     explicit Fleet(FleetOptions options);
     ~Fleet();  // stops the loop and closes every socket
     Fleet(const Fleet&) = delete;
@@ -74,7 +74,7 @@ public:
 
     struct Impl;
 
-private:
+  private:
     std::unique_ptr<Impl> impl_;
 };
 

@@ -1,0 +1,241 @@
+#include "kvsetup/kvclient.h"
+
+#include <arpa/inet.h>
+#include <linux/errqueue.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <random>
+#include <unordered_map>
+
+namespace kvsetup {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using kvproto::Kind;
+
+constexpr std::size_t kBurst = 64;       // probes sent before the socket is drained again
+constexpr int kReceiveBuffer = 4 << 20;  // room for a thousand answers arriving at once
+constexpr std::size_t kMaxDatagram = 65536;
+
+std::atomic<std::uint32_t> g_nextId{[] {
+    std::random_device rd;
+    return static_cast<std::uint32_t>(rd());
+}()};
+
+}  // namespace
+
+struct Client::Reply {
+    std::uint32_t address = 0;
+    std::uint16_t port = 0;
+    std::vector<std::uint8_t> bytes;
+};
+
+std::uint32_t NewRequestId() {
+    return g_nextId.fetch_add(1, std::memory_order_relaxed);
+}
+
+Timing CurrentTiming() {
+    Timing t;
+    if (const char* env = std::getenv("KVSETUP_SEARCH_MS")) {
+        int ms = 0;
+        const auto [ptr, ec] = std::from_chars(env, env + std::strlen(env), ms);
+        if (ec == std::errc() && *ptr == '\0' && ms >= 100 && ms <= 10000)
+            t.searchWindow = std::chrono::milliseconds(ms);
+    }
+    return t;
+}
+
+Client::Client() {
+    fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd_ < 0) return;
+    sockaddr_in any{};
+    any.sin_family = AF_INET;
+    const int on = 1;
+    setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &kReceiveBuffer, sizeof kReceiveBuffer);
+    // Port-unreachable reports let a search stop waiting for addresses nobody listens on.
+    setsockopt(fd_, IPPROTO_IP, IP_RECVERR, &on, sizeof on);
+    if (bind(fd_, reinterpret_cast<const sockaddr*>(&any), sizeof any) != 0) {
+        close(fd_);
+        fd_ = -1;
+    }
+}
+
+Client::~Client() {
+    if (fd_ >= 0) close(fd_);
+}
+
+bool Client::Send(std::uint32_t address, const std::vector<std::uint8_t>& bytes) {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(address);
+    to.sin_port = htons(kvproto::kPort);
+    // No SO_BROADCAST on this socket: the kernel refuses any broadcast destination.
+    return sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to),
+                  sizeof to) == static_cast<ssize_t>(bytes.size());
+}
+
+void Client::Wait(Clock::time_point deadline, std::vector<Reply>* replies,
+                  std::vector<std::uint32_t>* unreachable) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    pollfd p{fd_, POLLIN, 0};
+    if (poll(&p, 1, static_cast<int>(std::max<std::int64_t>(0, left.count()))) <= 0) return;
+    static thread_local std::vector<std::uint8_t> buffer(kMaxDatagram);
+    for (;;) {
+        sockaddr_in from{};
+        socklen_t fromLen = sizeof from;
+        const ssize_t n = recvfrom(fd_, buffer.data(), buffer.size(), 0,
+                                   reinterpret_cast<sockaddr*>(&from), &fromLen);
+        if (n >= 0) {
+            replies->push_back(Reply{ntohl(from.sin_addr.s_addr),
+                                     ntohs(from.sin_port),
+                                     {buffer.begin(), buffer.begin() + n}});
+            continue;
+        }
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) break;
+        // A queued error: the message names the destination that could not be reached.
+        sockaddr_in dest{};
+        char control[256];
+        iovec iov{buffer.data(), buffer.size()};
+        msghdr msg{};
+        msg.msg_name = &dest;
+        msg.msg_namelen = sizeof dest;
+        msg.msg_iov = &iov;
+        msg.msg_iovlen = 1;
+        msg.msg_control = control;
+        msg.msg_controllen = sizeof control;
+        if (recvmsg(fd_, &msg, MSG_ERRQUEUE) < 0) break;
+        for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
+            if (c->cmsg_level != IPPROTO_IP || c->cmsg_type != IP_RECVERR) continue;
+            sock_extended_err err;
+            std::memcpy(&err, CMSG_DATA(c), sizeof err);
+            if (err.ee_errno == ECONNREFUSED && msg.msg_namelen >= sizeof dest)
+                unreachable->push_back(ntohl(dest.sin_addr.s_addr));
+        }
+    }
+}
+
+std::vector<Found> Client::Probe(const std::vector<std::uint32_t>& targets, const kvproto::Mac& mac,
+                                 std::chrono::milliseconds window, bool firstOnly) {
+    std::vector<Found> found;
+    if (fd_ < 0 || targets.empty()) return found;
+    kvproto::Header header;
+    header.kind = static_cast<std::uint8_t>(Kind::kProbe);
+    header.requestId = NewRequestId();
+    header.mac = mac;
+    const auto request = kvproto::Encode(header, {});
+
+    // Each target is pending until it answers or is reported unreachable.
+    std::unordered_map<std::uint32_t, bool> pending;
+    pending.reserve(targets.size());
+    for (auto a : targets)
+        pending.emplace(a, true);
+    std::size_t open = pending.size();
+    auto settle = [&](std::uint32_t a) {
+        const auto it = pending.find(a);
+        if (it != pending.end() && it->second) {
+            it->second = false;
+            --open;
+        }
+    };
+    std::map<kvproto::Mac, Found> byMac;
+
+    const auto start = Clock::now();
+    const auto deadline = start + window;
+    const auto again = start + window / 2;
+    bool resent = false;
+    std::size_t next = 0;
+    std::vector<Reply> replies;
+    std::vector<std::uint32_t> unreachable;
+    while (open > 0 && Clock::now() < deadline) {
+        if (!resent && next >= targets.size() && Clock::now() >= again) {
+            resent = true;
+            next = 0;
+        }
+        for (std::size_t sent = 0; next < targets.size() && sent < kBurst; ++next) {
+            if (!pending[targets[next]]) continue;
+            Send(targets[next], request);
+            ++sent;
+        }
+        const bool sending = next < targets.size();
+        replies.clear();
+        unreachable.clear();
+        Wait(sending ? Clock::now() : (resent ? deadline : std::min(deadline, again)), &replies,
+             &unreachable);
+        for (auto a : unreachable)
+            settle(a);
+        for (const auto& r : replies) {
+            const auto m = kvproto::Decode(r.bytes);
+            if (!m || r.port != kvproto::kPort || !pending.count(r.address) ||
+                m->header.kind != (header.kind | kvproto::kReplyBit) ||
+                m->header.requestId != header.requestId ||
+                m->header.result != kvproto::result::kOk ||
+                m->payload.size() != kvproto::kRecordSize ||
+                !std::equal(m->header.mac.begin(), m->header.mac.end(), m->payload.begin() + 52) ||
+                (!kvproto::IsZeroMac(mac) && m->header.mac != mac))
+                continue;
+            settle(r.address);
+            Found f;
+            f.address = r.address;
+            std::copy(m->payload.begin(), m->payload.end(), f.record.begin());
+            byMac.emplace(m->header.mac, f);
+        }
+        if (firstOnly && !byMac.empty()) break;
+    }
+    for (auto& [m, f] : byMac)
+        found.push_back(f);
+    std::sort(found.begin(), found.end(),
+              [](const Found& a, const Found& b) { return a.address < b.address; });
+    return found;
+}
+
+std::int32_t Client::Request(std::uint32_t address, Kind kind, const kvproto::Mac& mac,
+                             std::span<const std::uint8_t> payload, std::span<std::uint8_t> out,
+                             const Timing& timing) {
+    if (fd_ < 0) return kvproto::result::kSocketError;
+    kvproto::Header header;
+    header.kind = static_cast<std::uint8_t>(kind);
+    header.requestId = NewRequestId();
+    header.mac = mac;
+    const auto request = kvproto::Encode(header, payload);
+    std::vector<Reply> replies;
+    std::vector<std::uint32_t> unreachable;
+    for (int attempt = 0; attempt < timing.attempts; ++attempt) {
+        Send(address, request);
+        const auto deadline = Clock::now() + timing.attemptWait;
+        while (Clock::now() < deadline) {
+            replies.clear();
+            unreachable.clear();
+            Wait(deadline, &replies, &unreachable);
+            // Nobody listens there: asking again will not help.
+            if (std::find(unreachable.begin(), unreachable.end(), address) != unreachable.end())
+                return kvproto::result::kNoAnswer;
+            // The source address is not compared: a terminal that took a new address in a write
+            // answers from there. Request id, kind and MAC identify the answer.
+            for (const auto& r : replies) {
+                const auto m = kvproto::Decode(r.bytes);
+                if (!m || r.port != kvproto::kPort ||
+                    m->header.kind != (header.kind | kvproto::kReplyBit) ||
+                    m->header.requestId != header.requestId ||
+                    (!kvproto::IsZeroMac(mac) && m->header.mac != mac) ||
+                    m->payload.size() != kvproto::ReplyPayloadSize(kind, m->header.result) ||
+                    (!m->payload.empty() && m->payload.size() != out.size()))
+                    continue;
+                std::copy(m->payload.begin(), m->payload.end(), out.begin());
+                return m->header.result;
+            }
+        }
+    }
+    return kvproto::result::kNoAnswer;
+}
+
+}  // namespace kvsetup

@@ -1,0 +1,122 @@
+// The seven exported calls of libkvsetup.so, on top of the protocol client.
+#include "kvsetup/kvsetup.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "kvsetup/kvclient.h"
+#include "kvsetup/targets.h"
+
+#define KV_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+using kvproto::Kind;
+namespace kr = kvproto::result;
+
+// Credentials on the wire: each field up to its terminator, zero-padded.
+std::array<std::uint8_t, kvproto::kCredentialsSize> CredentialBytes(const TDeviceCredentials& c) {
+    std::array<std::uint8_t, kvproto::kCredentialsSize> out{};
+    std::memcpy(out.data(), c.user, strnlen(c.user, sizeof c.user));
+    std::memcpy(out.data() + 16, c.password, strnlen(c.password, sizeof c.password));
+    return out;
+}
+
+// The address of a call: the dotted IP text, or, when it is empty, wherever the terminal with
+// this MAC answers among the search targets. Returns a result code other than 1 on failure.
+std::int32_t Resolve(kvsetup::Client& client, const char* ip, const kvproto::Mac& mac,
+                     const kvsetup::Timing& timing, std::uint32_t* address) {
+    const auto targets = kvsetup::CurrentTargets();
+    std::string_view text(ip, strnlen(ip, 64));
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
+        text.remove_suffix(1);
+    if (!text.empty()) {
+        if (!kvsetup::ParseDotted(text, address)) return kr::kBadArgument;
+        return kvsetup::IsPermitted(*address, targets) ? kr::kOk : kr::kNotPermitted;
+    }
+    if (kvproto::IsZeroMac(mac)) return kr::kBadArgument;  // neither address nor MAC
+    const auto found = client.Probe(targets, mac, timing.searchWindow, true);
+    if (found.empty()) return kr::kNoAnswer;
+    *address = found.front().address;
+    return kr::kOk;
+}
+
+// One call addressed by IP text and MAC.
+std::int32_t Call(const char* ip, const std::uint8_t* macBytes, Kind kind,
+                  std::span<const std::uint8_t> payload, std::span<std::uint8_t> out) {
+    if (!ip || !macBytes) return kr::kBadArgument;
+    kvproto::Mac mac;
+    std::copy_n(macBytes, mac.size(), mac.begin());
+    kvsetup::Client client;
+    if (!client.Ok()) return kr::kSocketError;
+    const auto timing = kvsetup::CurrentTiming();
+    std::uint32_t address = 0;
+    const std::int32_t resolved = Resolve(client, ip, mac, timing, &address);
+    if (resolved != kr::kOk) return resolved;
+    return client.Request(address, kind, mac, payload, out, timing);
+}
+
+std::int32_t CredentialCall(const char* ip, const std::uint8_t* mac, Kind kind,
+                            const TDeviceCredentials* cred) {
+    if (!cred) return kr::kBadArgument;
+    const auto bytes = CredentialBytes(*cred);
+    return Call(ip, mac, kind, bytes, {});
+}
+
+}  // namespace
+
+KV_EXPORT int32_t KV_CALL kv_search_all(TDeviceRecord* records, int32_t* count) {
+    if (!records || !count || *count < 0) return kr::kBadArgument;
+    if (*count == 0) return kr::kOk;
+    kvsetup::Client client;
+    if (!client.Ok()) return kr::kSocketError;
+    const auto found = client.Probe(kvsetup::CurrentTargets(), kvproto::Mac{},
+                                    kvsetup::CurrentTiming().searchWindow, false);
+    const auto n = std::min<std::size_t>(found.size(), static_cast<std::size_t>(*count));
+    for (std::size_t i = 0; i < n; ++i)
+        std::memcpy(records[i].bytes, found[i].record.data(), sizeof records[i].bytes);
+    *count = static_cast<int32_t>(n);
+    return kr::kOk;
+}
+
+KV_EXPORT int32_t KV_CALL kv_search_one(const char* ip, TDeviceRecord* record) {
+    if (!ip || !record) return kr::kBadArgument;
+    const std::uint8_t anyMac[6] = {};
+    std::array<std::uint8_t, kvproto::kRecordSize> bytes;
+    const std::int32_t result = Call(ip, anyMac, Kind::kProbe, {}, bytes);
+    if (result == kr::kOk) std::memcpy(record->bytes, bytes.data(), bytes.size());
+    return result;
+}
+
+KV_EXPORT int32_t KV_CALL kv_login(const char* ip, const uint8_t* mac, TDeviceCredentials* cred) {
+    return CredentialCall(ip, mac, Kind::kLogin, cred);
+}
+
+KV_EXPORT int32_t KV_CALL kv_logout(const char* ip, const uint8_t* mac, TDeviceCredentials* cred) {
+    return CredentialCall(ip, mac, Kind::kLogout, cred);
+}
+
+KV_EXPORT int32_t KV_CALL kv_reset(const char* ip, const uint8_t* mac, TDeviceCredentials* cred) {
+    return CredentialCall(ip, mac, Kind::kReset, cred);
+}
+
+KV_EXPORT int32_t KV_CALL kv_read_setting2(const char* ip, const uint8_t* mac, uint8_t* block,
+                                           TDeviceCredentials* /*cred: reading needs no login*/) {
+    if (!block) return kr::kBadArgument;
+    std::array<std::uint8_t, kvproto::kBlockSize> bytes;
+    const std::int32_t result = Call(ip, mac, Kind::kRead, {}, bytes);
+    if (result == kr::kOk) std::memcpy(block, bytes.data(), bytes.size());
+    return result;
+}
+
+KV_EXPORT int32_t KV_CALL
+kv_write_setting2(const char* ip, const uint8_t* mac, uint8_t* block, int32_t length,
+                  TDeviceCredentials* /*cred: the login opened the session*/) {
+    if (!block) return kr::kBadArgument;
+    if (length != static_cast<int32_t>(kvproto::kBlockSize)) return kr::kBadLength;
+    return Call(ip, mac, Kind::kWrite, std::span<const std::uint8_t>(block, kvproto::kBlockSize),
+                {});
+}

@@ -1,0 +1,90 @@
+#include "kvsetup/targets.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <unordered_set>
+
+namespace kvsetup {
+namespace {
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool IsUsable(std::uint32_t a) {
+    return a != 0 && a != 0xFFFFFFFF && (a >> 28) != 0xE;
+}
+
+}  // namespace
+
+bool ParseDotted(std::string_view text, std::uint32_t* address) {
+    text = Trim(text);
+    std::uint32_t value = 0;
+    for (int part = 0; part < 4; ++part) {
+        if (part > 0) {
+            if (text.empty() || text.front() != '.') return false;
+            text.remove_prefix(1);
+        }
+        std::size_t digits = 0;
+        while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9')
+            ++digits;
+        if (digits == 0 || digits > 3) return false;
+        unsigned number = 0;
+        std::from_chars(text.data(), text.data() + digits, number);
+        if (number > 255) return false;
+        value = (value << 8) | number;
+        text.remove_prefix(digits);
+    }
+    if (!text.empty()) return false;
+    *address = value;
+    return true;
+}
+
+std::vector<std::uint32_t> ParseTargets(std::string_view text) {
+    std::vector<std::uint32_t> targets;
+    std::unordered_set<std::uint32_t> seen;
+    // Bounds the work on hostile texts (ranges of skipped addresses, endless repeats) as well.
+    std::size_t examined = 0;
+    auto add = [&](std::uint32_t a) {
+        ++examined;
+        if (IsUsable(a) && seen.insert(a).second) targets.push_back(a);
+    };
+    auto full = [&] { return targets.size() >= kMaxTargets || examined >= 4 * kMaxTargets; };
+    while (!text.empty() && !full()) {
+        const std::size_t comma = text.find(',');
+        const std::string_view item = Trim(text.substr(0, comma));
+        text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
+        const std::size_t dash = item.find('-');
+        std::uint32_t first = 0, last = 0;
+        if (dash == std::string_view::npos) {
+            if (ParseDotted(item, &first)) add(first);
+            continue;
+        }
+        if (!ParseDotted(item.substr(0, dash), &first) ||
+            !ParseDotted(item.substr(dash + 1), &last) || last < first)
+            continue;
+        for (std::uint64_t a = first; a <= last && !full(); ++a)
+            add(static_cast<std::uint32_t>(a));
+    }
+    return targets;
+}
+
+std::vector<std::uint32_t> CurrentTargets() {
+    if (const char* env = std::getenv("KVSETUP_TARGETS")) return ParseTargets(env);
+    std::vector<std::uint32_t> targets;
+    for (std::uint32_t a = kDefaultFirst; a <= kDefaultLast; ++a)
+        targets.push_back(a);
+    return targets;
+}
+
+bool IsPermitted(std::uint32_t address, const std::vector<std::uint32_t>& targets) {
+    if ((address >> 24) == 127) return true;
+    return std::find(targets.begin(), targets.end(), address) != targets.end();
+}
+
+}  // namespace kvsetup

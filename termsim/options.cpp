@@ -1,0 +1,116 @@
+#include "termsim/options.h"
+
+#include <arpa/inet.h>
+
+#include <charconv>
+
+namespace termsim {
+namespace {
+
+std::vector<std::string> SplitList(const std::string& text) {
+    std::vector<std::string> items;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = text.find(',', start);
+        const std::size_t end = comma == std::string::npos ? text.size() : comma;
+        if (end > start) items.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return items;
+}
+
+template <typename T>
+bool ParseNumber(const std::string& text, T min, T max, T* out) {
+    T value{};
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || ptr != text.data() + text.size() || value < min || value > max)
+        return false;
+    *out = value;
+    return true;
+}
+
+}  // namespace
+
+bool ParseAddress(const std::string& text, std::uint32_t* address) {
+    in_addr a{};
+    if (inet_pton(AF_INET, text.c_str(), &a) != 1) return false;
+    *address = ntohl(a.s_addr);
+    return true;
+}
+
+const char* UsageText() {
+    return "usage: termsim [--count N] [--first-ip 127.0.1.1] [--model M1,M2,...]\n"
+           "               [--firmware V1,V2,...] [--old-firmware-every K] [--old-firmware V]\n"
+           "               [--login-user U --login-password P] [--name-prefix TEXT]\n"
+           "               [--first-account N] [--restart-ms MS]\n"
+           "               [--loss RATE] [--delay-ms MS] [--busy-logins N] [--mute I1,I2,...]\n";
+}
+
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, std::string* error) {
+    FleetOptions& f = out->fleet;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& name = args[i];
+        if (name == "--help" || name == "-h") {
+            out->help = true;
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            *error = name + ": missing value";
+            return false;
+        }
+        const std::string& value = args[++i];
+        bool ok = true;
+        int number = 0;
+        if (name == "--count") {
+            ok = ParseNumber(value, 0, 65535, &f.count);
+        } else if (name == "--first-ip") {
+            ok = ParseAddress(value, &f.firstAddress) && (f.firstAddress >> 24) == 127;
+        } else if (name == "--model") {
+            f.models = SplitList(value);
+            ok = !f.models.empty();
+        } else if (name == "--firmware") {
+            f.firmwares = SplitList(value);
+            ok = !f.firmwares.empty();
+        } else if (name == "--old-firmware-every") {
+            ok = ParseNumber(value, 0, 65535, &f.oldFirmwareEvery);
+        } else if (name == "--old-firmware") {
+            f.oldFirmware = value;
+        } else if (name == "--login-user") {
+            f.loginUser = value;
+        } else if (name == "--login-password") {
+            f.loginPassword = value;
+        } else if (name == "--name-prefix") {
+            f.namePrefix = value;
+        } else if (name == "--first-account") {
+            ok = ParseNumber(value, 0u, 4000000000u, &f.firstAccount);
+        } else if (name == "--restart-ms") {
+            ok = ParseNumber(value, 0, 600000, &number);
+            f.restartTime = std::chrono::milliseconds(number);
+        } else if (name == "--loss") {
+            const char* begin = value.c_str();
+            char* end = nullptr;
+            f.faults.lossRate = std::strtod(begin, &end);
+            ok = end != begin && *end == '\0' && f.faults.lossRate >= 0 && f.faults.lossRate <= 1;
+        } else if (name == "--delay-ms") {
+            ok = ParseNumber(value, 0, 600000, &number);
+            f.faults.extraDelay = std::chrono::milliseconds(number);
+        } else if (name == "--busy-logins") {
+            ok = ParseNumber(value, 0, 1000000, &f.faults.busyLogins);
+        } else if (name == "--mute") {
+            for (const auto& item : SplitList(value)) {
+                ok = ok && ParseNumber(item, 0, 65534, &number);
+                out->muteTerminals.push_back(number);
+            }
+        } else {
+            *error = "unknown option " + name;
+            return false;
+        }
+        if (!ok) {
+            *error = name + ": bad value \"" + value + "\"";
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace termsim

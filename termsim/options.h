@@ -1,0 +1,25 @@
+// The command line of the termsim program.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "termsim/fleet.h"
+
+namespace termsim {
+
+struct CommandLine {
+    FleetOptions fleet;
+    std::vector<int> muteTerminals;  // indexes from 0 of terminals that never answer
+    bool help = false;
+};
+
+// Parses argv[1..]; on a bad argument returns false with a message naming it.
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, std::string* error);
+
+// Dotted IPv4 text to a host-order address; false for anything but four numbers 0 to 255.
+bool ParseAddress(const std::string& text, std::uint32_t* address);
+
+const char* UsageText();
+
+}  // namespace termsim
