@@ -79,8 +79,15 @@ bool Client::Send(std::uint32_t address, const std::vector<std::uint8_t>& bytes)
     to.sin_addr.s_addr = htonl(address);
     to.sin_port = htons(kvproto::kPort);
     // No SO_BROADCAST on this socket: the kernel refuses any broadcast destination.
-    return sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to),
-                  sizeof to) == static_cast<ssize_t>(bytes.size());
+    // A send may fail only to report an earlier port-unreachable (that report stays in the error
+    // queue); the datagram was not sent then, so it is sent again.
+    for (int tries = 0; tries < 4; ++tries) {
+        const ssize_t n = sendto(fd_, bytes.data(), bytes.size(), 0,
+                                 reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        if (n == static_cast<ssize_t>(bytes.size())) return true;
+        if (n >= 0 || (errno != ECONNREFUSED && errno != EINTR)) return false;
+    }
+    return false;
 }
 
 void Client::Wait(Clock::time_point deadline, std::vector<Reply>* replies,
@@ -98,11 +105,12 @@ void Client::Wait(Clock::time_point deadline, std::vector<Reply>* replies,
             replies->push_back(Reply{ntohl(from.sin_addr.s_addr),
                                      ntohs(from.sin_port),
                                      {buffer.begin(), buffer.begin() + n}});
-            continue;
+        } else if (errno != EINTR && errno != ECONNREFUSED) {
+            break;
         }
-        if (errno == EINTR) continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK) break;
-        // A queued error: the message names the destination that could not be reached.
+    }
+    // Queued errors: each message names the destination that could not be reached.
+    for (;;) {
         sockaddr_in dest{};
         char control[256];
         iovec iov{buffer.data(), buffer.size()};
