@@ -1,0 +1,20 @@
+// The commands of pelmora-cli, apart from the process around them (testable in-process).
+//
+//   pelmora-cli [--home DIR] search --csv   one search as the manager's window runs it
+//   pelmora-cli [--home DIR] list FILE --csv   every row of a device book or device-list file
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+// Exit codes.
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;  // a file that cannot be read, no device-access library
+constexpr int kExitUsage = 2;
+
+// Runs the command of args (argv without the program name). programFolder is the folder of the
+// executable, used unless --home names another. The CSV goes to out, messages to err.
+// Nothing is created or rewritten: a missing "devdb.dat" simply gives no Books rows.
+int RunCli(const std::vector<std::string>& args, const std::string& programFolder,
+           std::ostream& out, std::ostream& err);
