@@ -1,0 +1,172 @@
+#include "updater/batchmode.h"
+
+#include <QEventLoop>
+#include <fstream>
+
+#include "updater/handoff.h"
+#include "updater/programtexts.h"
+#include "updater/updatefile.h"
+#include "updater/workerpool.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TConsoleRow {
+    TDevListRow row;
+    std::string process;
+};
+
+// The device list of batch mode: every row checked, the log on a stream.
+class TBatchConsole : public IBatchView {
+  public:
+    TBatchConsole(std::vector<TDevListRow> rows, int threads, std::FILE* out, QEventLoop& loop)
+        : threads_(threads), out_(out), loop_(loop) {
+        for (TDevListRow& row : rows)
+            rows_.push_back({std::move(row), {}});
+    }
+
+    std::size_t RowCount() const override { return rows_.size(); }
+    bool RowChecked(std::size_t) const override { return true; }
+    std::string RowIpText(std::size_t row) const override { return rows_[row].row.ip; }
+    void SetRowProcess(std::size_t row, const std::string& text) override {
+        rows_[row].process = text;
+    }
+    void SetRowVersion(std::size_t row, const std::string& text) override {
+        rows_[row].row.version = text;
+    }
+    void AppendLog(const std::string& line) override {
+        std::fprintf(out_, "%s\n", line.c_str());
+        std::fflush(out_);
+    }
+    // The scheduler enables Start again exactly when the batch is over.
+    void SetStartEnabled(bool enabled) override {
+        if (enabled) loop_.quit();
+    }
+    int ThreadsLimit() const override { return threads_; }
+
+    const std::vector<TConsoleRow>& Rows() const { return rows_; }
+
+  private:
+    std::vector<TConsoleRow> rows_;
+    int threads_;
+    std::FILE* out_;
+    QEventLoop& loop_;
+};
+
+int NotStarted(std::FILE* err, const std::string& message) {
+    std::fprintf(err, "%s\n", message.c_str());
+    return kBatchNotStarted;
+}
+
+bool ReadPasswordFile(const std::string& file, std::string* password, std::string* error) {
+    std::ifstream in(Utf8Path(file), std::ios::binary);
+    if (!in) {
+        *error = "Cannot open file \"" + file + "\".";
+        return false;
+    }
+    std::getline(in, *password);
+    if (!password->empty() && password->back() == '\r') password->pop_back();
+    return true;
+}
+
+}  // namespace
+
+bool ParseBatchArguments(const std::vector<std::string>& args, TBatchOptions* options,
+                         std::string* error) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&](std::string* into) {
+            if (i + 1 >= args.size()) {
+                *error = arg + " needs a value";
+                return false;
+            }
+            *into = args[++i];
+            return true;
+        };
+        std::string text;
+        if (arg == "--batch") continue;
+        if (arg == "--file") {
+            if (!value(&options->updateFile)) return false;
+        } else if (arg == "--list") {
+            if (!value(&options->listFile)) return false;
+        } else if (arg == "--password") {
+            if (!value(&text)) return false;
+            options->password = text;
+        } else if (arg == "--password-file") {
+            if (!value(&options->passwordFile)) return false;
+        } else if (arg == "--threads") {
+            if (!value(&text)) return false;
+            try {
+                std::size_t used = 0;
+                options->threads = std::stoi(text, &used);
+                if (used != text.size()) options->threads = 0;
+            } catch (const std::exception&) {
+                options->threads = 0;  // not a whole number: no limit, as in the window
+            }
+        } else if (arg == "--no-pak") {
+            options->noPak = true;
+        } else if (arg == "--home") {
+            if (!value(&text)) return false;
+            options->programFolder = Utf8Path(text);
+        } else {
+            *error = "unknown argument " + arg;
+            return false;
+        }
+    }
+    if (options->updateFile.empty()) {
+        *error = "--file UPDATE.bin is required";
+        return false;
+    }
+    if (options->password && !options->passwordFile.empty()) {
+        *error = "give --password or --password-file, not both";
+        return false;
+    }
+    return true;
+}
+
+int RunBatch(const TBatchOptions& options, std::FILE* out, std::FILE* err) {
+    std::vector<TDevListRow> rows;
+    std::string error;
+    fs::path list = options.listFile.empty() ? options.programFolder / kHandoffFileName
+                                             : Utf8Path(options.listFile);
+    if (!LoadHandoff(list, &rows, &error)) return NotStarted(err, error);
+
+    std::string password = options.password.value_or("");
+    if (!options.passwordFile.empty() && !ReadPasswordFile(options.passwordFile, &password, &error))
+        return NotStarted(err, error);
+    if (!PasswordFits(password)) return NotStarted(err, kPasswordTooLong);
+
+    QEventLoop loop;
+    TBatchConsole console(std::move(rows), options.threads, out, loop);
+    for (const char* line : kInitialLog)
+        console.AppendLog(line);
+    console.AppendLog(AgentPortLine());
+
+    TJobRequest request{options.updateFile, !options.noPak, {}, options.programFolder};
+    if (request.pakChecked)
+        request.pakName = FindPakFile(Utf8Path(options.updateFile).parent_path());
+    TJobMessage message;
+    std::optional<TUpdateJob> job = BuildUpdateJob(
+        request, [&](const std::string& line) { console.AppendLog(line); }, &message);
+    if (!job) return NotStarted(err, message.text);
+    job->password = password;
+
+    TWorkerPool pool(options.times);
+    TBatchScheduler scheduler(console, pool);
+    pool.SetProgressHandler([&](std::uint32_t address, std::uint32_t param) {
+        scheduler.HandleProgress(address, param);
+    });
+    if (!scheduler.Start(std::make_shared<const TUpdateJob>(std::move(*job))))
+        return NotStarted(err, kNoDeviceSelected);
+    if (scheduler.Running()) loop.exec();
+
+    bool allOk = true;
+    for (const TConsoleRow& row : console.Rows()) {
+        std::fprintf(out, "%s\t%s\t%s\n", row.row.ip.c_str(), row.process.c_str(),
+                     row.row.version.c_str());
+        allOk = allOk && row.process == "OK";
+    }
+    std::fflush(out);
+    return allOk ? kBatchAllOk : kBatchFault;
+}

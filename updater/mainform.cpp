@@ -1,0 +1,277 @@
+#include "updater/mainform.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QStyle>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <climits>
+#include <system_error>
+
+#include "updater/handoff.h"
+#include "updater/programtexts.h"
+#include "updater/updatefile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QString Q(const std::string& utf8) {
+    return QString::fromStdString(utf8);
+}
+
+QLineEdit* ReadOnlyLine(QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setReadOnly(true);
+    return edit;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(fs::path programFolder, IPrompter& prompter, TProtocolTimes times,
+                     QWidget* parent)
+    : QWidget(parent),
+      folder_(std::move(programFolder)),
+      prompter_(prompter),
+      pool_(times),
+      scheduler_(*this, pool_) {
+    setWindowTitle(kCaption);
+
+    GroupBox1 = new QGroupBox("DeviceList", this);
+    ListView1 = new QTreeWidget(GroupBox1);
+    ListView1->setRootIsDecorated(false);
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListView1->setHeaderLabels(
+        {"", "IP Address", "DeviceName", "Version", "MAC", "DeviceType", "Process"});
+    for (int column : {colIp, colName, colVersion})
+        ListView1->headerItem()->setTextAlignment(column, Qt::AlignCenter);
+    ListView1->setColumnWidth(colCheck, 28);
+    ListView1->setColumnWidth(colIp, 110);
+    ListView1->setColumnWidth(colName, 110);
+    ListView1->setColumnWidth(colMac, 150);
+    CheckBox1 = new QCheckBox("Select All", GroupBox1);
+    auto* listLayout = new QVBoxLayout(GroupBox1);
+    listLayout->addWidget(ListView1);
+    listLayout->addWidget(CheckBox1);
+
+    GroupBox2 = new QGroupBox("Updatefile", this);
+    Edit1 = new QLineEdit(GroupBox2);
+    BitBtn1 = new QToolButton(GroupBox2);
+    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    auto* fileLayout = new QHBoxLayout(GroupBox2);
+    fileLayout->addWidget(new QLabel("UpdateFile", GroupBox2));
+    fileLayout->addWidget(Edit1, 1);
+    fileLayout->addWidget(BitBtn1);
+
+    GroupBox3 = new QGroupBox("FileInfo", this);
+    edtVersion = ReadOnlyLine(GroupBox3);
+    edtDateTime = ReadOnlyLine(GroupBox3);
+    edtDeviceType = ReadOnlyLine(GroupBox3);
+    Memo1 = new QPlainTextEdit(GroupBox3);
+    Memo1->setReadOnly(true);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    auto* infoLayout = new QGridLayout(GroupBox3);
+    infoLayout->addWidget(new QLabel("Version:", GroupBox3), 0, 0);
+    infoLayout->addWidget(edtVersion, 0, 1);
+    infoLayout->addWidget(new QLabel("DateTime:", GroupBox3), 1, 0);
+    infoLayout->addWidget(edtDateTime, 1, 1);
+    infoLayout->addWidget(new QLabel("DeviceType", GroupBox3), 2, 0);
+    infoLayout->addWidget(edtDeviceType, 2, 1);
+    infoLayout->addWidget(new QLabel("Desctription", GroupBox3), 3, 0, Qt::AlignTop);
+    infoLayout->addWidget(Memo1, 3, 1);
+
+    CheckBox2 = new QCheckBox(this);
+    CheckBox2->setVisible(false);
+
+    Memo2 = new QPlainTextEdit(this);
+    Memo2->setReadOnly(true);
+    Memo2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    for (const char* line : kInitialLog)
+        Memo2->appendPlainText(line);
+
+    Button2 = new QPushButton("Start", this);
+
+    GroupBox4 = new QGroupBox("Option", this);
+    SpinEdit1 = new QSpinBox(GroupBox4);
+    SpinEdit1->setRange(INT_MIN, INT_MAX);
+    SpinEdit1->setValue(20);
+    auto* optionLayout = new QHBoxLayout(GroupBox4);
+    optionLayout->addWidget(new QLabel("Threads", GroupBox4));
+    optionLayout->addWidget(SpinEdit1, 1);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(GroupBox3, 1);
+    right->addWidget(CheckBox2);
+    right->addWidget(GroupBox4);
+    right->addWidget(Button2);
+    auto* top = new QHBoxLayout;
+    top->addWidget(GroupBox1, 3);
+    top->addLayout(right, 2);
+    auto* main = new QVBoxLayout(this);
+    main->addLayout(top, 3);
+    main->addWidget(GroupBox2);
+    main->addWidget(Memo2, 1);
+
+    setFixedSize(960, 640);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    pool_.SetProgressHandler([this](std::uint32_t address, std::uint32_t param) {
+        scheduler_.HandleProgress(address, param);
+    });
+    connect(BitBtn1, &QToolButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (shown_) return;
+    shown_ = true;
+    FormShow();
+}
+
+void TMainForm::Message(IPrompter::Kind kind, const std::string& text) {
+    prompter_.Message(this, kind, kMessageTitle, Q(text));
+}
+
+void TMainForm::FormShow() {
+    std::vector<TDevListRow> rows;
+    std::string error;
+    ListView1->clear();
+    if (!LoadHandoff(folder_ / kHandoffFileName, &rows, &error)) {
+        Message(IPrompter::Kind::Error, error);
+        return;
+    }
+    for (const TDevListRow& row : rows) {
+        auto* item = new QTreeWidgetItem(ListView1);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(colCheck, Qt::Unchecked);
+        item->setText(colIp, Q(row.ip));
+        item->setText(colName, Q(row.name));
+        item->setText(colVersion, Q(row.version));
+        item->setText(colMac, Q(row.mac));
+        item->setText(colType, Q(row.model));
+        for (int column : {colIp, colName, colVersion})
+            item->setTextAlignment(column, Qt::AlignCenter);
+    }
+    if (std::optional<std::string> recalled = ReadRecallFile(folder_)) {
+        Edit1->setText(Q(*recalled));
+        std::error_code ec;
+        if (fs::exists(Utf8Path(*recalled), ec)) ShowHeader(*recalled, "Update file is error.");
+        FindPakOption(*recalled);
+    }
+    CheckBox1->setChecked(true);
+    CheckBox1Click();
+    AppendLog(AgentPortLine());
+}
+
+void TMainForm::ShowHeader(const std::string& updateFile, const char* errorText) {
+    std::optional<THeaderInfo> info = ReadHeaderInfo(Utf8Path(updateFile));
+    if (!info) {
+        Message(IPrompter::Kind::Error, errorText);
+        return;
+    }
+    edtVersion->setText(Q(info->version));
+    edtDateTime->setText(Q(info->dateTime));
+    edtDeviceType->setText(Q(info->deviceType));
+    Memo1->setPlainText(Q(info->description));
+}
+
+void TMainForm::FindPakOption(const std::string& updateFile) {
+    std::string pak = FindPakFile(Utf8Path(updateFile).parent_path());
+    if (pak.empty()) {
+        CheckBox2->setChecked(false);
+        CheckBox2->setVisible(false);
+        return;
+    }
+    CheckBox2->setText(Q(pak));
+    CheckBox2->setVisible(true);
+}
+
+void TMainForm::BitBtn1Click() {
+    std::error_code ec;
+    fs::path current = Utf8Path(Edit1->text().toStdString());
+    QString folder;
+    if (fs::exists(current, ec)) folder = Q(PathUtf8(current.parent_path()));
+    QString chosen = prompter_.OpenFileName(this, "Open", folder, "bin文件 (*.bin)");
+    if (chosen.isEmpty()) return;
+    Edit1->setText(chosen);
+    ShowHeader(chosen.toStdString(), "升级文件错误");
+    FindPakOption(chosen.toStdString());
+}
+
+void TMainForm::CheckBox1Click() {
+    Qt::CheckState state = CheckBox1->isChecked() ? Qt::Checked : Qt::Unchecked;
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
+        ListView1->topLevelItem(i)->setCheckState(colCheck, state);
+}
+
+void TMainForm::Button2Click() {
+    if (scheduler_.Running()) return;
+    TJobRequest request{Edit1->text().toStdString(), CheckBox2->isChecked(),
+                        CheckBox2->text().toStdString(), folder_};
+    TJobMessage message;
+    std::optional<TUpdateJob> job = BuildUpdateJob(
+        request, [this](const std::string& line) { AppendLog(line); }, &message);
+    if (!job) {
+        Message(message.kind == TJobMessage::Kind::Error ? IPrompter::Kind::Error
+                                                         : IPrompter::Kind::Information,
+                message.text);
+        return;
+    }
+    for (;;) {
+        QString password;
+        if (!prompter_.AskText(this, "please input password", "", &password, true))
+            password.clear();
+        job->password = password.toStdString();
+        if (PasswordFits(job->password)) break;
+        Message(IPrompter::Kind::Error, kPasswordTooLong);
+    }
+    if (!scheduler_.Start(std::make_shared<const TUpdateJob>(std::move(*job))))
+        Message(IPrompter::Kind::Warning, kNoDeviceSelected);
+}
+
+std::size_t TMainForm::RowCount() const {
+    return static_cast<std::size_t>(ListView1->topLevelItemCount());
+}
+
+bool TMainForm::RowChecked(std::size_t row) const {
+    return ListView1->topLevelItem(int(row))->checkState(colCheck) == Qt::Checked;
+}
+
+std::string TMainForm::RowIpText(std::size_t row) const {
+    return ListView1->topLevelItem(int(row))->text(colIp).toStdString();
+}
+
+void TMainForm::SetRowProcess(std::size_t row, const std::string& text) {
+    ListView1->topLevelItem(int(row))->setText(colProcess, Q(text));
+}
+
+void TMainForm::SetRowVersion(std::size_t row, const std::string& text) {
+    ListView1->topLevelItem(int(row))->setText(colVersion, Q(text));
+}
+
+void TMainForm::AppendLog(const std::string& line) {
+    Memo2->appendPlainText(Q(line));
+}
+
+void TMainForm::SetStartEnabled(bool enabled) {
+    Button2->setEnabled(enabled);
+}
+
+int TMainForm::ThreadsLimit() const {
+    return SpinEdit1->value();
+}

@@ -1,0 +1,80 @@
+#include "updater/udpsocket.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace {
+
+sockaddr_in SockAddr(std::uint32_t address, std::uint16_t port) {
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_addr.s_addr = htonl(address);
+    sa.sin_port = htons(port);
+    return sa;
+}
+
+}  // namespace
+
+TUdpSocket::TUdpSocket() : fd_(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {}
+
+TUdpSocket::~TUdpSocket() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool TUdpSocket::Bind(std::uint32_t address, std::uint16_t port) {
+    if (fd_ < 0) return false;
+    sockaddr_in sa = SockAddr(address, port);
+    return ::bind(fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
+}
+
+std::uint16_t TUdpSocket::BindFirstFree(std::uint16_t first, std::uint16_t last) {
+    for (unsigned port = first; port <= last; ++port)
+        if (Bind(0, static_cast<std::uint16_t>(port))) return static_cast<std::uint16_t>(port);
+    return 0;
+}
+
+std::uint16_t TUdpSocket::LocalPort() const {
+    sockaddr_in sa{};
+    socklen_t len = sizeof sa;
+    if (fd_ < 0 || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&sa), &len) != 0) return 0;
+    return ntohs(sa.sin_port);
+}
+
+void TUdpSocket::SendTo(std::uint32_t address, std::uint16_t port, const std::uint8_t* data,
+                        std::size_t size) {
+    if (fd_ < 0) return;
+    sockaddr_in sa = SockAddr(address, port);
+    // Send errors show up as a missing reply.
+    (void)::sendto(fd_, data, size, 0, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+}
+
+std::optional<TUdpSocket::Datagram> TUdpSocket::Receive(int timeoutMs, std::size_t maxBytes) {
+    if (fd_ < 0) return std::nullopt;
+    pollfd pfd{fd_, POLLIN, 0};
+    int ready;
+    do {
+        ready = ::poll(&pfd, 1, timeoutMs);
+    } while (ready < 0 && errno == EINTR);
+    if (ready <= 0) return std::nullopt;
+    return TryReceive(maxBytes);
+}
+
+std::optional<TUdpSocket::Datagram> TUdpSocket::TryReceive(std::size_t maxBytes) {
+    if (fd_ < 0) return std::nullopt;
+    Datagram datagram;
+    datagram.bytes.resize(maxBytes);
+    sockaddr_in from{};
+    socklen_t len = sizeof from;
+    ssize_t got = ::recvfrom(fd_, datagram.bytes.data(), maxBytes, MSG_DONTWAIT,
+                             reinterpret_cast<sockaddr*>(&from), &len);
+    if (got < 0) return std::nullopt;
+    datagram.bytes.resize(static_cast<std::size_t>(got));
+    datagram.address = ntohl(from.sin_addr.s_addr);
+    datagram.port = ntohs(from.sin_port);
+    return datagram;
+}

@@ -1,0 +1,31 @@
+#include "updater/updatethread.h"
+
+#include <QCoreApplication>
+
+#include "common/textcodec.h"
+#include "updater/scheduler.h"
+#include "updater/udplink.h"
+
+TUpdateThread::TUpdateThread(std::shared_ptr<const TUpdateJob> job, std::uint32_t address,
+                             QObject* receiver, TProtocolTimes times)
+    : job_(std::move(job)), address_(address), receiver_(receiver), times_(times) {
+    socket_.BindFirstFree(kFirstLocalPort, kLastLocalPort);
+    // A conversation needs little stack; many workers at once should not reserve 8 MiB each.
+    setStackSize(256 * 1024);
+}
+
+void TUpdateThread::run() {
+    TUdpUpdateLink link(socket_, address_, job_->agentPort);
+    auto post = [this](EProgressKind kind, std::uint32_t value) {
+        QCoreApplication::postEvent(
+            receiver_,
+            new TProgressEvent(address_, ProgressParam(static_cast<std::uint32_t>(kind), value)));
+    };
+    // The version is stored before the finished report is posted, which is the last action.
+    TConversation conversation(link, *job_, times_, [&](EProgressKind kind, std::uint32_t value) {
+        if (kind != EProgressKind::Finished) post(kind, value);
+    });
+    TConversationResult result = conversation.Run();
+    version_ = FromDeviceBytes(result.version);
+    post(EProgressKind::Finished, static_cast<std::uint32_t>(result.result));
+}
