@@ -1,0 +1,183 @@
+// pelmora-cli: CSV texts, the list command in-process, and the program's search against a fleet
+// of simulated terminals on loopback.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "cli/clicommands.h"
+#include "cli/csvwriter.h"
+#include "manager/shell/devicebook.h"
+#include "termsim/fleet.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TDeviceRow BookRow(const std::string& account, const std::string& name, const std::string& ip,
+                   const std::string& mac, const std::string& location) {
+    TDeviceRow row;
+    row.columns = {account, name, ip, mac, "SIP-X", "V2.5", "127.0.0.1", location};
+    return row;
+}
+
+class CliTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        home = fs::temp_directory_path() /
+               ("pelmora-cli-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(home);
+        fs::create_directories(home);
+    }
+    void TearDown() override { fs::remove_all(home); }
+
+    void WriteBook(const fs::path& path, const std::vector<TDeviceRow>& rows) {
+        TDeviceList list;
+        list.AppendRows(rows);
+        ASSERT_TRUE(SaveDeviceFile(path.string(), list).ok);
+    }
+
+    int Run(const std::vector<std::string>& args) {
+        out.str("");
+        err.str("");
+        return RunCli(args, home.string(), out, err);
+    }
+
+    fs::path home;
+    std::ostringstream out, err;
+};
+
+TEST(CsvTest, FieldsAreQuotedOnlyWhenNeeded) {
+    struct Case {
+        std::string text, field;
+    };
+    const std::vector<Case> cases = {
+        {"plain", "plain"},
+        {"", ""},
+        {"Hall, East", "\"Hall, East\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"two\nlines", "\"two\nlines\""},
+        {"cr\r", "\"cr\r\""},
+        {" padded ", "\" padded \""},
+        {"\xE9\x97\xA8\xE5\x8F\xA3", "\xE9\x97\xA8\xE5\x8F\xA3"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CsvField(c.text), c.field) << c.text;
+}
+
+TEST_F(CliTest, ListPrintsEveryRowAsLoadingGivesIt) {
+    const fs::path file = home / "site.dat";
+    WriteBook(file,
+              {BookRow("1001", "Hall, East", "127.0.9.30", "9.9.9.9.9.9", "Books"),
+               BookRow("1002", "\xE9\x97\xA8\"A\"", "127.0.9.31", "8.8.8.8.8.8", "LocalNetwork")});
+    const std::string before = ReadAll(file);
+    EXPECT_EQ(Run({"list", file.string(), "--csv"}), kExitOk) << err.str();
+    EXPECT_EQ(out.str(),
+              "State,Account,DisplayName,IP,MAC,Model,Firmware,Interface,Location\r\n"
+              "Offline,1001,\"Hall, East\",127.0.9.30,9.9.9.9.9.9,SIP-X,V2.5,,Books\r\n"
+              "Offline,1002,\"\xE9\x97\xA8\"\"A\"\"\",127.0.9.31,8.8.8.8.8.8,SIP-X,V2.5,,"
+              "LocalNetwork\r\n");
+    EXPECT_EQ(ReadAll(file), before);
+}
+
+TEST_F(CliTest, FailuresAndUsage) {
+    struct Case {
+        std::vector<std::string> args;
+        int exit;
+        std::string message;  // part of the text on stderr
+    };
+    const std::vector<Case> cases = {
+        {{"list", (home / "none.dat").string(), "--csv"}, kExitFailure, std::strerror(ENOENT)},
+        {{"list", home.string(), "--csv"}, kExitFailure, std::strerror(EISDIR)},
+        {{"--home", home.string(), "search", "--csv"}, kExitFailure, "libkvsetup.so"},
+        {{}, kExitUsage, "no command"},
+        {{"find", "--csv"}, kExitUsage, "unknown command find"},
+        {{"list", "--csv"}, kExitUsage, "list needs one file"},
+        {{"search", "x.dat"}, kExitUsage, "search takes no file"},
+        {{"search", "--json"}, kExitUsage, "unknown option --json"},
+        {{"search", "--home"}, kExitUsage, "--home needs a folder"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Run(c.args), c.exit) << c.message;
+        EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();
+        EXPECT_TRUE(out.str().empty());
+    }
+    EXPECT_FALSE(fs::exists(home / "none.dat"));
+    EXPECT_FALSE(fs::exists(home / "devdb.dat"));
+}
+
+// The program itself, as a child, against four simulated terminals on 127.0.9.1-4, the third of
+// which is not a SIP terminal.
+TEST_F(CliTest, SearchPrintsBooksRowsThenTheTerminalsFound) {
+    termsim::FleetOptions options;
+    options.count = 4;
+    options.firstAddress = 0x7F000901;
+    options.models = {"SIP-T20", "SIP-T20", "IPC-100", "SIP-T20"};
+    termsim::Fleet fleet(options);
+    std::string error;
+    ASSERT_TRUE(fleet.Start(&error)) << error;
+
+    fs::create_symlink(fs::path(PELMORA_BIN_DIR) / "libkvsetup.so", home / "libkvsetup.so");
+    // Terminal 2 moved away from the address in the book; 127.0.9.30 answers nothing.
+    WriteBook(home / "devdb.dat",
+              {BookRow("old", "Old name", "127.0.9.99", "2.75.86.0.0.2", "Books"),
+               BookRow("7001", "Hall, East", "127.0.9.30", "9.9.9.9.9.9", "Books"),
+               BookRow("7002", "Found", "127.0.9.4", "2.75.86.0.0.4", "LocalNetwork")});
+    const std::string book = ReadAll(home / "devdb.dat");
+    // ShowUnknowDeviceType on in the user's settings: models appear as reported.
+    fs::create_directories(home / "config" / "Tarnix");
+    std::ofstream(home / "config" / "Tarnix" / "Drovik.conf")
+        << "[General]\nShowUnknowDeviceType=1\n";
+
+    const std::string command = "XDG_CONFIG_HOME='" + (home / "config").string() +
+                                "' KVSETUP_TARGETS=127.0.9.1-127.0.9.20 timeout 60 '" +
+                                PELMORA_BIN_DIR + "/pelmora-cli' --home '" + home.string() +
+                                "' search --csv 2>'" + (home / "stderr.txt").string() + "'";
+    FILE* child = ::popen(command.c_str(), "r");
+    ASSERT_NE(child, nullptr);
+    std::string csv;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, child)) > 0;)
+        csv.append(buffer, n);
+    const int status = ::pclose(child);
+    ASSERT_EQ(status, 0) << ReadAll(home / "stderr.txt");
+
+    std::vector<std::string> lines;
+    std::istringstream stream(csv);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), 5u) << csv;
+    EXPECT_EQ(lines[0], "State,Account,DisplayName,IP,MAC,Model,Firmware,Interface,Location\r");
+    EXPECT_EQ(lines[1],
+              "Online,8002,Terminal 2,127.0.9.2,2.75.86.0.0.2,SIP-T20,V2.6.0,127.0.0.1,Books\r");
+    EXPECT_EQ(lines[2], "Offline,7001,\"Hall, East\",127.0.9.30,9.9.9.9.9.9,SIP-X,V2.5,,Books\r");
+    // The terminals found on the network follow in the order the search reported them.
+    std::vector<std::string> found(lines.begin() + 3, lines.end());
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, (std::vector<std::string>{
+                         "Online,8001,Terminal 1,127.0.9.1,2.75.86.0.0.1,SIP-T20,V2.6.0,127.0.0.1,"
+                         "LocalNetwork\r",
+                         "Online,8004,Terminal 4,127.0.9.4,2.75.86.0.0.4,SIP-T20,V2.6.0,127.0.0.1,"
+                         "LocalNetwork\r"}));
+    // Read-only: the book is as it was and nothing else appeared.
+    EXPECT_EQ(ReadAll(home / "devdb.dat"), book);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(home))
+        names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"config", "devdb.dat", "libkvsetup.so", "stderr.txt"}));
+}
+
+}  // namespace
