@@ -1,0 +1,152 @@
+#include "manager/shell/deviceprocs.h"
+
+#include <cstring>
+
+#include "common/widgets/formtranslation.h"
+#include "common/widgets/prompter.h"
+#include "manager/shell/frmlogin.h"
+
+#include <QLineEdit>
+
+namespace {
+
+constexpr int kLoginAttempts = 5;
+constexpr int kLogoutAttempts = 5;
+constexpr int kReadAttempts = 5;
+
+TDeviceCredentials EmptyCredentials() {
+    TDeviceCredentials credentials;
+    std::memset(&credentials, 0, sizeof credentials);
+    return credentials;
+}
+
+// At most 15 bytes of UTF-8 text, never half a character, zero-terminated.
+void StoreCredential(const QString& text, char (&field)[16]) {
+    std::memset(field, 0, sizeof field);
+    StrToFixed(text.trimmed().toStdString(), reinterpret_cast<std::uint8_t*>(field), sizeof field);
+}
+
+std::string NetText(const std::optional<TRowNetInfo>& info, TIpBytes TRowNetInfo::*field) {
+    if (!info) return {};
+    const std::string text = BytesToDotted(((*info).*field).data(), 4);
+    return text == "0.0.0.0" ? std::string() : text;
+}
+
+std::string Trimmed(const std::string& text) {
+    return QString::fromStdString(text).trimmed().toStdString();
+}
+
+}  // namespace
+
+TAskLogin LoginDialogAsker(QWidget* parent) {
+    return [parent]() -> std::optional<TLoginAnswer> {
+        TFrmLogin dialog(parent);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return TLoginAnswer{dialog.edtUserName->text(), dialog.edtPassword->text()};
+    };
+}
+
+std::string AccessAddress(const TDeviceRow& row) {
+    return row.IsBooks() ? row.columns[kColIp] : std::string();
+}
+
+bool IsFirmwareTooOld(const std::string& firmware) {
+    return firmware < std::string("V2.5");
+}
+
+TDeviceProcs::TDeviceProcs(IDeviceAccess& access, IPrompter& prompter, QWidget* parent,
+                           TAskLogin askLogin)
+    : access_(access), prompter_(prompter), parent_(parent), askLogin_(std::move(askLogin)) {}
+
+bool ShowMainMessage(IPrompter& prompter, QWidget* parent, IPrompter::Kind kind, int keyWord,
+                     const QString& defaultText, const QStringList& args) {
+    const std::string key = "Pelmora/Messagedlg/FrmMain/keyWord" + std::to_string(keyWord);
+    return prompter.Message(parent, kind, QStringLiteral("Pelmora"),
+                            FormatKeyText(TrText(key, defaultText), args));
+}
+
+bool TDeviceProcs::LoginDevice(const std::string& ip, const TMacBytes& mac) {
+    TDeviceCredentials credentials = EmptyCredentials();
+    std::int32_t result = kvresult::kBusy;
+    for (int attempt = 0; attempt < kLoginAttempts && result == kvresult::kBusy; ++attempt)
+        result = access_.Login(ip, mac, &credentials);
+    if (result == kvresult::kCredentials) {
+        // Cancel ends the login: the terminal is not asked again with texts the user declined.
+        const std::optional<TLoginAnswer> answer = askLogin_ ? askLogin_() : std::nullopt;
+        if (!answer) return false;
+        StoreCredential(answer->user, credentials.user);
+        StoreCredential(answer->password, credentials.password);
+        result = access_.Login(ip, mac, &credentials);
+        if (result == kvresult::kCredentials) {
+            access_.Logout(ip, mac, &credentials);
+            ShowMainMessage(prompter_, parent_, IPrompter::Kind::Error, 8,
+                            QStringLiteral("用户名或密码错误！"));
+            return false;
+        }
+    }
+    if (result == kvresult::kOk) return true;
+    ShowMainMessage(prompter_, parent_, IPrompter::Kind::Error, 7,
+                    QStringLiteral("读取故障，errcode = %d"), {QString::number(result)});
+    return false;
+}
+
+void TDeviceProcs::LogoutDevice(const std::string& ip, const TMacBytes& mac) {
+    if (Trimmed(ip).empty()) return;
+    TDeviceCredentials credentials = EmptyCredentials();
+    std::int32_t result = kvresult::kBusy;
+    for (int attempt = 0; attempt < kLogoutAttempts && result == kvresult::kBusy; ++attempt)
+        result = access_.Logout(ip, mac, &credentials);
+}
+
+void TDeviceProcs::ResetDevice(const TDeviceRow& row) {
+    const std::string ip = Trimmed(row.columns[kColIp]);
+    const TMacBytes mac = TextToMac(Trimmed(row.columns[kColMac]));
+    TDeviceCredentials credentials = EmptyCredentials();
+    if (access_.Login(ip, mac, &credentials) != kvresult::kOk) return;
+    const std::int32_t result = access_.Reset(ip, mac, &credentials);
+    // libkvsetup answers 1 when the terminal accepted the reset.
+    if (result == kvresult::kOk)
+        ShowMainMessage(prompter_, parent_, IPrompter::Kind::Information, 9,
+                        QStringLiteral("复位成功"));
+    else
+        ShowMainMessage(prompter_, parent_, IPrompter::Kind::Error, 7,
+                        QStringLiteral("读取故障，errcode = %d"), {QString::number(result)});
+}
+
+std::optional<TPropertySession> TDeviceProcs::ReadDeviceProperties(const TDeviceRow& row) {
+    if (row.icon == kIconUnreachable) {
+        ShowMainMessage(prompter_, parent_, IPrompter::Kind::Error, 3,
+                        QStringLiteral("设备已离线，程序无法获取设备属性"));
+        return std::nullopt;
+    }
+    if (IsFirmwareTooOld(row.columns[kColFirmware])) {
+        ShowMainMessage(prompter_, parent_, IPrompter::Kind::Error, 4,
+                        QStringLiteral("本程序不支持设备的版本低于V2.5"));
+        return std::nullopt;
+    }
+    TPropertySession session;
+    session.accessAddress = AccessAddress(row);
+    session.ip = row.columns[kColIp];
+    session.mask = NetText(row.netInfo, &TRowNetInfo::mask);
+    session.gateway = NetText(row.netInfo, &TRowNetInfo::gateway);
+    session.dns1 = NetText(row.netInfo, &TRowNetInfo::dns1);
+    session.dns2 = NetText(row.netInfo, &TRowNetInfo::dns2);
+    session.mac = TextToMac(row.columns[kColMac]);
+
+    TDeviceCredentials credentials = EmptyCredentials();
+    std::int32_t result = 0;
+    for (int attempt = 0; attempt < kReadAttempts && result != kvresult::kOk; ++attempt)
+        result = access_.ReadSetting(session.accessAddress, session.mac, session.block.data(),
+                                     &credentials);
+    if (result != kvresult::kOk) {
+        ShowMainMessage(prompter_, parent_, IPrompter::Kind::Error, 7,
+                        QStringLiteral("读取故障，errcode = %d"), {QString::number(result)});
+        return std::nullopt;
+    }
+    if (!IsSipModel(session.block.data() + kParamModelOffset)) {
+        ShowMainMessage(prompter_, parent_, IPrompter::Kind::Error, 5,
+                        QStringLiteral("不是SIP设备，无法获取设备属性"));
+        return std::nullopt;
+    }
+    return session;
+}

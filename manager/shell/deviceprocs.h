@@ -1,0 +1,79 @@
+// The main window's procedures that talk to one terminal: login (with the login dialog when the
+// terminal wants credentials), logout, reset, and the read that opens a terminal's properties.
+// They run on the window thread; every message goes through the prompter with the keys
+// "Pelmora/Messagedlg/FrmMain/keyWord<n>".
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "manager/access/deviceaccess.h"
+#include "manager/shell/devicelist.h"
+
+#include "common/widgets/prompter.h"
+
+class QWidget;
+
+// Size of a terminal's parameter block and the offset of its model name field.
+constexpr std::size_t kParamBlockBytes = 1356;
+constexpr std::size_t kParamModelOffset = 12;
+using TParamBytes = std::array<std::uint8_t, kParamBlockBytes>;
+
+// What the login dialog answered: user name and password, or nothing when it was cancelled.
+struct TLoginAnswer {
+    QString user;
+    QString password;
+};
+using TAskLogin = std::function<std::optional<TLoginAnswer>()>;
+
+// A message box of the main window: the text of "Pelmora/Messagedlg/FrmMain/keyWord<n>", or
+// the default text, with its %s and %d filled from args in order. Answers the prompter's answer.
+bool ShowMainMessage(IPrompter& prompter, QWidget* parent, IPrompter::Kind kind, int keyWord,
+                     const QString& defaultText, const QStringList& args = {});
+
+// A TAskLogin that shows TFrmLogin modally, centred on parent.
+TAskLogin LoginDialogAsker(QWidget* parent);
+
+// The access address of a row: its IP text for a Books row, empty otherwise (the library then
+// reaches the terminal by its MAC).
+std::string AccessAddress(const TDeviceRow& row);
+
+// Firmware texts below "V2.5" in plain byte order are not supported.
+bool IsFirmwareTooOld(const std::string& firmware);
+
+// A terminal's block as read for the property editor, with the texts the editor is given.
+struct TPropertySession {
+    std::string accessAddress;
+    std::string ip;
+    std::string mask, gateway, dns1, dns2;  // "" for 0.0.0.0 or without a network record
+    TMacBytes mac{};
+    TParamBytes block{};
+};
+
+class TDeviceProcs {
+  public:
+    TDeviceProcs(IDeviceAccess& access, IPrompter& prompter, QWidget* parent, TAskLogin askLogin);
+
+    // Logs in: up to 5 calls while the terminal is busy; on a credentials request the login
+    // dialog, then one more call. Answers yes when logged in; shows keyWord8 or keyWord7 otherwise.
+    bool LoginDevice(const std::string& ip, const TMacBytes& mac);
+    // Logs out (not for an empty address): up to 5 calls while the terminal is busy.
+    void LogoutDevice(const std::string& ip, const TMacBytes& mac);
+    // Login once (silently stopping unless it succeeds), then reset; keyWord9 when the terminal
+    // accepted the reset, keyWord7 with the result otherwise.
+    void ResetDevice(const TDeviceRow& row);
+    // The checks and the read before the property editor opens: offline (keyWord3), firmware
+    // below V2.5 (keyWord4), up to 5 reads (keyWord7), not a SIP model (keyWord5).
+    std::optional<TPropertySession> ReadDeviceProperties(const TDeviceRow& row);
+
+  private:
+    IDeviceAccess& access_;
+    IPrompter& prompter_;
+    QWidget* parent_;
+    TAskLogin askLogin_;
+};
