@@ -1,0 +1,94 @@
+#include "termsim/options.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using termsim::CommandLine;
+
+TEST(TermsimOptions, ParsesEveryOption) {
+    CommandLine cmd;
+    std::string error;
+    ASSERT_TRUE(termsim::ParseCommandLine({"--count",
+                                           "12",
+                                           "--first-ip",
+                                           "127.0.3.1",
+                                           "--model",
+                                           "SIP520,SIP1601",
+                                           "--firmware",
+                                           "V2.6.0,V2.4.1",
+                                           "--old-firmware-every",
+                                           "5",
+                                           "--old-firmware",
+                                           "V2.3.9",
+                                           "--login-user",
+                                           "admin",
+                                           "--login-password",
+                                           "pw",
+                                           "--name-prefix",
+                                           "Door ",
+                                           "--first-account",
+                                           "9001",
+                                           "--restart-ms",
+                                           "200",
+                                           "--loss",
+                                           "0.25",
+                                           "--delay-ms",
+                                           "30",
+                                           "--busy-logins",
+                                           "2",
+                                           "--mute",
+                                           "1,4"},
+                                          &cmd, &error))
+        << error;
+    const auto& f = cmd.fleet;
+    EXPECT_EQ(f.count, 12);
+    EXPECT_EQ(f.firstAddress, 0x7F000301u);
+    EXPECT_EQ(f.models, (std::vector<std::string>{"SIP520", "SIP1601"}));
+    EXPECT_EQ(f.firmwares, (std::vector<std::string>{"V2.6.0", "V2.4.1"}));
+    EXPECT_EQ(f.oldFirmwareEvery, 5);
+    EXPECT_EQ(f.oldFirmware, "V2.3.9");
+    EXPECT_EQ(f.loginUser, "admin");
+    EXPECT_EQ(f.loginPassword, "pw");
+    EXPECT_EQ(f.namePrefix, "Door ");
+    EXPECT_EQ(f.firstAccount, 9001u);
+    EXPECT_EQ(f.restartTime.count(), 200);
+    EXPECT_DOUBLE_EQ(f.faults.lossRate, 0.25);
+    EXPECT_EQ(f.faults.extraDelay.count(), 30);
+    EXPECT_EQ(f.faults.busyLogins, 2);
+    EXPECT_EQ(cmd.muteTerminals, (std::vector<int>{1, 4}));
+}
+
+TEST(TermsimOptions, RefusesBadValues) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"--count"},
+        {"--count", "-1"},
+        {"--count", "70000"},
+        {"--count", "12x"},
+        {"--first-ip", "192.168.1.10"},  // never outside loopback
+        {"--first-ip", "127.0.1"},
+        {"--loss", "1.5"},
+        {"--loss", "abc"},
+        {"--mute", "1,x"},
+        {"--model", ","},
+        {"--frobnicate", "1"},
+    };
+    for (const auto& args : cases) {
+        CommandLine cmd;
+        std::string error;
+        EXPECT_FALSE(termsim::ParseCommandLine(args, &cmd, &error)) << args[0];
+        EXPECT_NE(error.find(args[0]), std::string::npos) << error;
+    }
+}
+
+TEST(TermsimOptions, FleetRefusesAddressesLeavingLoopback) {
+    termsim::FleetOptions options;
+    options.firstAddress = 0x7FFFFFF0;  // 127.255.255.240 + 20 runs out of 127.0.0.0/8
+    options.count = 20;
+    termsim::Fleet fleet(options);
+    std::string error;
+    EXPECT_FALSE(fleet.Start(&error));
+    EXPECT_NE(error.find("127.0.0.0/8"), std::string::npos);
+}
+
+}  // namespace
