@@ -6,11 +6,14 @@
 #include "cli/csvwriter.h"
 #include "manager/access/kvlibrary.h"
 #include "manager/access/localinterfaces.h"
+#include "manager/catalogue/catalogue.h"
 #include "manager/shell/devicebook.h"
 #include "manager/shell/networksearch.h"
 #include "manager/shell/sysconfig.h"
 
 namespace {
+
+constexpr const char* kCatalogueFile = "license.dat";
 
 constexpr const char* kUsage =
     "usage: pelmora-cli [--home DIR] search --csv\n"
@@ -58,14 +61,17 @@ bool ParseArgs(const std::vector<std::string>& args, TCliOptions& options, std::
     return true;
 }
 
-// The model column as the window shows it: the setting ShowUnknowDeviceType from the program
-// folder's settings. The device catalogue is not consulted yet (no catalogue module to link),
-// so every model counts as unknown, as in a window without a catalogue.
+// The model column as the window shows it: the catalogue "license.dat" and the setting
+// ShowUnknowDeviceType of the program folder.
 TModelNaming ReadModelNaming(const std::string& folder) {
     std::unique_ptr<ISettingsStore> userStore = MakeUserSettingsStore();
     TSysConfig config;
     ReadSysConfig({folder, userStore.get()}, "", config);
-    return {nullptr, config.ShowUnknowDeviceType};
+    auto catalogue = std::make_shared<const TDevicePropertyList>(
+        LoadCatalogue((std::filesystem::path(folder) / kCatalogueFile).string()));
+    return {
+        [catalogue](const std::string& model) { return catalogue->CatalogueDisplayName(model); },
+        config.ShowUnknowDeviceType};
 }
 
 int Search(const std::string& folder, std::ostream& out, std::ostream& err) {

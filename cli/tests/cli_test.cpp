@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 
 #include "cli/clicommands.h"
@@ -117,67 +118,103 @@ TEST_F(CliTest, FailuresAndUsage) {
     EXPECT_FALSE(fs::exists(home / "devdb.dat"));
 }
 
-// The program itself, as a child, against four simulated terminals on 127.0.9.1-4, the third of
-// which is not a SIP terminal.
-TEST_F(CliTest, SearchPrintsBooksRowsThenTheTerminalsFound) {
-    termsim::FleetOptions options;
-    options.count = 4;
-    options.firstAddress = 0x7F000901;
-    options.models = {"SIP-T20", "SIP-T20", "IPC-100", "SIP-T20"};
-    termsim::Fleet fleet(options);
-    std::string error;
-    ASSERT_TRUE(fleet.Start(&error)) << error;
+// The program itself, as a child, against four simulated terminals on 127.0.9.1-4: the first
+// of a model the shipped catalogue knows, the third not a SIP terminal.
+class CliSearchTest : public CliTest {
+  protected:
+    void SetUp() override {
+        CliTest::SetUp();
+        termsim::FleetOptions options;
+        options.count = 4;
+        options.firstAddress = 0x7F000901;
+        options.models = {"SIP520", "SIP-T20", "IPC-100", "SIP-T20"};
+        fleet = std::make_unique<termsim::Fleet>(options);
+        std::string error;
+        ASSERT_TRUE(fleet->Start(&error)) << error;
+        fs::create_symlink(fs::path(PELMORA_BIN_DIR) / "libkvsetup.so", home / "libkvsetup.so");
+        fs::copy_file(fs::path(PELMORA_SOURCE_DIR) / "data/files/license.dat",
+                      home / "license.dat");
+    }
 
-    fs::create_symlink(fs::path(PELMORA_BIN_DIR) / "libkvsetup.so", home / "libkvsetup.so");
+    // Runs "pelmora-cli --home HOME search --csv"; the CSV's lines without their CR LF.
+    std::vector<std::string> SearchLines() {
+        const std::string command = "XDG_CONFIG_HOME='" + (home / "config").string() +
+                                    "' KVSETUP_TARGETS=127.0.9.1-127.0.9.20 timeout 60 '" +
+                                    PELMORA_BIN_DIR + "/pelmora-cli' --home '" + home.string() +
+                                    "' search --csv 2>'" + (home / "stderr.txt").string() + "'";
+        FILE* child = ::popen(command.c_str(), "r");
+        EXPECT_NE(child, nullptr);
+        if (!child) return {};
+        std::string csv;
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, child)) > 0;)
+            csv.append(buffer, n);
+        EXPECT_EQ(::pclose(child), 0) << ReadAll(home / "stderr.txt");
+        std::vector<std::string> lines;
+        std::istringstream stream(csv);
+        for (std::string line; std::getline(stream, line);) {
+            EXPECT_TRUE(line.ends_with('\r')) << line;
+            if (line.ends_with('\r')) line.pop_back();
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+    std::unique_ptr<termsim::Fleet> fleet;
+};
+
+TEST_F(CliSearchTest, BooksRowsFirstThenTheTerminalsFound) {
     // Terminal 2 moved away from the address in the book; 127.0.9.30 answers nothing.
     WriteBook(home / "devdb.dat",
               {BookRow("old", "Old name", "127.0.9.99", "2.75.86.0.0.2", "Books"),
                BookRow("7001", "Hall, East", "127.0.9.30", "9.9.9.9.9.9", "Books"),
                BookRow("7002", "Found", "127.0.9.4", "2.75.86.0.0.4", "LocalNetwork")});
     const std::string book = ReadAll(home / "devdb.dat");
-    // ShowUnknowDeviceType on in the user's settings: models appear as reported.
-    fs::create_directories(home / "config" / "Tarnix");
-    std::ofstream(home / "config" / "Tarnix" / "Drovik.conf")
-        << "[General]\nShowUnknowDeviceType=1\n";
 
-    const std::string command = "XDG_CONFIG_HOME='" + (home / "config").string() +
-                                "' KVSETUP_TARGETS=127.0.9.1-127.0.9.20 timeout 60 '" +
-                                PELMORA_BIN_DIR + "/pelmora-cli' --home '" + home.string() +
-                                "' search --csv 2>'" + (home / "stderr.txt").string() + "'";
-    FILE* child = ::popen(command.c_str(), "r");
-    ASSERT_NE(child, nullptr);
-    std::string csv;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, child)) > 0;)
-        csv.append(buffer, n);
-    const int status = ::pclose(child);
-    ASSERT_EQ(status, 0) << ReadAll(home / "stderr.txt");
-
-    std::vector<std::string> lines;
-    std::istringstream stream(csv);
-    for (std::string line; std::getline(stream, line);)
-        lines.push_back(line);
-    ASSERT_EQ(lines.size(), 5u) << csv;
-    EXPECT_EQ(lines[0], "State,Account,DisplayName,IP,MAC,Model,Firmware,Interface,Location\r");
+    std::vector<std::string> lines = SearchLines();
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0], "State,Account,DisplayName,IP,MAC,Model,Firmware,Interface,Location");
     EXPECT_EQ(lines[1],
-              "Online,8002,Terminal 2,127.0.9.2,2.75.86.0.0.2,SIP-T20,V2.6.0,127.0.0.1,Books\r");
-    EXPECT_EQ(lines[2], "Offline,7001,\"Hall, East\",127.0.9.30,9.9.9.9.9.9,SIP-X,V2.5,,Books\r");
+              "Online,8002,Terminal 2,127.0.9.2,2.75.86.0.0.2,undefined,V2.6.0,127.0.0.1,Books");
+    EXPECT_EQ(lines[2], "Offline,7001,\"Hall, East\",127.0.9.30,9.9.9.9.9.9,SIP-X,V2.5,,Books");
     // The terminals found on the network follow in the order the search reported them.
     std::vector<std::string> found(lines.begin() + 3, lines.end());
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, (std::vector<std::string>{
-                         "Online,8001,Terminal 1,127.0.9.1,2.75.86.0.0.1,SIP-T20,V2.6.0,127.0.0.1,"
-                         "LocalNetwork\r",
-                         "Online,8004,Terminal 4,127.0.9.4,2.75.86.0.0.4,SIP-T20,V2.6.0,127.0.0.1,"
-                         "LocalNetwork\r"}));
+                         "Online,8001,Terminal 1,127.0.9.1,2.75.86.0.0.1,SIP520,V2.6.0,127.0.0.1,"
+                         "LocalNetwork",
+                         "Online,8004,Terminal 4,127.0.9.4,2.75.86.0.0.4,undefined,V2.6.0,"
+                         "127.0.0.1,LocalNetwork"}));
+
     // Read-only: the book is as it was and nothing else appeared.
     EXPECT_EQ(ReadAll(home / "devdb.dat"), book);
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(home))
         names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names,
-              (std::vector<std::string>{"config", "devdb.dat", "libkvsetup.so", "stderr.txt"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"devdb.dat", "libkvsetup.so", "license.dat",
+                                               "stderr.txt"}));
+}
+
+TEST_F(CliSearchTest, WithoutABookOnlyFoundTerminalsAndUnknownModelsShownWhenSet) {
+    // ShowUnknowDeviceType on in the user's settings: models the catalogue lacks appear as
+    // reported.
+    fs::create_directories(home / "config" / "Tarnix");
+    std::ofstream(home / "config" / "Tarnix" / "Drovik.conf")
+        << "[General]\nShowUnknowDeviceType=1\n";
+    std::vector<std::string> lines = SearchLines();
+    ASSERT_EQ(lines.size(), 4u);
+    std::sort(lines.begin() + 1, lines.end());
+    EXPECT_EQ(
+        lines[1],
+        "Online,8001,Terminal 1,127.0.9.1,2.75.86.0.0.1,SIP520,V2.6.0,127.0.0.1,LocalNetwork");
+    EXPECT_EQ(
+        lines[2],
+        "Online,8002,Terminal 2,127.0.9.2,2.75.86.0.0.2,SIP-T20,V2.6.0,127.0.0.1,LocalNetwork");
+    EXPECT_EQ(
+        lines[3],
+        "Online,8004,Terminal 4,127.0.9.4,2.75.86.0.0.4,SIP-T20,V2.6.0,127.0.0.1,LocalNetwork");
+    EXPECT_FALSE(fs::exists(home / "devdb.dat"));
 }
 
 }  // namespace

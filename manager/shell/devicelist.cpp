@@ -110,7 +110,6 @@ std::size_t TDeviceList::AppendRows(std::vector<TDeviceRow> rows) {
     if (rows.empty()) return first;
     const bool report = observer_ && batchDepth_ == 0;
     if (report) observer_->BeginInsertRows(first, first + rows.size() - 1);
-    rows_.reserve(first + rows.size());
     for (auto& row : rows) {
         row.id = nextId_++;
         rows_.push_back(std::move(row));
