@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "termsim/options.h"
+#include "termsim/update/fleetagent.h"
 
 int main(int argc, char** argv) {
     termsim::CommandLine cmd;
@@ -24,6 +25,12 @@ int main(int argc, char** argv) {
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
+    if (cmd.updateAgent) {
+        termsim::TUpdateAgentConfig update;
+        update.password = cmd.updatePassword;
+        update.restartTime = cmd.fleet.restartTime;
+        cmd.fleet.agents.push_back(termsim::UpdateAgentFactory(update));
+    }
     termsim::Fleet fleet(cmd.fleet);
     if (!fleet.Start(&error)) {
         std::fprintf(stderr, "termsim: %s\n", error.c_str());

@@ -43,7 +43,8 @@ const char* UsageText() {
            "               [--firmware V1,V2,...] [--old-firmware-every K] [--old-firmware V]\n"
            "               [--login-user U --login-password P] [--name-prefix TEXT]\n"
            "               [--first-account N] [--restart-ms MS]\n"
-           "               [--loss RATE] [--delay-ms MS] [--busy-logins N] [--mute I1,I2,...]\n";
+           "               [--loss RATE] [--delay-ms MS] [--busy-logins N] [--mute I1,I2,...]\n"
+           "               [--update-password P] [--no-update-agent]\n";
 }
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, std::string* error) {
@@ -52,6 +53,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, st
         const std::string& name = args[i];
         if (name == "--help" || name == "-h") {
             out->help = true;
+            continue;
+        }
+        if (name == "--no-update-agent") {
+            out->updateAgent = false;
             continue;
         }
         if (i + 1 >= args.size()) {
@@ -96,6 +101,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, st
             f.faults.extraDelay = std::chrono::milliseconds(number);
         } else if (name == "--busy-logins") {
             ok = ParseNumber(value, 0, 1000000, &f.faults.busyLogins);
+        } else if (name == "--update-password") {
+            out->updatePassword = value;
         } else if (name == "--mute") {
             for (const auto& item : SplitList(value)) {
                 ok = ok && ParseNumber(item, 0, 65534, &number);

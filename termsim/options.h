@@ -11,6 +11,8 @@ namespace termsim {
 struct CommandLine {
     FleetOptions fleet;
     std::vector<int> muteTerminals;  // indexes from 0 of terminals that never answer
+    bool updateAgent = true;         // the firmware-update agent on UDP 65276
+    std::string updatePassword;      // its login password (empty by default)
     bool help = false;
 };
 

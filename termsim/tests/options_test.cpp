@@ -7,40 +7,18 @@ namespace {
 using termsim::CommandLine;
 
 TEST(TermsimOptions, ParsesEveryOption) {
+    // clang-format off
+    const std::vector<std::string> args = {
+        "--count", "12", "--first-ip", "127.0.3.1", "--model", "SIP520,SIP1601",
+        "--firmware", "V2.6.0,V2.4.1", "--old-firmware-every", "5", "--old-firmware", "V2.3.9",
+        "--login-user", "admin", "--login-password", "pw", "--name-prefix", "Door ",
+        "--first-account", "9001", "--restart-ms", "200", "--loss", "0.25",
+        "--delay-ms", "30", "--busy-logins", "2", "--mute", "1,4",
+        "--update-password", "upw", "--no-update-agent"};
+    // clang-format on
     CommandLine cmd;
     std::string error;
-    ASSERT_TRUE(termsim::ParseCommandLine({"--count",
-                                           "12",
-                                           "--first-ip",
-                                           "127.0.3.1",
-                                           "--model",
-                                           "SIP520,SIP1601",
-                                           "--firmware",
-                                           "V2.6.0,V2.4.1",
-                                           "--old-firmware-every",
-                                           "5",
-                                           "--old-firmware",
-                                           "V2.3.9",
-                                           "--login-user",
-                                           "admin",
-                                           "--login-password",
-                                           "pw",
-                                           "--name-prefix",
-                                           "Door ",
-                                           "--first-account",
-                                           "9001",
-                                           "--restart-ms",
-                                           "200",
-                                           "--loss",
-                                           "0.25",
-                                           "--delay-ms",
-                                           "30",
-                                           "--busy-logins",
-                                           "2",
-                                           "--mute",
-                                           "1,4"},
-                                          &cmd, &error))
-        << error;
+    ASSERT_TRUE(termsim::ParseCommandLine(args, &cmd, &error)) << error;
     const auto& f = cmd.fleet;
     EXPECT_EQ(f.count, 12);
     EXPECT_EQ(f.firstAddress, 0x7F000301u);
@@ -57,6 +35,8 @@ TEST(TermsimOptions, ParsesEveryOption) {
     EXPECT_EQ(f.faults.extraDelay.count(), 30);
     EXPECT_EQ(f.faults.busyLogins, 2);
     EXPECT_EQ(cmd.muteTerminals, (std::vector<int>{1, 4}));
+    EXPECT_EQ(cmd.updatePassword, "upw");
+    EXPECT_FALSE(cmd.updateAgent);
 }
 
 TEST(TermsimOptions, RefusesBadValues) {

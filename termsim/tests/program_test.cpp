@@ -92,6 +92,12 @@ TEST(TermsimProgram, ReadyThenAnswersThenEndsOnSignal) {
         const auto m = kvproto::Decode(reply->bytes);
         ASSERT_TRUE(m);
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(m->payload.data() + 112)), "SIP520");
+        // The firmware-update agent answers its query on the same address.
+        peer.Send({0x7F4E2803, 65276}, {0xFA, 0xFA, 0x01, 0xF4});
+        const auto query = peer.Receive(5s);
+        ASSERT_TRUE(query);
+        ASSERT_GT(query->bytes.size(), 8u);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(query->bytes.data() + 1)), "SIP520");
         kill(child.pid, sig);
         EXPECT_EQ(WaitExit(child.pid, 30s), 0) << sig;
         close(child.out);
