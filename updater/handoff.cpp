@@ -1,22 +1,13 @@
 #include "updater/handoff.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <iterator>
-
+#include "common/atomicfile.h"
 #include "updater/updatefile.h"
 
 bool LoadHandoff(const std::filesystem::path& file, std::vector<TDevListRow>* rows,
                  std::string* error) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        *error = "Cannot open file \"" + PathUtf8(file) + "\". " + std::strerror(errno);
-        return false;
-    }
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        *error = "Cannot read file \"" + PathUtf8(file) + "\". " + std::strerror(errno);
+    std::string bytes, reason;
+    if (!ReadWholeFile(PathUtf8(file), bytes, &reason)) {
+        *error = "Cannot open file \"" + PathUtf8(file) + "\". " + reason;
         return false;
     }
     *rows = ParseDevList(bytes);

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "common/atomicfile.h"
 #include "common/textcodec.h"
 
 namespace fs = std::filesystem;
@@ -113,19 +114,7 @@ std::optional<std::string> ReadRecallFile(const fs::path& programFolder) {
 }
 
 bool WriteRecallFile(const fs::path& programFolder, const std::string& updateFile) {
-    fs::path target = programFolder / kRecallFileName;
-    fs::path temp = target;
-    temp += ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << updateFile << "\r\n";
-        out.close();
-        if (!out) return false;
-    }
-    std::error_code ec;
-    fs::rename(temp, target, ec);
-    if (ec) fs::remove(temp, ec);
-    return !ec;
+    return WriteFileAtomically(PathUtf8(programFolder / kRecallFileName), updateFile + "\r\n");
 }
 
 std::optional<TUpdateJob> BuildUpdateJob(const TJobRequest& request,

@@ -22,6 +22,7 @@ struct TUpdateAgentRunner::Served {
     std::mt19937 random;
     TUdpSocket socket;
     std::chrono::steady_clock::time_point silentUntil;
+    Timeline timeline;
 };
 
 namespace {
@@ -46,6 +47,11 @@ int TUpdateAgentRunner::Add(std::uint32_t address, std::uint16_t port, TUpdateAg
 
 const TUpdateAgent& TUpdateAgentRunner::Agent(int index) const {
     return served_.at(static_cast<std::size_t>(index))->agent;
+}
+
+TUpdateAgentRunner::Timeline TUpdateAgentRunner::TimelineOf(int index) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return served_.at(static_cast<std::size_t>(index))->timeline;
 }
 
 bool TUpdateAgentRunner::Start(std::string* error) {
@@ -95,8 +101,10 @@ void TUpdateAgentRunner::Loop() {
                 TAgentOutput out;
                 {
                     std::lock_guard<std::mutex> lock(mutex_);
+                    if (s.timeline.firstDatagram == decltype(now){}) s.timeline.firstDatagram = now;
                     out = s.agent.Handle(in->bytes);
                     if (out.restart) {
+                        s.timeline.reset = now;
                         s.silentUntil = now + *out.restart;
                         s.agent.OnRestart();
                     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -35,6 +36,12 @@ class TUpdateAgentRunner {
         std::lock_guard<std::mutex> lock(mutex_);
         return fn(Agent(index));
     }
+
+    // When an agent first heard from the updater and when it was last told to reset.
+    struct Timeline {
+        std::chrono::steady_clock::time_point firstDatagram, reset;
+    };
+    Timeline TimelineOf(int index) const;
 
     struct Served;
 
