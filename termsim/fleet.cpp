@@ -222,7 +222,7 @@ bool Fleet::Impl::Build(std::string* error) {
     }
     for (int i = 0; i < options.count; ++i) {
         auto t = std::make_unique<Terminal>();
-        t->rng.seed(static_cast<std::uint32_t>(i) + 1);
+        t->rng = std::mt19937(static_cast<std::uint32_t>(i) + 1);  // repeatable losses
         TerminalState& s = t->state;
         s.index = i;
         s.address = options.firstAddress + static_cast<std::uint32_t>(i);
