@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 
+#include "common/atomicfile.h"
+
 namespace {
 
 using namespace devbook;
@@ -31,6 +33,10 @@ struct TFileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 using TFile = std::unique_ptr<std::FILE, TFileCloser>;
+
+TFileResult FileError(int errorNumber) {
+    return {false, std::strerror(errorNumber)};
+}
 
 }  // namespace
 
@@ -76,7 +82,9 @@ TFileResult SaveDeviceFile(const std::string& path, const TDeviceList& list) {
         const TDevBookRecord record = RowToBookRecord(row);
         bytes.append(reinterpret_cast<const char*>(record.bytes.data()), kSize);
     }
-    return WriteFileAtomically(path, bytes);
+    TFileResult result;
+    result.ok = WriteFileAtomically(path, bytes, &result.error);
+    return result;
 }
 
 TFileResult LoadDeviceFile(const std::string& path, bool booksOnly, TDeviceList& list,

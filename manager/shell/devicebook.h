@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <string>
 
-#include "manager/shell/atomicfile.h"
 #include "manager/shell/devicelist.h"
 
 namespace devbook {
@@ -42,6 +41,12 @@ TDevBookRecord RowToBookRecord(const TDeviceRow& row);
 TDeviceRow BookRecordToRow(const TDevBookRecord& record);
 // Yes when the location field, as a zero-terminated text, is exactly "Books".
 bool IsBooksRecord(const TDevBookRecord& record);
+
+// Outcome of a file operation; error is the system's error text for the message box.
+struct TFileResult {
+    bool ok = true;
+    std::string error;
+};
 
 // Writes every row in list order. The file is replaced atomically (temporary file in the same
 // folder, flushed to disk, then renamed), so a failed write leaves the old file as it was.
