@@ -2,11 +2,9 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
-
-#include <cerrno>
 
 namespace {
 
@@ -55,24 +53,30 @@ void TUdpSocket::SendTo(std::uint32_t address, std::uint16_t port, const std::ui
 
 std::optional<TUdpSocket::Datagram> TUdpSocket::Receive(int timeoutMs, std::size_t maxBytes) {
     if (fd_ < 0) return std::nullopt;
-    pollfd pfd{fd_, POLLIN, 0};
-    int ready;
-    do {
-        ready = ::poll(&pfd, 1, timeoutMs);
-    } while (ready < 0 && errno == EINTR);
-    if (ready <= 0) return std::nullopt;
-    return TryReceive(maxBytes);
+    if (timeoutMs <= 0) return TryReceive(maxBytes);
+    // A blocking receive with the socket's own time-out: one system call per reply, which
+    // matters when hundreds of conversations run at once.
+    if (timeoutMs != receiveTimeoutMs_) {
+        timeval tv{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+        if (::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv) != 0) return std::nullopt;
+        receiveTimeoutMs_ = timeoutMs;
+    }
+    return ReceiveWith(maxBytes, 0);
 }
 
 std::optional<TUdpSocket::Datagram> TUdpSocket::TryReceive(std::size_t maxBytes) {
     if (fd_ < 0) return std::nullopt;
+    return ReceiveWith(maxBytes, MSG_DONTWAIT);
+}
+
+std::optional<TUdpSocket::Datagram> TUdpSocket::ReceiveWith(std::size_t maxBytes, int flags) {
     Datagram datagram;
     datagram.bytes.resize(maxBytes);
     sockaddr_in from{};
     socklen_t len = sizeof from;
-    ssize_t got = ::recvfrom(fd_, datagram.bytes.data(), maxBytes, MSG_DONTWAIT,
+    ssize_t got = ::recvfrom(fd_, datagram.bytes.data(), maxBytes, flags,
                              reinterpret_cast<sockaddr*>(&from), &len);
-    if (got < 0) return std::nullopt;
+    if (got < 0) return std::nullopt;  // time-out, interruption or error: no datagram
     datagram.bytes.resize(static_cast<std::size_t>(got));
     datagram.address = ntohl(from.sin_addr.s_addr);
     datagram.port = ntohs(from.sin_port);

@@ -36,5 +36,8 @@ class TUdpSocket {
     int Fd() const { return fd_; }
 
   private:
+    std::optional<Datagram> ReceiveWith(std::size_t maxBytes, int flags);
+
     int fd_ = -1;
+    int receiveTimeoutMs_ = -1;  // the time-out last given to the socket
 };

@@ -21,10 +21,16 @@ void TUpdateThread::run() {
             receiver_,
             new TProgressEvent(address_, ProgressParam(static_cast<std::uint32_t>(kind), value)));
     };
-    // The version is stored before the finished report is posted, which is the last action.
+    // A percentage repeats for many blocks of a large image; only a change alters the Process
+    // text, so only changes travel to the window.
+    std::uint32_t lastParam = ~0u;
     TConversation conversation(link, *job_, times_, [&](EProgressKind kind, std::uint32_t value) {
-        if (kind != EProgressKind::Finished) post(kind, value);
+        const std::uint32_t param = ProgressParam(static_cast<std::uint32_t>(kind), value);
+        if (kind == EProgressKind::Finished || param == lastParam) return;
+        lastParam = param;
+        post(kind, value);
     });
+    // The version is stored before the finished report is posted, which is the last action.
     TConversationResult result = conversation.Run();
     version_ = FromDeviceBytes(result.version);
     post(EProgressKind::Finished, static_cast<std::uint32_t>(result.result));

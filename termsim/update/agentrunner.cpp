@@ -4,7 +4,6 @@
 #include <sys/epoll.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <random>
 
 #include "updater/udpsocket.h"
@@ -23,6 +22,18 @@ struct TUpdateAgentRunner::Served {
     TUdpSocket socket;
     std::chrono::steady_clock::time_point silentUntil;
     Timeline timeline;
+    mutable std::mutex mutex;  // agent and timeline: the loop thread against the test's reads
+};
+
+struct TUpdateAgentRunner::EventLoop {
+    int epoll = -1;
+    int wake[2] = {-1, -1};
+    std::thread thread;
+
+    ~EventLoop() {
+        for (int fd : {epoll, wake[0], wake[1]})
+            if (fd >= 0) ::close(fd);
+    }
 };
 
 namespace {
@@ -30,12 +41,13 @@ constexpr std::size_t kMaxDatagram = 4096;
 constexpr std::uint64_t kWakeTag = ~std::uint64_t{0};
 }  // namespace
 
-TUpdateAgentRunner::TUpdateAgentRunner() = default;
+TUpdateAgentRunner::TUpdateAgentRunner(int threads) {
+    for (int i = 0; i < std::max(1, threads); ++i)
+        loops_.push_back(std::make_unique<EventLoop>());
+}
 
 TUpdateAgentRunner::~TUpdateAgentRunner() {
     Stop();
-    for (int fd : {epoll_, wake_[0], wake_[1]})
-        if (fd >= 0) ::close(fd);
 }
 
 int TUpdateAgentRunner::Add(std::uint32_t address, std::uint16_t port, TUpdateAgentConfig config,
@@ -49,19 +61,25 @@ const TUpdateAgent& TUpdateAgentRunner::Agent(int index) const {
     return served_.at(static_cast<std::size_t>(index))->agent;
 }
 
+std::mutex& TUpdateAgentRunner::MutexOf(int index) const {
+    return served_.at(static_cast<std::size_t>(index))->mutex;
+}
+
 TUpdateAgentRunner::Timeline TUpdateAgentRunner::TimelineOf(int index) const {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(MutexOf(index));
     return served_.at(static_cast<std::size_t>(index))->timeline;
 }
 
 bool TUpdateAgentRunner::Start(std::string* error) {
-    epoll_ = ::epoll_create1(EPOLL_CLOEXEC);
-    if (epoll_ < 0 || ::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) {
-        *error = "cannot create the event loop";
-        return false;
+    for (auto& loop : loops_) {
+        loop->epoll = ::epoll_create1(EPOLL_CLOEXEC);
+        if (loop->epoll < 0 || ::pipe2(loop->wake, O_CLOEXEC | O_NONBLOCK) != 0) {
+            *error = "cannot create the event loop";
+            return false;
+        }
+        epoll_event wake{EPOLLIN, {.u64 = kWakeTag}};
+        ::epoll_ctl(loop->epoll, EPOLL_CTL_ADD, loop->wake[0], &wake);
     }
-    epoll_event wake{EPOLLIN, {.u64 = kWakeTag}};
-    ::epoll_ctl(epoll_, EPOLL_CTL_ADD, wake_[0], &wake);
     for (std::size_t i = 0; i < served_.size(); ++i) {
         Served& s = *served_[i];
         if ((s.address >> 24) != 127) {
@@ -73,49 +91,54 @@ bool TUpdateAgentRunner::Start(std::string* error) {
             return false;
         }
         epoll_event ev{EPOLLIN, {.u64 = i}};
-        ::epoll_ctl(epoll_, EPOLL_CTL_ADD, s.socket.Fd(), &ev);
+        ::epoll_ctl(loops_[i % loops_.size()]->epoll, EPOLL_CTL_ADD, s.socket.Fd(), &ev);
     }
     stop_ = false;
-    thread_ = std::thread([this] { Loop(); });
+    for (auto& loop : loops_) {
+        EventLoop* l = loop.get();
+        l->thread = std::thread([this, l] {
+            epoll_event events[64];
+            while (!stop_) {
+                int ready = ::epoll_wait(l->epoll, events, 64, -1);
+                for (int e = 0; e < ready; ++e)
+                    if (events[e].data.u64 != kWakeTag) Serve(*served_[events[e].data.u64]);
+            }
+        });
+    }
     return true;
 }
 
 void TUpdateAgentRunner::Stop() {
-    if (!thread_.joinable()) return;
     stop_ = true;
-    char byte = 1;
-    (void)::write(wake_[1], &byte, 1);
-    thread_.join();
+    for (auto& loop : loops_) {
+        if (!loop->thread.joinable()) continue;
+        char byte = 1;
+        (void)::write(loop->wake[1], &byte, 1);
+        loop->thread.join();
+    }
 }
 
-void TUpdateAgentRunner::Loop() {
-    epoll_event events[64];
-    while (!stop_) {
-        int ready = ::epoll_wait(epoll_, events, 64, -1);
-        for (int e = 0; e < ready; ++e) {
-            if (events[e].data.u64 == kWakeTag) continue;
-            Served& s = *served_[events[e].data.u64];
-            while (std::optional<TUdpSocket::Datagram> in = s.socket.TryReceive(kMaxDatagram)) {
-                const auto now = std::chrono::steady_clock::now();
-                if (now < s.silentUntil) continue;
-                TAgentOutput out;
-                {
-                    std::lock_guard<std::mutex> lock(mutex_);
-                    if (s.timeline.firstDatagram == decltype(now){}) s.timeline.firstDatagram = now;
-                    out = s.agent.Handle(in->bytes);
-                    if (out.restart) {
-                        s.timeline.reset = now;
-                        s.silentUntil = now + *out.restart;
-                        s.agent.OnRestart();
-                    }
-                }
-                for (const TDatagram& reply : out.replies) {
-                    if (s.lossRate > 0 &&
-                        std::uniform_real_distribution<>(0, 1)(s.random) < s.lossRate)
-                        continue;
-                    s.socket.SendTo(in->address, in->port, reply.data(), reply.size());
-                }
+// One datagram per readiness event: the loop is level-triggered, so a socket with more queued is
+// reported again, and no receive is spent on finding the queue empty.
+void TUpdateAgentRunner::Serve(Served& s) {
+    if (std::optional<TUdpSocket::Datagram> in = s.socket.TryReceive(kMaxDatagram)) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now < s.silentUntil) return;
+        TAgentOutput out;
+        {
+            std::lock_guard<std::mutex> lock(s.mutex);
+            if (s.timeline.firstDatagram == decltype(now){}) s.timeline.firstDatagram = now;
+            out = s.agent.Handle(in->bytes);
+            if (out.restart) {
+                s.timeline.reset = now;
+                s.silentUntil = now + *out.restart;
+                s.agent.OnRestart();
             }
+        }
+        for (const TDatagram& reply : out.replies) {
+            if (s.lossRate > 0 && std::uniform_real_distribution<>(0, 1)(s.random) < s.lossRate)
+                continue;
+            s.socket.SendTo(in->address, in->port, reply.data(), reply.size());
         }
     }
 }

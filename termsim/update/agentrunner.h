@@ -1,5 +1,5 @@
-// Serves update agents on their own sockets (127.x addresses only) from one thread: for tests
-// and benchmarks that need terminals without the whole fleet.
+// Serves update agents on their own sockets (127.x addresses only) from one or a few threads:
+// for tests and benchmarks that need terminals without the whole fleet.
 #pragma once
 
 #include <atomic>
@@ -17,8 +17,9 @@ namespace termsim {
 
 class TUpdateAgentRunner {
   public:
-    TUpdateAgentRunner();
-    ~TUpdateAgentRunner();  // stops the thread and closes the sockets
+    // threads: loop threads; the agents are spread over them (benchmarks of many terminals).
+    explicit TUpdateAgentRunner(int threads = 1);
+    ~TUpdateAgentRunner();  // stops the threads and closes the sockets
     TUpdateAgentRunner(const TUpdateAgentRunner&) = delete;
     TUpdateAgentRunner& operator=(const TUpdateAgentRunner&) = delete;
 
@@ -26,14 +27,14 @@ class TUpdateAgentRunner {
     // reply is lost with the chance lossRate. Returns the agent's index.
     int Add(std::uint32_t address, std::uint16_t port, TUpdateAgentConfig config,
             double lossRate = 0.0);
-    // Binds every socket and starts the thread; false with a message when a bind fails.
+    // Binds every socket and starts the threads; false with a message when a bind fails.
     bool Start(std::string* error);
     void Stop();
 
-    // Runs fn(const TUpdateAgent&) under the runner's lock.
+    // Runs fn(const TUpdateAgent&) under the agent's lock.
     template <typename Fn>
     auto With(int index, Fn fn) const {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<std::mutex> lock(MutexOf(index));
         return fn(Agent(index));
     }
 
@@ -44,17 +45,16 @@ class TUpdateAgentRunner {
     Timeline TimelineOf(int index) const;
 
     struct Served;
+    struct EventLoop;
 
   private:
     const TUpdateAgent& Agent(int index) const;
-    void Loop();
+    std::mutex& MutexOf(int index) const;
+    void Serve(Served& served);
 
     std::vector<std::unique_ptr<Served>> served_;
-    mutable std::mutex mutex_;
-    int epoll_ = -1;
-    int wake_[2] = {-1, -1};
+    std::vector<std::unique_ptr<EventLoop>> loops_;
     std::atomic<bool> stop_{false};
-    std::thread thread_;
 };
 
 }  // namespace termsim

@@ -1,0 +1,195 @@
+// Vellup in batch mode against many simulated terminals with a 1 MiB image.
+//
+// Each case starts the program as a child, with the terminals served from this process on
+// 127.0.40.x and up, and reports the batch's wall time, the protocol's own lower bound (its fixed
+// pauses plus one loopback round trip per request) and the child's peak memory. The 500-terminal
+// cases take a while and run only with VELLUP_BENCH_LARGE=1.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "termsim/update/agentrunner.h"
+#include "updater/ipv4text.h"
+#include "updater/protocol.h"
+#include "updater/udplink.h"
+#include "updater/updatejob.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uint32_t kFirstTerminal = 0x7F002801;  // 127.0.40.1
+constexpr std::size_t kImageSize = kMaxImageSize;
+constexpr double kFixedPauses = 1.0;  // the pause after the reset; every other wait is answered
+
+// Requests of one conversation that wait for a reply: login, query, image blocks, reset,
+// rediscovery query, logout.
+constexpr double RoundTrips() {
+    return 5.0 + static_cast<double>((kImageSize + kImageBlockData - 1) / kImageBlockData);
+}
+
+// The usual (10th percentile) time of one image block and its acknowledgement over loopback.
+double MeasureRoundTrip() {
+    termsim::TUpdateAgentRunner runner;
+    termsim::TUpdateAgentConfig config;
+    config.deviceType = "SIP520";
+    runner.Add(0x7F0027FE, 65276, config);  // 127.0.39.254
+    std::string error;
+    if (!runner.Start(&error)) return 0;
+    TUdpSocket socket;
+    socket.BindFirstFree(kFirstLocalPort, kLastLocalPort);
+    TUdpUpdateLink link(socket, 0x7F0027FE, 65276);
+    link.Send(LoginRequest(1, ""));
+    link.Receive(2000, 1023);
+    std::vector<std::uint8_t> image(kImageBlockData, 0x55);
+    const TBytes block = ImageBlock(image, 1);
+    std::vector<double> times;
+    for (int i = 0; i < 2000; ++i) {
+        const Clock::time_point start = Clock::now();
+        link.Send(block);
+        link.Receive(2000, 2047);
+        times.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    std::nth_element(times.begin(), times.begin() + 200, times.end());
+    return times[200];  // the 10th percentile: a busy machine's stalls are not the protocol's
+}
+
+double RoundTripSeconds() {
+    static const double rtt = MeasureRoundTrip();
+    return rtt;
+}
+
+struct Folder {
+    fs::path path;
+    std::string updateFile;
+
+    explicit Folder(int terminals) {
+        std::string pattern = (fs::temp_directory_path() / "vellup-bench-XXXXXX").string();
+        path = ::mkdtemp(pattern.data());
+        std::ofstream list(path / "~devlist.lst", std::ios::binary);
+        for (int i = 0; i < terminals; ++i)
+            list << "m" << i << ";" << IpTextOf(kFirstTerminal + std::uint32_t(i))
+                 << ";Bench;V2.5.0;lo;SIP520\r\n";
+        updateFile = (path / "update.bin").string();
+        std::string bytes(kImageOffset + kImageSize, '\x5A');
+        bytes.replace(0, 3, "B32");
+        std::fill(bytes.begin() + 8, bytes.begin() + 1132, '\0');
+        bytes.replace(40, 6, "SIP520");
+        std::ofstream(updateFile, std::ios::binary)
+            .write(bytes.data(), std::streamsize(bytes.size()));
+    }
+    ~Folder() {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+};
+
+struct ChildRun {
+    int exitCode = -1;
+    double seconds = 0;
+    long peakKiB = 0;
+    double cpuSeconds = 0;
+};
+
+ChildRun RunVellup(const Folder& folder, int threads) {
+    std::vector<std::string> args = {
+        VELLUP_PROGRAM, "--batch",         "--home",    folder.path.string(),
+        "--file",       folder.updateFile, "--threads", std::to_string(threads)};
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    ChildRun run;
+    pid_t pid;
+    const Clock::time_point start = Clock::now();
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) return run;
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    posix_spawn_file_actions_destroy(&actions);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.peakKiB = usage.ru_maxrss;
+    auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    return run;
+}
+
+std::map<int, long>& PeakByThreads() {
+    static std::map<int, long> peaks;  // peak of the single-terminal run, by Threads
+    return peaks;
+}
+
+void BM_Batch(benchmark::State& state) {
+    const int terminals = static_cast<int>(state.range(0));
+    const int threads = static_cast<int>(state.range(1));
+    const double rtt = RoundTripSeconds();
+    termsim::TUpdateAgentRunner runner(2);  // one simulator thread would be the bottleneck
+    for (int i = 0; i < terminals; ++i) {
+        termsim::TUpdateAgentConfig config;
+        config.deviceType = "SIP520";
+        config.restartTime = {};
+        runner.Add(kFirstTerminal + std::uint32_t(i), 65276, config);
+    }
+    std::string error;
+    if (!runner.Start(&error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    Folder folder(terminals);
+    ChildRun run;
+    for (auto _ : state) {
+        run = RunVellup(folder, threads);
+        state.SetIterationTime(run.seconds);
+    }
+    if (run.exitCode != 0) state.SkipWithError("a terminal did not end OK");
+    const double transfer = RoundTrips() * rtt;
+    const int waves = threads > 0 ? (terminals + threads - 1) / threads : 1;
+    // Later waves start when the reset of an earlier terminal is reported (50 ms later).
+    const double bound = kFixedPauses + waves * transfer + (waves - 1) * 0.05;
+    if (terminals == 1) PeakByThreads()[threads] = run.peakKiB;
+    state.counters["wall_s"] = run.seconds;
+    state.counters["bound_s"] = bound;
+    state.counters["rtt_p10_us"] = rtt * 1e6;
+    state.counters["child_cpu_s"] = run.cpuSeconds;
+    state.counters["peak_MiB"] = run.peakKiB / 1024.0;
+    auto single = PeakByThreads().find(threads);
+    if (terminals > 1 && single != PeakByThreads().end())
+        state.counters["KiB_per_terminal"] =
+            double(run.peakKiB - single->second) / double(terminals - 1);
+}
+
+void Register() {
+    const bool large = std::getenv("VELLUP_BENCH_LARGE") != nullptr;
+    for (int threads : {0, 20})
+        for (int terminals : {1, 100, 500}) {
+            if (terminals == 500 && !large) continue;
+            benchmark::RegisterBenchmark("BM_Batch", BM_Batch)
+                ->Args({terminals, threads})
+                ->ArgNames({"terminals", "threads"})
+                ->Iterations(1)
+                ->UseManualTime()
+                ->Unit(benchmark::kMillisecond);
+        }
+}
+
+const int registered = (Register(), 0);
+
+}  // namespace
