@@ -52,9 +52,6 @@ class TConversation {
     // Steps 1 to 8 once; reports exactly one Finished event at the end.
     TConversationResult Run();
 
-    // The login sequence byte is random 0..254; tests may fix the generator's seed.
-    void SeedSequence(std::uint32_t seed) { random_.seed(seed); }
-
   private:
     bool Login();
     std::optional<EUpdateResult> CheckDevice();

@@ -11,8 +11,9 @@
 namespace termsim {
 
 struct TUpdateAgentRunner::Served {
-    Served(std::uint32_t a, std::uint16_t p, TUpdateAgentConfig config, double loss, unsigned seed)
-        : address(a), port(p), agent(std::move(config)), lossRate(loss), random(seed) {}
+    Served(std::uint32_t a, std::uint16_t p, TUpdateAgentConfig config, double loss,
+           unsigned stream)
+        : address(a), port(p), agent(std::move(config)), lossRate(loss), random(stream) {}
 
     std::uint32_t address;
     std::uint16_t port;
