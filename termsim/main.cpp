@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     if (cmd.updateAgent) {
         termsim::TUpdateAgentConfig update;
         update.password = cmd.updatePassword;
+        update.deviceType = cmd.updateDeviceType;
         update.restartTime = cmd.fleet.restartTime;
         cmd.fleet.agents.push_back(termsim::UpdateAgentFactory(update));
     }

@@ -44,7 +44,7 @@ const char* UsageText() {
            "               [--login-user U --login-password P] [--name-prefix TEXT]\n"
            "               [--first-account N] [--restart-ms MS]\n"
            "               [--loss RATE] [--delay-ms MS] [--busy-logins N] [--mute I1,I2,...]\n"
-           "               [--update-password P] [--no-update-agent]\n";
+           "               [--update-password P] [--device-type T] [--no-update-agent]\n";
 }
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, std::string* error) {
@@ -103,6 +103,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, st
             ok = ParseNumber(value, 0, 1000000, &f.faults.busyLogins);
         } else if (name == "--update-password") {
             out->updatePassword = value;
+        } else if (name == "--device-type") {
+            out->updateDeviceType = value;
         } else if (name == "--mute") {
             for (const auto& item : SplitList(value)) {
                 ok = ok && ParseNumber(item, 0, 65534, &number);

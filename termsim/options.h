@@ -13,6 +13,7 @@ struct CommandLine {
     std::vector<int> muteTerminals;  // indexes from 0 of terminals that never answer
     bool updateAgent = true;         // the firmware-update agent on UDP 65276
     std::string updatePassword;      // its login password (empty by default)
+    std::string updateDeviceType;    // device type it reports (empty: the terminal's model)
     bool help = false;
 };
 
