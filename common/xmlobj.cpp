@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "common/textcodec.h"
+#include "common/textutil.h"
 
 using TNode = rapidxml::xml_node<char>;
 
@@ -55,13 +56,7 @@ struct TPath {
 };
 
 TPath SplitPath(std::string_view path) {
-    std::size_t begin = 0;
-    std::size_t end = path.size();
-    while (begin < end && static_cast<unsigned char>(path[begin]) < 33)
-        ++begin;
-    while (end > begin && static_cast<unsigned char>(path[end - 1]) < 33)
-        --end;
-    path = path.substr(begin, end - begin);
+    path = TrimBlanks(path);
 
     TPath result;
     while (result.count < kMaxComponents) {

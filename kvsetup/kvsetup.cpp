@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "common/textutil.h"
 #include "kvsetup/kvclient.h"
 #include "kvsetup/targets.h"
 
@@ -28,11 +29,7 @@ std::array<std::uint8_t, kvproto::kCredentialsSize> CredentialBytes(const TDevic
 std::int32_t Resolve(kvsetup::Client& client, const char* ip, const kvproto::Mac& mac,
                      const kvsetup::Timing& timing, std::uint32_t* address) {
     const auto targets = kvsetup::CurrentTargets();
-    std::string_view text(ip, strnlen(ip, 64));
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
-        text.remove_suffix(1);
+    const std::string_view text = TrimBlanks(std::string_view(ip, strnlen(ip, 64)));
     if (!text.empty()) {
         if (!kvsetup::ParseDotted(text, address)) return kr::kBadArgument;
         return kvsetup::IsPermitted(*address, targets) ? kr::kOk : kr::kNotPermitted;

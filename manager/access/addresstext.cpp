@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "common/textcodec.h"
+#include "common/textutil.h"
 
 namespace {
 
@@ -85,10 +86,6 @@ std::array<std::uint8_t, N> ReadDigitGroups(std::string_view text, std::string_v
     return out;
 }
 
-bool IsSpaceOrControl(char c) {
-    return static_cast<unsigned char>(c) <= 32;
-}
-
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -110,9 +107,7 @@ std::string FixedToStr(const std::uint8_t* field, std::size_t width) {
     std::size_t length = std::find(chars, chars + width, '\0') - chars;
     std::string text = FromDeviceBytes(std::string_view(chars, length));
     // Characters of code 32 or less are ASCII in both the device code page and UTF-8.
-    auto first = std::find_if_not(text.begin(), text.end(), IsSpaceOrControl);
-    auto last = std::find_if_not(text.rbegin(), text.rend(), IsSpaceOrControl).base();
-    return first < last ? std::string(first, last) : std::string();
+    return std::string(TrimBlanks(text));
 }
 
 std::string IpToText(const std::uint8_t* field) {

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "common/textcodec.h"
+#include "common/textutil.h"
 #include "common/xmlobj.h"
 #include "manager/access/addresstext.h"
 
@@ -28,10 +29,7 @@ std::string Lower(std::string_view s) {
 
 // A whole decimal 32-bit integer, blanks and control characters around it allowed.
 std::optional<std::int32_t> ParseInteger(std::string_view text) {
-    while (!text.empty() && static_cast<unsigned char>(text.front()) < 33)
-        text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) < 33)
-        text.remove_suffix(1);
+    text = TrimBlanks(text);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     std::int32_t value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);

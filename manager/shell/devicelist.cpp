@@ -3,18 +3,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "common/textutil.h"
 #include "manager/access/localinterfaces.h"
 
 namespace {
-
-std::string_view TrimBlanks(std::string_view text) {
-    auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 // Optional sign, then at least one digit.
 bool IsWholeNumber(std::string_view text) {

@@ -3,12 +3,7 @@
 #include <array>
 
 #include "common/textcodec.h"
-
-namespace {
-bool IsBlank(char c) {
-    return static_cast<unsigned char>(c) <= 32;
-}
-}  // namespace
+#include "common/textutil.h"
 
 std::vector<std::string> SplitDelimitedText(std::string_view text, char delimiter, char quote) {
     if (const std::size_t end = text.find('\0'); end != std::string_view::npos)
@@ -16,7 +11,7 @@ std::vector<std::string> SplitDelimitedText(std::string_view text, char delimite
     const std::size_t n = text.size();
     std::size_t p = 0;
     std::vector<std::string> fields;
-    while (p < n && IsBlank(text[p]))
+    while (p < n && IsBlankOrControl(text[p]))
         ++p;
     while (p < n) {
         std::string field;
@@ -35,18 +30,18 @@ std::vector<std::string> SplitDelimitedText(std::string_view text, char delimite
             }
         } else {
             const std::size_t start = p;
-            while (p < n && !IsBlank(text[p]) && text[p] != delimiter)
+            while (p < n && !IsBlankOrControl(text[p]) && text[p] != delimiter)
                 ++p;
             field.assign(text.substr(start, p - start));
         }
         fields.push_back(std::move(field));
-        while (p < n && IsBlank(text[p]))
+        while (p < n && IsBlankOrControl(text[p]))
             ++p;
         if (p < n && text[p] == delimiter) {
             if (p + 1 == n) fields.emplace_back();
             do {
                 ++p;
-            } while (p < n && IsBlank(text[p]));
+            } while (p < n && IsBlankOrControl(text[p]));
         }
     }
     return fields;
