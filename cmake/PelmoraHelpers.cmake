@@ -19,13 +19,14 @@ endmacro()
 
 # pelmora_add_test(NAME [QT_APP] SOURCES src... LIBS lib...)
 # One GoogleTest executable whose cases are registered with CTest one by one.
-# Tests run offscreen and with the build's bin/ folder known as PELMORA_BIN_DIR.
+# The build's bin/ folder is known to the tests as PELMORA_BIN_DIR.
 # QT_APP: the test's main creates a QApplication first (widgets, event loops, sockets).
+# ENV: one VAR=VALUE setting for the test's environment.
 function(pelmora_add_test name)
     if(NOT PELMORA_TESTS)
         return()
     endif()
-    cmake_parse_arguments(ARG "QT_APP" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "QT_APP" "" "SOURCES;LIBS;ENV" ${ARGN})
     if(ARG_QT_APP)
         add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/qt_gtest_main.cpp)
         target_link_libraries(${name} PRIVATE Qt6::Widgets Qt6::Test)
@@ -37,10 +38,17 @@ function(pelmora_add_test name)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
     target_compile_definitions(${name} PRIVATE PELMORA_BIN_DIR="${PELMORA_BIN_DIR}"
                                                PELMORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-    gtest_discover_tests(${name}
-        DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
-                   TIMEOUT 120)
+    # Qt tests get the offscreen platform from their main. A list-valued property does not
+    # survive gtest_discover_tests, so ENV takes one setting.
+    list(LENGTH ARG_ENV env_count)
+    if(env_count GREATER 1)
+        message(FATAL_ERROR "pelmora_add_test(${name}): ENV takes one VAR=VALUE setting")
+    endif()
+    set(properties TIMEOUT 120)
+    if(ARG_ENV)
+        list(APPEND properties ENVIRONMENT "${ARG_ENV}")
+    endif()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
 endfunction()
 
 # pelmora_add_bench(NAME SOURCES src... LIBS lib...)

@@ -58,7 +58,8 @@ bool IsLocalSubnet(std::string_view addressText) {
     std::string text(addressText);
     std::uint32_t address =
         text.find('\0') == std::string::npos ? inet_addr(text.c_str()) : INADDR_NONE;
-    for (const TLocalInterface& entry : *Snapshot()) {
+    const auto interfaces = Snapshot();  // held here: the range must outlive the loop
+    for (const TLocalInterface& entry : *interfaces) {
         if ((entry.address & entry.netmask) == (address & entry.netmask)) return true;
     }
     return false;
@@ -66,7 +67,8 @@ bool IsLocalSubnet(std::string_view addressText) {
 
 int GetLocalAddresses(std::vector<std::string>& list) {
     list.clear();
-    for (const TLocalInterface& entry : *Snapshot()) {
+    const auto interfaces = Snapshot();
+    for (const TLocalInterface& entry : *interfaces) {
         std::string text = IpToText(reinterpret_cast<const std::uint8_t*>(&entry.address));
         if (text == "127.0.0.1") continue;
         list.push_back(std::move(text));
