@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 
+#include "common/textutil.h"
 #include "common/xmlobj.h"
 
 namespace {
@@ -12,15 +13,6 @@ constexpr std::array<const char*, lang::kCount> kLanguageNames = {
     "Chinese-Simplified", "English", "Chinese-Traditional", "Korea", "Russia", "Japan"};
 
 TMyXmlobj* g_document = nullptr;
-
-std::string Trimmed(std::string_view text) {
-    auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return std::string(text);
-}
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -73,11 +65,11 @@ std::vector<TLanguageEntry> LanguageMenuEntries(const TMyXmlobj& doc) {
     std::array<bool, lang::kCount> used{};
     for (std::size_t i = 0; i < list.ElementChildCount(); ++i) {
         const TXmlElement child = list.ElementChild(i);
-        const std::string name = Lower(Trimmed(child.Name()));
+        const std::string name = Lower(std::string(TrimBlanks(child.Name())));
         for (int index = 0; index < lang::kCount; ++index) {
             if (used[index] || name != Lower(kLanguageNames[index])) continue;
             used[index] = true;
-            entries.push_back({Trimmed(child.Text()), index});
+            entries.push_back({std::string(TrimBlanks(child.Text())), index});
             break;
         }
     }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/textutil.h"
 #include "common/widgets/formtranslation.h"
 #include "common/widgets/prompter.h"
 #include "manager/shell/frmlogin.h"
@@ -30,10 +31,6 @@ std::string NetText(const std::optional<TRowNetInfo>& info, TIpBytes TRowNetInfo
     if (!info) return {};
     const std::string text = BytesToDotted(((*info).*field).data(), 4);
     return text == "0.0.0.0" ? std::string() : text;
-}
-
-std::string Trimmed(const std::string& text) {
-    return QString::fromStdString(text).trimmed().toStdString();
 }
 
 }  // namespace
@@ -91,7 +88,7 @@ bool TDeviceProcs::LoginDevice(const std::string& ip, const TMacBytes& mac) {
 }
 
 void TDeviceProcs::LogoutDevice(const std::string& ip, const TMacBytes& mac) {
-    if (Trimmed(ip).empty()) return;
+    if (TrimBlanks(ip).empty()) return;
     TDeviceCredentials credentials = EmptyCredentials();
     std::int32_t result = kvresult::kBusy;
     for (int attempt = 0; attempt < kLogoutAttempts && result == kvresult::kBusy; ++attempt)
@@ -99,8 +96,8 @@ void TDeviceProcs::LogoutDevice(const std::string& ip, const TMacBytes& mac) {
 }
 
 void TDeviceProcs::ResetDevice(const TDeviceRow& row) {
-    const std::string ip = Trimmed(row.columns[kColIp]);
-    const TMacBytes mac = TextToMac(Trimmed(row.columns[kColMac]));
+    const std::string ip(TrimBlanks(row.columns[kColIp]));
+    const TMacBytes mac = TextToMac(TrimBlanks(row.columns[kColMac]));
     TDeviceCredentials credentials = EmptyCredentials();
     if (access_.Login(ip, mac, &credentials) != kvresult::kOk) return;
     const std::int32_t result = access_.Reset(ip, mac, &credentials);

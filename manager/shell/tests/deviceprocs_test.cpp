@@ -153,7 +153,9 @@ TEST_F(DeviceProcsTest, ResetLogsInOnceThenResets) {
         }
         Procs().ResetDevice(row);
         EXPECT_EQ(Texts(), c.messages);
-        if (!c.messages.isEmpty()) EXPECT_EQ(prompter.messages[0].kind, c.kind);
+        if (!c.messages.isEmpty()) {
+            EXPECT_EQ(prompter.messages[0].kind, c.kind);
+        }
         ::testing::Mock::VerifyAndClearExpectations(&access);
     }
 }

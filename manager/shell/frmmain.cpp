@@ -1,0 +1,645 @@
+#include "manager/shell/frmmain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QThread>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeView>
+
+#include "common/translation.h"
+#include "common/widgets/formtranslation.h"
+#include "common/widgets/prompter.h"
+#include "manager/shell/devicebook.h"
+#include "manager/shell/devicelistmodel.h"
+#include "manager/shell/devicetext.h"
+#include "manager/shell/frmabout.h"
+#include "manager/shell/frmdevedit.h"
+#include "manager/shell/frmsearchwait.h"
+#include "manager/shell/networksearch.h"
+#include "manager/shell/shellicons.h"
+#include "manager/shell/updatehandoff.h"
+#include "manager/shell/updaterlauncher.h"
+
+namespace {
+
+// Sets a flag for the lifetime of a command and clears it however the command ends.
+class TFlagScope {
+  public:
+    explicit TFlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~TFlagScope() { flag_ = false; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+
+  private:
+    bool& flag_;
+};
+
+// Runs a blocking device call on a worker thread while the window keeps serving its events.
+template <typename Fn>
+auto RunOffWindowThread(Fn fn) -> decltype(fn()) {
+    std::optional<decltype(fn())> result;
+    QEventLoop loop;
+    QThread* worker = QThread::create([&] { result = fn(); });
+    QObject::connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
+    loop.exec();
+    worker->wait();
+    delete worker;
+    return std::move(*result);
+}
+
+void WaitMilliseconds(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QAction* NewAction(QObject* owner, const char* name, const QString& caption) {
+    auto* action = new QAction(caption, owner);
+    action->setObjectName(name);
+    return action;
+}
+
+constexpr const char* kDatFilter = "Dat file (*.dat)";
+
+}  // namespace
+
+TFrmMain::TFrmMain(TFrmMainDeps deps, QWidget* parent)
+    : QMainWindow(parent),
+      access_(*deps.access),
+      prompter_(*deps.prompter),
+      programFolder_(QDir(deps.programFolder).absolutePath() + "/"),
+      programFile_(deps.programFile),
+      machineStore_(deps.machineStore),
+      configPlace_{programFolder_.toStdString(), deps.userStore},
+      commandLineText_(deps.commandLineText.trimmed()),
+      terminalStatus_{QStringLiteral("正在注册"), QStringLiteral("已经注册")},
+      workStatus_{QStringLiteral("空闲"),           QStringLiteral("播放"),
+                  QStringLiteral("采播"),           QStringLiteral("对讲通话"),
+                  QStringLiteral("远端呼入"),       QStringLiteral("主动呼叫"),
+                  QStringLiteral("正在播放CD卡"),   QStringLiteral("暂停"),
+                  QStringLiteral("播放模式2"),      QStringLiteral("自动模式(空闲)"),
+                  QStringLiteral("自动模式(播放)"), QStringLiteral("自动模式(暂停)"),
+                  QStringLiteral("手动模式(空闲)"), QStringLiteral("手动模式(播放)")} {
+    setObjectName("FrmMain");
+    setWindowTitle(QStringLiteral("Pelmora") + VersionText());
+    procs_ = std::make_unique<TDeviceProcs>(access_, prompter_, this,
+                                            deps.askLogin ? deps.askLogin : LoginDialogAsker(this));
+
+    CreateActions();
+    CreateMenus();
+    CreateList();
+    CreateStatusBar();
+    resize(1000, 600);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setSingleShot(true);
+    Timer1->setInterval(10);
+    connect(Timer1, &QTimer::timeout, this, &TFrmMain::Timer1Timer);
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName("Timer2");
+    Timer2->setSingleShot(true);
+    Timer2->setInterval(10);
+    connect(Timer2, &QTimer::timeout, this, &TFrmMain::OpenDeviceProperties);
+
+    FormCreate();
+    UpdateCommands();
+}
+
+TFrmMain::~TFrmMain() {
+    // The model reads the rows, which die with this object, before Qt destroys the children.
+    MainListView->setModel(nullptr);
+    delete model_;
+    if (TranslationDocument() == &language_) SetTranslationDocument(nullptr);
+}
+
+void TFrmMain::CreateActions() {
+    tlBtnSearch = NewAction(this, "tlBtnSearch", QStringLiteral("搜  索"));
+    tlBtnAdd = NewAction(this, "tlBtnAdd", QStringLiteral("添  加"));
+    tlBtnModify = NewAction(this, "tlBtnModify", QStringLiteral("修  改"));
+    tlBtnDelete = NewAction(this, "tlBtnDelete", QStringLiteral("删  除"));
+    tlBtnContacts = NewAction(this, "tlBtnContacts", QStringLiteral("联系人"));
+    tlBtnMulticast = NewAction(this, "tlBtnMulticast", QStringLiteral("组播地址"));
+    tbBtnUpgrade = NewAction(this, "tbBtnUpgrade", QStringLiteral("设备升级"));
+    tlBtnAbout = NewAction(this, "tlBtnAbout", QStringLiteral("关  于"));
+    tlBtnQuit = NewAction(this, "tlBtnQuit", QStringLiteral("退  出"));
+    tlBtnSearch->setIcon(ToolPicture(TToolPicture::Search));
+    tlBtnAdd->setIcon(ToolPicture(TToolPicture::Add));
+    tlBtnModify->setIcon(ToolPicture(TToolPicture::Modify));
+    tlBtnDelete->setIcon(ToolPicture(TToolPicture::Delete));
+    tlBtnContacts->setIcon(ToolPicture(TToolPicture::Contacts));
+    tlBtnMulticast->setIcon(ToolPicture(TToolPicture::Multicast));
+    tbBtnUpgrade->setIcon(ToolPicture(TToolPicture::Upgrade));
+    tlBtnAbout->setIcon(ToolPicture(TToolPicture::About));
+    tlBtnQuit->setIcon(ToolPicture(TToolPicture::Quit));
+    // The contact and multicast editors are not part of this window yet.
+    tlBtnContacts->setEnabled(false);
+    tlBtnMulticast->setEnabled(false);
+
+    NSearch = NewAction(this, "NSearch", QStringLiteral("搜    索"));
+    NOpenList = NewAction(this, "NOpenList", QStringLiteral("打开设备列表"));
+    NSaveList = NewAction(this, "NSaveList", QStringLiteral("保存设备列表"));
+    NQuit = NewAction(this, "NQuit", QStringLiteral("退    出"));
+    NUpgrade = NewAction(this, "NUpgrade", QStringLiteral("升    级"));
+    NAbout = NewAction(this, "NAbout", QStringLiteral("关    于"));
+
+    PDevAdd = NewAction(this, "PDevAdd", QStringLiteral("添加设备"));
+    PDevModify = NewAction(this, "PDevModify", QStringLiteral("修改设备"));
+    PDevDelete = NewAction(this, "PDevDelete", QStringLiteral("删除设备"));
+    PDevUpgrade = NewAction(this, "PDevUpgrade", QStringLiteral("设备升级"));
+    PDevReset = NewAction(this, "PDevReset", QStringLiteral("设备复位"));
+    PDevProperty = NewAction(this, "PDevProperty", QStringLiteral("设备属性"));
+
+    for (QAction* search : {tlBtnSearch, NSearch})
+        connect(search, &QAction::triggered, this, &TFrmMain::tlBtnSearchClick);
+    for (QAction* add : {tlBtnAdd, PDevAdd})
+        connect(add, &QAction::triggered, this, &TFrmMain::tlBtnAddClick);
+    for (QAction* modify : {tlBtnModify, PDevModify})
+        connect(modify, &QAction::triggered, this, &TFrmMain::tlBtnModifyClick);
+    for (QAction* remove : {tlBtnDelete, PDevDelete})
+        connect(remove, &QAction::triggered, this, &TFrmMain::tlBtnDeleteClick);
+    for (QAction* about : {tlBtnAbout, NAbout})
+        connect(about, &QAction::triggered, this, &TFrmMain::tlBtnAboutClick);
+    for (QAction* quit : {tlBtnQuit, NQuit})
+        connect(quit, &QAction::triggered, this, &QWidget::close);
+    for (QAction* upgrade : {tbBtnUpgrade, NUpgrade})
+        connect(upgrade, &QAction::triggered, this, [this] { UpgradeDevices(false); });
+    connect(PDevUpgrade, &QAction::triggered, this, [this] { UpgradeDevices(true); });
+    connect(NOpenList, &QAction::triggered, this, &TFrmMain::NOpenListClick);
+    connect(NSaveList, &QAction::triggered, this, &TFrmMain::NSaveListClick);
+    connect(PDevReset, &QAction::triggered, this, &TFrmMain::PDevResetClick);
+    connect(PDevProperty, &QAction::triggered, this, &TFrmMain::OpenDeviceProperties);
+}
+
+void TFrmMain::CreateMenus() {
+    NDevice = menuBar()->addMenu(QStringLiteral("设备"));
+    NDevice->setObjectName("NDevice");
+    NDevice->addAction(NSearch);
+    NDevice->addSeparator();
+    NDevice->addAction(NOpenList);
+    NDevice->addAction(NSaveList);
+    NDevice->addSeparator();
+    NDevice->addAction(NQuit);
+    NTools = menuBar()->addMenu(QStringLiteral("工具"));
+    NTools->setObjectName("NTools");
+    NTools->addAction(NUpgrade);
+    NLanguage = menuBar()->addMenu(QStringLiteral("语言"));
+    NLanguage->setObjectName("NLanguage");
+    NHelp = menuBar()->addMenu(QStringLiteral("帮助"));
+    NHelp->setObjectName("NHelp");
+    NHelp->addAction(NAbout);
+
+    ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
+    ToolBar1->setObjectName("ToolBar1");
+    ToolBar1->setMovable(false);
+    ToolBar1->setIconSize(QSize(32, 32));
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    for (QAction* action : {tlBtnSearch, tlBtnAdd, tlBtnModify, tlBtnDelete, tlBtnContacts,
+                            tlBtnMulticast, tbBtnUpgrade, tlBtnAbout, tlBtnQuit})
+        ToolBar1->addAction(action);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName("PopupMenu1");
+    for (QAction* action : {PDevAdd, PDevModify, PDevDelete, PDevUpgrade, PDevReset, PDevProperty})
+        PopupMenu1->addAction(action);
+}
+
+void TFrmMain::CreateList() {
+    model_ = new TDeviceListModel(list_, this);
+    MainListView = new QTreeView(this);
+    MainListView->setObjectName("MainListView");
+    MainListView->setModel(model_);
+    MainListView->setRootIsDecorated(false);
+    MainListView->setUniformRowHeights(true);
+    MainListView->setAllColumnsShowFocus(true);
+    MainListView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    MainListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    MainListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    MainListView->setIconSize(QSize(16, 16));
+    MainListView->setContextMenuPolicy(Qt::CustomContextMenu);
+    MainListView->header()->setSectionsClickable(true);
+    MainListView->header()->setStretchLastSection(false);
+    for (int column = 0; column < TDeviceListModel::kViewColumns; ++column)
+        MainListView->setColumnWidth(column, TDeviceListModel::kInitialWidths[column]);
+    setCentralWidget(MainListView);
+
+    connect(MainListView->header(), &QHeaderView::sectionClicked, this, &TFrmMain::SortColumn);
+    connect(MainListView, &QTreeView::doubleClicked, this, &TFrmMain::OpenDeviceProperties);
+    connect(MainListView, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        PopupMenu1->popup(MainListView->viewport()->mapToGlobal(at));
+    });
+    connect(MainListView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TFrmMain::UpdateCommands);
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(model_, signal, this, [this] {
+            RefreshCount();
+            UpdateCommands();
+        });
+    connect(model_, &QAbstractItemModel::modelReset, this, [this] {
+        RefreshCount();
+        UpdateCommands();
+    });
+    connect(model_, &QAbstractItemModel::dataChanged, this, &TFrmMain::UpdateCommands);
+}
+
+void TFrmMain::CreateStatusBar() {
+    statusBar()->setObjectName("StatusBar1");
+    StatusPanel0 = new QLabel(QStringLiteral("设备数量："), statusBar());
+    StatusPanel1 = new QLabel(QStringLiteral("0"), statusBar());
+    StatusPanel1->setMinimumWidth(60);
+    StatusPanel2 = new QLabel(QString(), statusBar());
+    statusBar()->addWidget(StatusPanel0);
+    statusBar()->addWidget(StatusPanel1);
+    statusBar()->addWidget(StatusPanel2, 1);
+}
+
+void TFrmMain::FormCreate() {
+    busy_ = false;
+    catalogue_ = LoadCatalogue((programFolder_ + "license.dat").toStdString());
+    ReadSysConfig(configPlace_, std::string(), config_);
+    list_.SetModelNaming(
+        {[this](const std::string& model) { return catalogue_.CatalogueDisplayName(model); },
+         config_.ShowUnknowDeviceType});
+
+    SetTranslationDocument(&language_);
+    const QString languageFile = programFolder_ + "lang/Pelmora.xml";
+    if (QFileInfo::exists(languageFile)) {
+        language_.Load(languageFile.toStdString());
+        BuildLanguageMenu();
+        ApplyLanguage(config_.Language);
+        CheckLanguageEntry(config_.Language);
+    } else {
+        for (const QString& caption :
+             {QStringLiteral("简体中文"), QStringLiteral("English"), QStringLiteral("繁体中文")})
+            NLanguage->addAction(caption)->setEnabled(false);
+    }
+    if (machineStore_ != nullptr) {
+        const std::string error = SaveProgramPath(*machineStore_, programFile_.toStdString());
+        if (!error.empty()) ShowFileError(error);
+    }
+}
+
+void TFrmMain::BuildLanguageMenu() {
+    NLanguage->clear();
+    for (const TLanguageEntry& entry : LanguageMenuEntries(language_)) {
+        QAction* action = NLanguage->addAction(Q(entry.caption));
+        action->setData(entry.index);
+        connect(action, &QAction::triggered, this, [this, action] {
+            const int index = action->data().toInt();
+            CheckLanguageEntry(index);
+            ApplyLanguage(index);
+        });
+    }
+}
+
+// The entry of the current language is disabled, every other one enabled.
+void TFrmMain::CheckLanguageEntry(int index) {
+    for (QAction* action : NLanguage->actions())
+        action->setEnabled(action->data().toInt() != index);
+}
+
+void TFrmMain::ApplyLanguage(int index) {
+    SetLanguage(language_, index);
+    config_.Language = index;
+    TranslateForm(this, language_);
+    setWindowTitle(TrText("Pelmora/TFrmMain/self.Caption", QStringLiteral("Pelmora")).trimmed() +
+                   VersionText());
+    for (std::size_t n = 0; n < terminalStatus_.size(); ++n) {
+        const QString word =
+            TrText("Pelmora/Common/TerminalStatus/keyWord" + std::to_string(n + 1), QString())
+                .trimmed();
+        if (!word.isEmpty()) terminalStatus_[n] = word;
+    }
+    for (std::size_t n = 0; n < workStatus_.size(); ++n) {
+        const QString word =
+            TrText("Pelmora/Common/WorkStatus/keyWord" + std::to_string(n + 1), QString())
+                .trimmed();
+        if (!word.isEmpty()) workStatus_[n] = word;
+    }
+    std::string error;
+    if (!WriteSysConfig(configPlace_, std::string(), config_, &error)) ShowFileError(error);
+}
+
+void TFrmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shownOnce_) return;
+    shownOnce_ = true;
+    const TFileResult loaded = LoadDeviceFile(
+        (programFolder_ + QString::fromLatin1(kDeviceBookFile)).toStdString(), true, list_);
+    if (!loaded.ok) ShowFileError(loaded.error);
+    Timer1->start();
+}
+
+void TFrmMain::Timer1Timer() {
+    Timer1->stop();
+    FitLastColumn();
+    tlBtnSearchClick();
+    if (!commandLineText_.isEmpty() && !busy_)
+        ShowDeviceFromText(ParseDeviceText(commandLineText_.toStdString()));
+}
+
+void TFrmMain::FitLastColumn() {
+    std::vector<int> widths;
+    for (int column = 0; column < TDeviceListModel::kViewColumns; ++column)
+        widths.push_back(MainListView->columnWidth(column));
+    const int width = FitLastColumnWidth(MainListView->width(), widths,
+                                         MainListView->verticalScrollBar()->isVisible());
+    MainListView->setColumnWidth(TDeviceListModel::kViewColumns - 1, width);
+}
+
+void TFrmMain::RefreshCount() {
+    StatusPanel1->setText(QString::number(list_.RowCount()));
+}
+
+std::vector<std::size_t> TFrmMain::SelectedRows() const {
+    std::vector<std::size_t> rows;
+    for (const QModelIndex& index : MainListView->selectionModel()->selectedRows())
+        rows.push_back(static_cast<std::size_t>(index.row()));
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+std::optional<std::size_t> TFrmMain::SelectedRow() const {
+    const std::vector<std::size_t> rows = SelectedRows();
+    if (rows.empty()) return std::nullopt;
+    return rows.front();
+}
+
+void TFrmMain::SelectRow(std::size_t row) {
+    const QModelIndex index = model_->index(static_cast<int>(row), 0);
+    MainListView->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    MainListView->scrollTo(index);
+}
+
+void TFrmMain::UpdateCommands() {
+    const std::optional<std::size_t> selected = SelectedRow();
+    const bool books = selected && list_.Row(*selected).IsBooks();
+    const bool reachable = selected && list_.Row(*selected).icon != kIconUnreachable;
+    for (QAction* action : {tlBtnModify, tlBtnDelete, PDevModify, PDevDelete})
+        action->setEnabled(books);
+    // Without a selected row the row commands have nothing to act on.
+    for (QAction* action : {PDevUpgrade, PDevReset, PDevProperty})
+        action->setEnabled(reachable);
+}
+
+void TFrmMain::SortColumn(int viewColumn) {
+    std::vector<std::uint64_t> ids;
+    for (std::size_t row : SelectedRows())
+        ids.push_back(list_.Row(row).id);
+    list_.SortByColumn(TDeviceListModel::ListColumn(viewColumn));
+    // The selection follows its rows to their new places.
+    QItemSelection selection;
+    for (std::size_t row = 0; row < list_.RowCount(); ++row)
+        if (std::find(ids.begin(), ids.end(), list_.Row(row).id) != ids.end())
+            selection.select(
+                model_->index(static_cast<int>(row), 0),
+                model_->index(static_cast<int>(row), TDeviceListModel::kViewColumns - 1));
+    MainListView->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    UpdateCommands();
+}
+
+void TFrmMain::ShowFileError(const std::string& error) {
+    prompter_.Message(this, IPrompter::Kind::Error, QStringLiteral("Pelmora"), Q(error));
+}
+
+// --- search ---------------------------------------------------------------------------------
+
+void TFrmMain::ShowSearchBox(int maximum) {
+    pnlSearch = new TFrmSearchWait(maximum, this);
+    TranslateForm(pnlSearch, language_);
+    pnlSearch->resize(360, pnlSearch->sizeHint().height());
+    pnlSearch->move((width() - pnlSearch->width()) / 2,
+                    height() - pnlSearch->height() - statusBar()->height() - 50);
+    pnlSearch->show();
+    pnlSearch->raise();
+}
+
+void TFrmMain::HideSearchBox() {
+    delete pnlSearch;
+    pnlSearch = nullptr;
+}
+
+void TFrmMain::tlBtnSearchClick() {
+    if (searching_) return;
+    searching_ = true;
+    struct TEnd {
+        TFrmMain* window;
+        ~TEnd() {
+            window->HideSearchBox();
+            window->searching_ = false;
+            emit window->searchFinished();
+            if (window->closePending_) QTimer::singleShot(0, window, &QWidget::close);
+        }
+    } end{this};
+
+    ShowSearchBox(static_cast<int>(list_.RowCount()) + 1);
+    QCoreApplication::processEvents();
+    const TSearchAllResult found = RunOffWindowThread([this] { return RunSearchAll(access_); });
+    QCoreApplication::processEvents();
+    ApplySearchAll(list_, found);
+    pnlSearch->SetProgress(1);
+    QCoreApplication::processEvents();
+    int progress = 1;
+    for (const TBooksQuery& query : PlanBooksQueries(list_)) {
+        const TBooksAnswer answer =
+            RunOffWindowThread([this, &query] { return LookUpBooksRow(access_, query); });
+        ApplyBooksAnswer(list_, query, answer);
+        pnlSearch->SetProgress(++progress);
+        QCoreApplication::processEvents();
+    }
+    RefreshCount();
+    pnlSearch->Finish();
+    WaitMilliseconds(50);
+}
+
+// --- device texts ---------------------------------------------------------------------------
+
+void TFrmMain::ShowDeviceFromText(const TDeviceText& text) {
+    const std::size_t row = list_.MergeDeviceText(text);
+    RefreshCount();
+    if (busy_) return;
+    SelectRow(row);
+    Timer2->start();
+}
+
+void TFrmMain::BringToFront() {
+    if (isMinimized() || !isVisible()) showNormal();
+    raise();
+    activateWindow();
+}
+
+void TFrmMain::ReceiveDeviceText(const QString& text) {
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty()) return;
+    BringToFront();
+    if (busy_) return;
+    ShowDeviceFromText(ParseDeviceText(trimmed.toStdString()));
+}
+
+// --- row commands ---------------------------------------------------------------------------
+
+QStringList TFrmMain::AccountPairs() const {
+    QStringList pairs;
+    for (const TDeviceRow& row : list_.Rows())
+        pairs << Q(row.columns[kColAccount]) + "=" + Q(row.columns[kColIp]);
+    return pairs;
+}
+
+void TFrmMain::AppendBooksRow(const QString& account, const QString& name, const QString& ip) {
+    TDeviceRow row;
+    row.state = std::string(kStateOffline);
+    row.columns[kColAccount] = account.toStdString();
+    row.columns[kColDisplayName] = name.toStdString();
+    row.columns[kColIp] = ip.toStdString();
+    row.columns[kColLocation] = std::string(kLocationBooks);
+    row.icon = kIconUnreachable;
+    SelectRow(list_.AppendRow(std::move(row)));
+}
+
+void TFrmMain::tlBtnAddClick() {
+    TFlagScope busy(busy_);
+    TFrmDevEdit dialog(TFrmDevEdit::TMode::Add, AccountPairs(), QString(), prompter_, this);
+    dialog.SetAddRow([this](const QString& account, const QString& name, const QString& ip) {
+        AppendBooksRow(account, name, ip);
+    });
+    TranslateForm(&dialog, language_);
+    dialog.exec();
+}
+
+void TFrmMain::tlBtnModifyClick() {
+    const std::optional<std::size_t> selected = SelectedRow();
+    if (!selected) return;
+    TFlagScope busy(busy_);
+    const TDeviceRow& row = list_.Row(*selected);
+    const std::uint64_t id = row.id;
+    TFrmDevEdit dialog(TFrmDevEdit::TMode::Modify, AccountPairs(),
+                       Q(row.columns[kColAccount]).trimmed(), prompter_, this);
+    dialog.SetTexts(Q(row.columns[kColAccount]), Q(row.columns[kColDisplayName]),
+                    Q(row.columns[kColIp]));
+    TranslateForm(&dialog, language_);
+    if (dialog.exec() != QDialog::Accepted) return;
+    // A device text or a search may have moved the row while the dialog was open.
+    const std::optional<std::size_t> now = list_.FindRow(id, *selected);
+    if (!now) return;
+    list_.EditRow(*now, [&](TDeviceRow& edited) {
+        edited.columns[kColAccount] = dialog.Account().toStdString();
+        edited.columns[kColDisplayName] = dialog.DisplayName().toStdString();
+        edited.columns[kColIp] = dialog.IpText().toStdString();
+    });
+}
+
+void TFrmMain::tlBtnDeleteClick() {
+    const std::optional<std::size_t> selected = SelectedRow();
+    if (!selected) return;
+    TFlagScope busy(busy_);
+    const TDeviceRow& row = list_.Row(*selected);
+    if (!row.IsBooks()) {
+        ShowMainMessage(prompter_, this, IPrompter::Kind::Error, 2,
+                        QStringLiteral("对不起，您只能删除Books中的设备信息"));
+        return;
+    }
+    const std::uint64_t id = row.id;
+    if (!ShowMainMessage(prompter_, this, IPrompter::Kind::Confirmation, 1,
+                         QStringLiteral("您确定要删除设备信息（用户账号=%s，IP地址=%s）吗？"),
+                         {Q(row.columns[kColAccount]), Q(row.columns[kColIp])}))
+        return;
+    if (const std::optional<std::size_t> now = list_.FindRow(id, *selected)) list_.RemoveRow(*now);
+}
+
+void TFrmMain::PDevResetClick() {
+    const std::optional<std::size_t> selected = SelectedRow();
+    if (!selected) return;
+    TFlagScope busy(busy_);
+    const TDeviceRow row = list_.Row(*selected);
+    procs_->ResetDevice(row);
+}
+
+void TFrmMain::OpenDeviceProperties() {
+    Timer2->stop();
+    const std::optional<std::size_t> selected = SelectedRow();
+    if (!selected) return;
+    TFlagScope busy(busy_);
+    const TDeviceRow row = list_.Row(*selected);
+    // The checks and the read of the block; the property editor that shows and writes it back
+    // is not part of this window yet.
+    procs_->ReadDeviceProperties(row);
+}
+
+void TFrmMain::UpgradeDevices(bool selectedOnly) {
+    std::vector<TDevListRow> rows;
+    for (const TDeviceRow& row : list_.Rows())
+        rows.push_back({row.columns[kColMac], row.columns[kColIp], row.columns[kColDisplayName],
+                        row.columns[kColFirmware], row.columns[kColInterface],
+                        row.columns[kColModel]});
+    if (selectedOnly) rows = PickHandoffRows(rows, SelectedRows());
+    TFlagScope busy(busy_);
+    std::string error;
+    if (!WriteUpdateHandoff(programFolder_.toStdString(), rows, &error)) {
+        ShowFileError(error);
+        return;
+    }
+    // Vellup lives beside the program file; it reads the hand-off from our program folder.
+    // A program that cannot be started is not reported.
+    RunUpdaterAndWait(QFileInfo(programFile_).absolutePath(), programFolder_);
+}
+
+// --- files and windows ------------------------------------------------------------------------
+
+void TFrmMain::NOpenListClick() {
+    const QString path =
+        prompter_.OpenFileName(this, NOpenList->text(), programFolder_, kDatFilter);
+    if (path.isEmpty()) return;
+    list_.ReleaseNetInfo();
+    const TFileResult loaded = LoadDeviceFile(path.toStdString(), false, list_);
+    if (!loaded.ok) ShowFileError(loaded.error);
+}
+
+void TFrmMain::NSaveListClick() {
+    const QString path =
+        prompter_.SaveFileName(this, NSaveList->text(), programFolder_, kDatFilter, "dat");
+    if (path.isEmpty()) return;
+    const TFileResult saved = SaveDeviceFile(path.toStdString(), list_);
+    if (!saved.ok) ShowFileError(saved.error);
+}
+
+void TFrmMain::tlBtnAboutClick() {
+    TFlagScope busy(busy_);
+    TFrmAbout about(programFolder_, programFile_, this);
+    TranslateForm(&about, language_);
+    about.exec();
+}
+
+void TFrmMain::closeEvent(QCloseEvent* event) {
+    // The search is waiting on the library; the window closes when it is over.
+    if (searching_) {
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    closePending_ = false;
+    const TFileResult saved = SaveDeviceFile(
+        (programFolder_ + QString::fromLatin1(kDeviceBookFile)).toStdString(), list_);
+    if (!saved.ok) {
+        ShowFileError(saved.error);
+        event->ignore();
+        return;
+    }
+    list_.ReleaseNetInfo();
+    event->accept();
+}

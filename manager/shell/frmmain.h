@@ -1,0 +1,147 @@
+// The main window of Pelmora: the device list, the search, the device commands, the device-list
+// files, the language menu and the about box. It owns the rows, the language document and the
+// settings from creation to close.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <memory>
+#include <optional>
+
+#include "common/xmlobj.h"
+#include "manager/catalogue/catalogue.h"
+#include "manager/shell/devicelist.h"
+#include "manager/shell/deviceprocs.h"
+#include "manager/shell/serialaccess.h"
+#include "manager/shell/sysconfig.h"
+
+class IPrompter;
+class QAction;
+class QLabel;
+class QMenu;
+class QTimer;
+class QToolBar;
+class QTreeView;
+class TDeviceListModel;
+class TFrmSearchWait;
+
+// What the window is given: the device-access library, the prompter for every message box, the
+// per-user and per-machine settings stores, the program folder and the program file, the
+// command-line device text, and the login dialog step (null: TFrmLogin).
+struct TFrmMainDeps {
+    IDeviceAccess* access = nullptr;
+    IPrompter* prompter = nullptr;
+    ISettingsStore* userStore = nullptr;
+    ISettingsStore* machineStore = nullptr;
+    QString programFolder;
+    QString programFile;
+    QString commandLineText;
+    TAskLogin askLogin;
+};
+
+class TFrmMain : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit TFrmMain(TFrmMainDeps deps, QWidget* parent = nullptr);
+    ~TFrmMain() override;
+
+    const QString& ProgramFolder() const { return programFolder_; }
+    QString DataFolder() const { return programFolder_ + "Data/"; }
+    TDeviceList& List() { return list_; }
+    TDeviceProcs& Procs() { return *procs_; }
+    bool Busy() const { return busy_; }
+    bool Searching() const { return searching_; }
+
+    // The status words of the property editor, reloaded on each language change.
+    const std::array<QString, 2>& TerminalStatusWords() const { return terminalStatus_; }
+    const std::array<QString, 14>& WorkStatusWords() const { return workStatus_; }
+
+    // The rows selected in the list, in list order.
+    std::vector<std::size_t> SelectedRows() const;
+    std::optional<std::size_t> SelectedRow() const;
+    void SelectRow(std::size_t row);
+
+    // Applies a device text to the list and opens the resulting row's properties.
+    void ShowDeviceFromText(const TDeviceText& text);
+    // A device text from another program: brings the window forward, then applies it unless a
+    // command or dialog is running.
+    void ReceiveDeviceText(const QString& text);
+    // A second start: bring the window forward, restoring it when minimised or hidden.
+    void BringToFront();
+
+    void ApplyLanguage(int index);
+
+    // Commands.
+    void tlBtnSearchClick();
+    void tlBtnAddClick();
+    void tlBtnModifyClick();
+    void tlBtnDeleteClick();
+    void tlBtnAboutClick();
+    void NOpenListClick();
+    void NSaveListClick();
+    void PDevResetClick();
+    void OpenDeviceProperties();
+    // The upgrade commands: every row, or only the selected rows.
+    void UpgradeDevices(bool selectedOnly);
+
+    // Controls, named after their kind.
+    QTreeView* MainListView;
+    QToolBar* ToolBar1;
+    QAction *tlBtnSearch, *tlBtnAdd, *tlBtnModify, *tlBtnDelete, *tlBtnContacts, *tlBtnMulticast,
+        *tbBtnUpgrade, *tlBtnAbout, *tlBtnQuit;
+    QMenu *NDevice, *NTools, *NLanguage, *NHelp;
+    QAction *NSearch, *NOpenList, *NSaveList, *NQuit, *NUpgrade, *NAbout;
+    QMenu* PopupMenu1;
+    QAction *PDevAdd, *PDevModify, *PDevDelete, *PDevUpgrade, *PDevReset, *PDevProperty;
+    QLabel *StatusPanel0, *StatusPanel1, *StatusPanel2;
+    TFrmSearchWait* pnlSearch = nullptr;  // while a search runs
+
+  signals:
+    void searchFinished();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void FormCreate();
+    void CreateActions();
+    void CreateMenus();
+    void CreateList();
+    void CreateStatusBar();
+    void BuildLanguageMenu();
+    void CheckLanguageEntry(int index);
+    void Timer1Timer();
+    void UpdateCommands();
+    void RefreshCount();
+    void FitLastColumn();
+    void SortColumn(int viewColumn);
+    void ShowSearchBox(int maximum);
+    void HideSearchBox();
+    QStringList AccountPairs() const;
+    void AppendBooksRow(const QString& account, const QString& name, const QString& ip);
+    void ShowFileError(const std::string& error);
+
+    TSerialDeviceAccess access_;
+    IPrompter& prompter_;
+    QString programFolder_;
+    QString programFile_;
+    ISettingsStore* machineStore_;
+    TSysConfigPlace configPlace_;
+    QString commandLineText_;
+    std::unique_ptr<TDeviceProcs> procs_;
+    TDeviceList list_;
+    TDeviceListModel* model_ = nullptr;
+    TDevicePropertyList catalogue_;
+    TMyXmlobj language_;
+    TSysConfig config_;
+    std::array<QString, 2> terminalStatus_;
+    std::array<QString, 14> workStatus_;
+    bool busy_ = false;
+    bool searching_ = false;
+    bool closePending_ = false;
+    bool shownOnce_ = false;
+    QTimer* Timer1;
+    QTimer* Timer2;
+};

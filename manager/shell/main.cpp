@@ -1,0 +1,76 @@
+// Pelmora, the device manager.
+//
+//   Pelmora [--home DIR] [DEVICE-TEXT]
+//
+// --home runs on another program folder (settings, device book, language file, catalogue). A
+// device text (account;name;IP;MAC;model;firmware;interface) opens that terminal's properties
+// after the first search; given to a second start it is handed to the running instance.
+#include <QApplication>
+#include <QDir>
+
+#include "common/widgets/prompter.h"
+#include "manager/access/kvlibrary.h"
+#include "manager/access/localinterfaces.h"
+#include "manager/shell/frmmain.h"
+#include "manager/shell/settingsstore.h"
+#include "manager/shell/singleinstance.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Pelmora");
+
+    QString home;
+    QString deviceText;
+    bool haveText = false;
+    const QStringList args = QApplication::arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == "--home" && i + 1 < args.size()) {
+            home = args[++i];
+        } else if (!haveText) {
+            deviceText = args[i];
+            haveText = true;
+        }
+    }
+
+    ReadLocalInterfaces();
+
+    const QString serverName = TSingleInstance::ServerName(home);
+    TSingleInstance instance(serverName);
+    if (!instance.Start()) {
+        // Another instance runs: bring it forward and hand it the device text.
+        TSingleInstance::Send(serverName, {TLocalMessageType::Raise, {}});
+        if (!deviceText.trimmed().isEmpty())
+            TSingleInstance::Send(serverName,
+                                  {TLocalMessageType::DeviceText, deviceText.toStdString()});
+        return 0;
+    }
+
+    TDialogPrompter prompter;
+    const QString programFolder =
+        home.isEmpty() ? QApplication::applicationDirPath() : QDir(home).absolutePath();
+    std::string error;
+    std::unique_ptr<TKvLibrary> library = TKvLibrary::Load(programFolder.toStdString(), &error);
+    if (!library) {
+        prompter.Message(nullptr, IPrompter::Kind::Error, "Pelmora", QString::fromStdString(error));
+        return 1;
+    }
+    std::unique_ptr<ISettingsStore> userStore = MakeUserSettingsStore();
+    std::unique_ptr<ISettingsStore> machineStore = MakeMachineSettingsStore();
+
+    TFrmMainDeps deps;
+    deps.access = library.get();
+    deps.prompter = &prompter;
+    deps.userStore = userStore.get();
+    deps.machineStore = machineStore.get();
+    deps.programFolder = programFolder;
+    deps.programFile = QApplication::applicationFilePath();
+    deps.commandLineText = deviceText;
+    TFrmMain window(deps);
+    // Queued: a message is handled from the event loop, never inside the socket's own slot.
+    QObject::connect(&instance, &TSingleInstance::raiseRequested, &window, &TFrmMain::BringToFront,
+                     Qt::QueuedConnection);
+    QObject::connect(&instance, &TSingleInstance::deviceTextReceived, &window,
+                     &TFrmMain::ReceiveDeviceText, Qt::QueuedConnection);
+    window.show();
+    return QApplication::exec();
+}

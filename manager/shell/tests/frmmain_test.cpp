@@ -1,0 +1,473 @@
+// The main window against a scripted library: start, search, commands, messages, close.
+#include "manager/shell/frmmain.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <atomic>
+#include <functional>
+#include <map>
+
+#include "common/devlistfile.h"
+#include "common/widgets/testing/scriptedprompter.h"
+#include "manager/access/testing/mockdeviceaccess.h"
+#include "manager/shell/devicebook.h"
+#include "manager/shell/frmabout.h"
+#include "manager/shell/frmdevedit.h"
+#include "manager/shell/frmsearchwait.h"
+#include "manager/shell/singleinstance.h"
+#include "manager/shell/tests/shelltestutil.h"
+
+using ::testing::_;
+using ::testing::Invoke;
+using ::testing::NiceMock;
+using ::testing::Return;
+
+namespace {
+
+class TMemoryStore : public ISettingsStore {
+  public:
+    std::optional<std::string> ReadText(const std::string& name) const override {
+        const auto it = values.find(name);
+        return it == values.end() ? std::nullopt : std::optional<std::string>(it->second);
+    }
+    TStoreWriteResult WriteText(const std::string& name, const std::string& value) override {
+        values[name] = value;
+        return {};
+    }
+    std::map<std::string, std::string> values;
+};
+
+// Runs fn from the event loop once ready() holds (commands run nested event loops).
+void When(std::function<bool()> ready, std::function<void()> fn) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, ready, fn] {
+        if (!ready()) return;
+        poll->stop();
+        poll->deleteLater();
+        fn();
+    });
+    poll->start(5);
+}
+
+// Runs fn on the next modal dialog of type T once it is shown.
+template <typename T>
+void WhenModal(std::function<void(T*)> fn) {
+    auto current = [] { return qobject_cast<T*>(QApplication::activeModalWidget()); };
+    When([current] { return current() != nullptr && current()->isVisible(); },
+         [current, fn] { fn(current()); });
+}
+
+const TTerminal kGate{.mac = "2.75.86.0.0.1",
+                      .ip = "127.0.12.1",
+                      .account = "8001",
+                      .displayName = "Gate",
+                      .model = "SIP520",
+                      .firmware = "V2.6.0"};
+const TTerminal kHall{.mac = "2.75.86.0.0.2",
+                      .ip = "127.0.12.2",
+                      .account = "",
+                      .displayName = "Hall",
+                      .model = "SIP310",
+                      .firmware = "V2.4.1"};
+const TTerminal kPhone{.mac = "2.75.86.0.0.3",
+                       .ip = "127.0.12.3",
+                       .account = "8003",
+                       .displayName = "Phone",
+                       .model = "Phone-X"};  // not SIP: never a row
+const TTerminal kBooked{.mac = "2.75.86.0.0.9",
+                        .ip = "127.0.12.9",
+                        .account = "7001",
+                        .displayName = "Booked",
+                        .model = "SIP430",
+                        .firmware = "V2.7"};
+
+class FrmMainTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        UseLoopbackInterfaceOnly();
+        ASSERT_TRUE(home.isValid());
+        // The device book: two Books rows and one found row, which is not loaded at start.
+        TDeviceList book;
+        book.AppendRow(MakeRow(kBooked.mac, kBooked.ip, "Books"));
+        book.AppendRow(MakeRow("", "127.0.12.50", "Books"));
+        book.AppendRow(MakeRow("2.75.86.0.0.77", "127.0.12.77", "LocalNetwork"));
+        ASSERT_TRUE(SaveDeviceFile(Path("devdb.dat"), book).ok);
+
+        ON_CALL(access, SearchAll(_, _))
+            .WillByDefault(Invoke([this](TDeviceRecord* records, std::int32_t* count) {
+                EXPECT_EQ(*count, 1024);
+                for (std::size_t i = 0; i < found.size(); ++i)
+                    records[i] = MakeRecord(found[i]);
+                *count = static_cast<std::int32_t>(found.size());
+                return 1;
+            }));
+        ON_CALL(access, SearchOne(_, _))
+            .WillByDefault(Invoke([](const std::string& ip, TDeviceRecord* record) {
+                if (ip != kBooked.ip) return 0;
+                *record = MakeRecord(kBooked);
+                return 1;
+            }));
+    }
+
+    std::string Path(const char* name) const {
+        return QDir(home.path()).filePath(name).toStdString();
+    }
+
+    void UseLanguageFile() {
+        QDir(home.path()).mkpath("lang");
+        ASSERT_TRUE(QFile::copy(PELMORA_SOURCE_DIR "/data/files/lang/Pelmora.xml",
+                                QString::fromStdString(Path("lang/Pelmora.xml"))));
+    }
+
+    // Creates and shows the window and waits for the first search.
+    void Start(const QString& commandLine = QString()) {
+        TFrmMainDeps deps;
+        deps.access = &access;
+        deps.prompter = &prompter;
+        deps.userStore = &userStore;
+        deps.machineStore = &machineStore;
+        deps.programFolder = home.path();
+        deps.programFile = QCoreApplication::applicationFilePath();
+        deps.commandLineText = commandLine;
+        deps.askLogin = [] { return std::optional<TLoginAnswer>(); };
+        window = std::make_unique<TFrmMain>(deps);
+        QSignalSpy searched(window.get(), &TFrmMain::searchFinished);
+        window->show();
+        ASSERT_TRUE(searched.wait(10000));
+    }
+
+    // Rows as "state|account|name|ip|mac|location|icon".
+    QStringList Rows() const {
+        QStringList rows;
+        for (const TDeviceRow& r : window->List().Rows())
+            rows << QString::fromStdString(r.state + "|" + r.columns[kColAccount] + "|" +
+                                           r.columns[kColDisplayName] + "|" + r.columns[kColIp] +
+                                           "|" + r.columns[kColMac] + "|" +
+                                           r.columns[kColLocation] + "|" + std::to_string(r.icon));
+        return rows;
+    }
+    std::optional<std::size_t> RowOf(const std::string& mac) const {
+        const auto rows = window->List().RowsWithMac(mac);
+        if (rows.empty()) return std::nullopt;
+        return rows.front();
+    }
+
+    QTemporaryDir home;
+    NiceMock<MockDeviceAccess> access;
+    TScriptedPrompter prompter;
+    TMemoryStore userStore, machineStore;
+    std::vector<TTerminal> found{kGate, kHall, kPhone};
+    std::unique_ptr<TFrmMain> window;
+};
+
+TEST_F(FrmMainTest, StartLoadsTheBookSearchesAndShowsTheRows) {
+    Start();
+    EXPECT_EQ(Rows(), (QStringList{
+                          "Online|7001|Booked|127.0.12.9|2.75.86.0.0.9|Books|1",
+                          "Offline|old-account|old-name|127.0.12.50||Books|0",
+                          "Online|8001|Gate|127.0.12.1|2.75.86.0.0.1|LocalNetwork|1",
+                          "Online||Hall|127.0.12.2|2.75.86.0.0.2|LocalNetwork|3",
+                      }));
+    EXPECT_EQ(window->StatusPanel0->text(), QStringLiteral("设备数量："));
+    EXPECT_EQ(window->StatusPanel1->text(), "4");
+    EXPECT_EQ(window->windowTitle(), "Pelmora V1.3.9");
+    EXPECT_EQ(machineStore.values["Path"], QCoreApplication::applicationFilePath().toStdString());
+    EXPECT_TRUE(prompter.messages.empty());
+    EXPECT_EQ(window->pnlSearch, nullptr);
+
+    // Without a language file: three fixed entries, all disabled.
+    const QList<QAction*> languages = window->NLanguage->actions();
+    ASSERT_EQ(languages.size(), 3);
+    EXPECT_EQ(languages[0]->text(), QStringLiteral("简体中文"));
+    for (QAction* entry : languages)
+        EXPECT_FALSE(entry->isEnabled());
+
+    // The model column shows the catalogue's name or "undefined"; headings and the state icon.
+    QAbstractItemModel* model = window->MainListView->model();
+    EXPECT_EQ(model->columnCount(), 9);
+    EXPECT_EQ(model->headerData(3, Qt::Horizontal).toString(), QStringLiteral("IP 地址"));
+    EXPECT_EQ(model->data(model->index(2, 5)).toString(), "undefined");
+    EXPECT_FALSE(model->data(model->index(0, 0), Qt::DecorationRole).isNull());
+
+    // A column click sorts ascending by that column; the state column: Offline first.
+    window->MainListView->header()->sectionClicked(0);
+    EXPECT_EQ(window->List().Row(0).state, "Offline");
+    window->MainListView->header()->sectionClicked(2);
+    EXPECT_EQ(window->List().Row(0).columns[kColDisplayName], "Booked");
+    EXPECT_EQ(window->List().Row(3).columns[kColDisplayName], "old-name");
+}
+
+TEST_F(FrmMainTest, SelectionEnablesTheRowCommands) {
+    Start();
+    struct Case {
+        const char* mac;  // nullptr: no selection
+        bool modifyDelete, deviceCommands;
+    } cases[] = {
+        {"2.75.86.0.0.9", true, true},   // Books, online
+        {"", true, false},               // Books, offline
+        {"2.75.86.0.0.1", false, true},  // LocalNetwork, online
+        {nullptr, false, false},
+    };
+    for (const Case& c : cases) {
+        if (c.mac) {
+            window->SelectRow(*RowOf(c.mac));
+        } else {
+            window->MainListView->clearSelection();
+        }
+        for (QAction* a :
+             {window->tlBtnModify, window->tlBtnDelete, window->PDevModify, window->PDevDelete})
+            EXPECT_EQ(a->isEnabled(), c.modifyDelete) << a->objectName().toStdString();
+        for (QAction* a : {window->PDevUpgrade, window->PDevReset, window->PDevProperty})
+            EXPECT_EQ(a->isEnabled(), c.deviceCommands) << a->objectName().toStdString();
+    }
+    // The editors of contacts and multicast addresses are not part of this window yet.
+    EXPECT_FALSE(window->tlBtnContacts->isEnabled());
+    EXPECT_FALSE(window->tlBtnMulticast->isEnabled());
+}
+
+TEST_F(FrmMainTest, AddModifyAndDeleteThroughTheDialog) {
+    Start();
+    WhenModal<TFrmDevEdit>([](TFrmDevEdit* dialog) {
+        for (const char* account : {"9001", "9002"}) {
+            dialog->EdtDevNumber->setText(account);
+            dialog->EdtDevName->setText("Added");
+            dialog->EdtDevIP->setText("10.1.1.1");
+            dialog->btnDevOk->click();
+        }
+        dialog->btnDevCancel->click();
+    });
+    window->tlBtnAdd->trigger();
+    EXPECT_FALSE(window->Busy());
+    ASSERT_EQ(window->List().RowCount(), 6u);
+    EXPECT_EQ(Rows().mid(4), (QStringList{"Offline|9001|Added|10.1.1.1||Books|0",
+                                          "Offline|9002|Added|10.1.1.1||Books|0"}));
+    EXPECT_EQ(window->SelectedRow(), 5u);
+    EXPECT_EQ(window->StatusPanel1->text(), "6");
+
+    // Modify the selected row: its account, name and address change.
+    WhenModal<TFrmDevEdit>([](TFrmDevEdit* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("修改设备"));
+        EXPECT_EQ(dialog->EdtDevNumber->text(), "9002");
+        dialog->EdtDevName->setText(" Renamed ");
+        dialog->EdtDevIP->setText("10.1.1.2");
+        dialog->btnDevOk->click();
+    });
+    window->tlBtnModify->trigger();
+    EXPECT_EQ(Rows()[5], "Offline|9002|Renamed|10.1.1.2||Books|0");
+
+    // Delete: asked with account and address; No keeps, Yes removes.
+    prompter.confirmations = {false, true};
+    window->tlBtnDelete->trigger();
+    EXPECT_EQ(window->List().RowCount(), 6u);
+    window->tlBtnDelete->trigger();
+    EXPECT_EQ(window->List().RowCount(), 5u);
+    EXPECT_EQ(prompter.MessageTexts(),
+              QStringList(
+                  2, QStringLiteral("您确定要删除设备信息（用户账号=9002，IP地址=10.1.1.2）吗？")));
+
+    // A found row cannot be deleted.
+    prompter.messages.clear();
+    window->SelectRow(*RowOf(kGate.mac));
+    window->tlBtnDeleteClick();
+    EXPECT_EQ(prompter.MessageTexts(),
+              QStringList{QStringLiteral("对不起，您只能删除Books中的设备信息")});
+    EXPECT_TRUE(RowOf(kGate.mac));
+    EXPECT_FALSE(window->Busy());
+}
+
+TEST_F(FrmMainTest, DeviceTextsFromTheCommandLineAndTheLocalSocket) {
+    // The properties of the row are read 10 ms after the text; here the terminal fails the read.
+    EXPECT_CALL(access, ReadSetting("", _, _, _)).Times(10).WillRepeatedly(Return(-2));
+    Start(" 8001;\"Front gate\";127.0.12.1;2.75.86.0.0.1;SIP520;V2.6.0;127.0.0.1 ");
+    QTRY_COMPARE_WITH_TIMEOUT(prompter.messages.size(), std::size_t{1}, 5000);
+    EXPECT_EQ(prompter.messages[0].text, QStringLiteral("读取故障，errcode = -2"));
+    EXPECT_EQ(Rows()[2], "Online|8001|Front gate|127.0.12.1|2.75.86.0.0.1|LocalNetwork|1");
+    EXPECT_EQ(window->SelectedRow(), 2u);
+
+    QTemporaryDir socketHome;
+    const QString name = TSingleInstance::ServerName(socketHome.path());
+    TSingleInstance instance(name);
+    ASSERT_TRUE(instance.Start());
+    QObject::connect(&instance, &TSingleInstance::deviceTextReceived, window.get(),
+                     &TFrmMain::ReceiveDeviceText, Qt::QueuedConnection);
+    ASSERT_TRUE(TSingleInstance::Send(
+        name, {TLocalMessageType::DeviceText, "5005;New;127.0.12.5;2.75.86.0.0.5;SIP650;V3;"}));
+    QTRY_COMPARE_WITH_TIMEOUT(prompter.messages.size(), std::size_t{2}, 5000);
+    EXPECT_EQ(Rows().last(), "Online|5005|New|127.0.12.5|2.75.86.0.0.5|LocalNetwork|1");
+    EXPECT_EQ(window->SelectedRow(), window->List().RowCount() - 1);
+
+    // While a dialog is open, a device text only brings the window forward.
+    WhenModal<TFrmDevEdit>([this](TFrmDevEdit* dialog) {
+        window->ReceiveDeviceText("6006;Late;127.0.12.6;2.75.86.0.0.6;SIP650;V3;");
+        dialog->reject();
+    });
+    window->tlBtnAdd->trigger();
+    EXPECT_FALSE(RowOf("2.75.86.0.0.6"));
+}
+
+TEST_F(FrmMainTest, SearchRunsOffTheWindowThread) {
+    Start();
+    std::atomic<bool> release{false};
+    ON_CALL(access, SearchAll(_, _))
+        .WillByDefault(Invoke([&release](TDeviceRecord*, std::int32_t* count) {
+            while (!release)
+                QThread::msleep(1);
+            *count = 0;
+            return 1;
+        }));
+    EXPECT_CALL(access, ReadSetting(_, _, _, _)).WillRepeatedly(Return(-2));
+    QSignalSpy searched(window.get(), &TFrmMain::searchFinished);
+    bool checked = false;
+    // The search waits on the library; the window still takes a device text meanwhile.
+    When([this] { return window->Searching(); },
+         [&] {
+             ASSERT_NE(window->pnlSearch, nullptr);
+             EXPECT_EQ(window->pnlSearch->lblHint->text(),
+                       QStringLiteral("正在搜索中，请稍等。。。"));
+             window->ReceiveDeviceText("5005;New;127.0.12.5;2.75.86.0.0.5;SIP650;V3;");
+             EXPECT_TRUE(RowOf("2.75.86.0.0.5"));
+             window->tlBtnSearch->trigger();  // refused while a search runs
+             // Released before events run again: the properties of the new row wait for the
+             // library.
+             release = true;
+             checked = true;
+         });
+    window->tlBtnSearch->trigger();
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(searched.count(), 1);
+    // Nothing was found: only the Books rows are left.
+    EXPECT_EQ(window->List().RowCount(), 2u);
+    EXPECT_EQ(window->pnlSearch, nullptr);
+}
+
+TEST_F(FrmMainTest, LanguageSwitchRetitlesAndIsStored) {
+    UseLanguageFile();
+    Start();
+    const QList<QAction*> entries = window->NLanguage->actions();
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries[0]->text(), QStringLiteral("简体中文"));
+    EXPECT_FALSE(entries[0]->isEnabled());
+    EXPECT_TRUE(entries[1]->isEnabled());
+
+    entries[1]->trigger();
+    EXPECT_EQ(window->windowTitle(), "Pelmora V1.3.9");
+    EXPECT_EQ(window->tlBtnSearch->text(), "Search");
+    EXPECT_EQ(window->NDevice->title(), "Device");
+    EXPECT_EQ(window->StatusPanel0->text(), "Devices:");
+    EXPECT_EQ(window->MainListView->model()->headerData(8, Qt::Horizontal).toString(), "Location");
+    EXPECT_EQ(window->WorkStatusWords()[13], "Manual mode (playing)");
+    EXPECT_TRUE(entries[0]->isEnabled());
+    EXPECT_FALSE(entries[1]->isEnabled());
+    QSettings ini(home.filePath("SysConfig.ini"), QSettings::IniFormat);
+    EXPECT_EQ(ini.value("SYSTEM/Language").toInt(), 1);
+
+    // Messages follow the language.
+    window->SelectRow(*RowOf(kGate.mac));
+    window->tlBtnDeleteClick();
+    EXPECT_EQ(prompter.MessageTexts(), QStringList{"Sorry, only devices in Books can be deleted"});
+
+    entries[0]->trigger();
+    EXPECT_EQ(window->tlBtnSearch->text(), QStringLiteral("搜  索"));
+    EXPECT_EQ(window->WorkStatusWords()[13], QStringLiteral("手动模式(播放)"));
+}
+
+TEST_F(FrmMainTest, StoredLanguageOutOfRangeSelectsEnglishWithoutAnEntry) {
+    UseLanguageFile();
+    QSettings ini(home.filePath("SysConfig.ini"), QSettings::IniFormat);
+    ini.setValue("SYSTEM/Language", 7);
+    ini.sync();
+    Start();
+    EXPECT_EQ(window->tlBtnAdd->text(), "Add");
+    for (QAction* entry : window->NLanguage->actions())
+        EXPECT_TRUE(entry->isEnabled());
+}
+
+TEST_F(FrmMainTest, ResetFromThePopUp) {
+    Start();
+    window->SelectRow(*RowOf(kGate.mac));
+    const TMacBytes mac = TextToMac(kGate.mac);
+    EXPECT_CALL(access, Login(kGate.ip, mac, _)).WillOnce(Return(1));
+    EXPECT_CALL(access, Reset(kGate.ip, mac, _)).WillOnce(Return(1));
+    window->PDevReset->trigger();
+    EXPECT_EQ(prompter.MessageTexts(), QStringList{QStringLiteral("复位成功")});
+    EXPECT_EQ(prompter.messages[0].kind, IPrompter::Kind::Information);
+}
+
+TEST_F(FrmMainTest, UpgradeHandsOffAllOrTheSelectedRows) {
+    Start();
+    auto handedOff = [this] {
+        QFile file(QString::fromStdString(Path("~devlist.lst")));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        return ParseDevList(std::string_view(bytes.constData(), bytes.size()));
+    };
+    window->SelectRow(*RowOf(kHall.mac));
+    window->PDevUpgrade->trigger();
+    const std::vector<TDevListRow> selected = handedOff();
+    ASSERT_EQ(selected.size(), 1u);
+    EXPECT_EQ(selected[0],
+              (TDevListRow{kHall.mac, kHall.ip, "Hall", "V2.4.1", "127.0.0.1", "undefined"}));
+    for (QAction* all : {window->tbBtnUpgrade, window->NUpgrade}) {
+        all->trigger();
+        EXPECT_EQ(handedOff().size(), 4u);
+    }
+    EXPECT_FALSE(window->Busy());
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
+TEST_F(FrmMainTest, AboutBoxShowsVersionAndBuildDate) {
+    Start();
+    WhenModal<TFrmAbout>([](TFrmAbout* about) {
+        EXPECT_EQ(about->lblVersion->text(), " V1.3.9");
+        const QDate built =
+            QFileInfo(QCoreApplication::applicationFilePath()).lastModified().date();
+        EXPECT_EQ(about->lblBuildDate->text(), QLocale().toString(built, QLocale::ShortFormat));
+        about->accept();
+    });
+    window->tlBtnAbout->trigger();
+    EXPECT_FALSE(window->Busy());
+}
+
+TEST_F(FrmMainTest, DeviceListFilesAndTheBookOnClose) {
+    Start();
+    const std::string saved = Path("saved.dat");
+    prompter.fileNames = {QString::fromStdString(saved), QString::fromStdString(saved)};
+    window->NSaveList->trigger();
+    EXPECT_EQ(QFileInfo(QString::fromStdString(saved)).size(), 4 * 232);
+    window->NOpenList->trigger();  // appended, all rows
+    EXPECT_EQ(window->List().RowCount(), 8u);
+    EXPECT_FALSE(window->List().Row(0).netInfo) << "released before the file was opened";
+
+    // A book that cannot be written keeps the window open with the system's error text.
+    const QString book = QString::fromStdString(Path("devdb.dat"));
+    QFile::remove(book);
+    QDir().mkpath(book + "/blocker");
+    EXPECT_FALSE(window->close());
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_FALSE(prompter.messages[0].text.isEmpty());
+    EXPECT_TRUE(window->isVisible());
+
+    QDir(book).removeRecursively();
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(QFileInfo(book).size(), 8 * 232);
+    TDeviceList reread;
+    ASSERT_TRUE(LoadDeviceFile(Path("devdb.dat"), true, reread).ok);
+    EXPECT_EQ(reread.RowCount(), 4u);  // only the Books rows come back
+}
+
+}  // namespace
