@@ -1,0 +1,131 @@
+// The main window with the project's libkvsetup.so against an in-process fleet of simulated
+// terminals on 127.0.13.x.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdlib>
+#include <map>
+
+#include "common/widgets/testing/scriptedprompter.h"
+#include "manager/access/kvlibrary.h"
+#include "manager/access/localinterfaces.h"
+#include "manager/shell/frmmain.h"
+#include "termsim/fleet.h"
+
+namespace {
+
+class TNoStore : public ISettingsStore {
+  public:
+    std::optional<std::string> ReadText(const std::string&) const override { return {}; }
+    TStoreWriteResult WriteText(const std::string&, const std::string&) override {
+        return {TStoreWrite::Unavailable, {}};
+    }
+};
+
+class FrmMainFleetTest : public ::testing::Test {
+  protected:
+    static constexpr int kCount = 6;
+
+    // Each test has its own addresses, so that test processes can run side by side.
+    void Start(std::uint32_t first, termsim::FleetOptions options) {
+        options.count = kCount;
+        options.firstAddress = first;
+        options.oldFirmwareEvery = 3;  // terminals 3 and 6
+        options.restartTime = std::chrono::milliseconds(200);
+        fleet = std::make_unique<termsim::Fleet>(options);
+        std::string error;
+        ASSERT_TRUE(fleet->Start(&error)) << error;
+        setenv("KVSETUP_TARGETS", termsim::TargetsText(first, kCount).c_str(), 1);
+        library = TKvLibrary::Load(PELMORA_BIN_DIR, &error);
+        ASSERT_TRUE(library) << error;
+        ReadLocalInterfaces();
+
+        TFrmMainDeps deps;
+        deps.access = library.get();
+        deps.prompter = &prompter;
+        deps.userStore = &store;
+        deps.machineStore = &store;
+        deps.programFolder = home.path();
+        deps.programFile = QCoreApplication::applicationFilePath();
+        deps.askLogin = [this]() -> std::optional<TLoginAnswer> {
+            ++loginDialogs;
+            return TLoginAnswer{"maint", "s3cret"};
+        };
+        window = std::make_unique<TFrmMain>(deps);
+        QSignalSpy searched(window.get(), &TFrmMain::searchFinished);
+        window->show();
+        ASSERT_TRUE(searched.wait(30000));
+    }
+
+    std::size_t RowOfIp(const std::string& ip) const {
+        for (std::size_t row = 0; row < window->List().RowCount(); ++row)
+            if (window->List().Row(row).columns[kColIp] == ip) return row;
+        ADD_FAILURE() << "no row for " << ip;
+        return 0;
+    }
+
+    QTemporaryDir home;
+    TScriptedPrompter prompter;
+    TNoStore store;
+    std::unique_ptr<termsim::Fleet> fleet;
+    std::unique_ptr<TKvLibrary> library;
+    std::unique_ptr<TFrmMain> window;
+    int loginDialogs = 0;
+};
+
+TEST_F(FrmMainFleetTest, SearchFillsTheListAndCommandsReachTheTerminals) {
+    Start(0x7F000D01, {});  // 127.0.13.1
+    ASSERT_EQ(window->List().RowCount(), static_cast<std::size_t>(kCount));
+    EXPECT_EQ(window->StatusPanel1->text(), QString::number(kCount));
+    std::map<std::string, std::string> firmwareByIp;
+    for (const TDeviceRow& row : window->List().Rows()) {
+        EXPECT_EQ(row.state, "Online");
+        EXPECT_EQ(row.columns[kColLocation], "LocalNetwork");
+        EXPECT_NE(row.icon, kIconUnreachable);
+        firmwareByIp[row.columns[kColIp]] = row.columns[kColFirmware];
+    }
+    EXPECT_EQ(firmwareByIp["127.0.13.1"], "V2.6.0");
+    EXPECT_EQ(firmwareByIp["127.0.13.3"], "V2.4.1");
+
+    // Properties of an old terminal are refused before anything is read.
+    window->SelectRow(RowOfIp("127.0.13.3"));
+    window->PDevProperty->trigger();
+    EXPECT_EQ(prompter.MessageTexts(),
+              QStringList{QStringLiteral("本程序不支持设备的版本低于V2.5")});
+    EXPECT_EQ(fleet->Stats(2).reads, 0u);
+
+    // A current terminal's block is read without a message.
+    prompter.messages.clear();
+    window->SelectRow(RowOfIp("127.0.13.1"));
+    window->PDevProperty->trigger();
+    EXPECT_TRUE(prompter.messages.empty()) << prompter.MessageTexts().join("\n").toStdString();
+    EXPECT_EQ(fleet->Stats(0).reads, 1u);
+
+    // Reset: one login, one reset, "复位成功".
+    window->SelectRow(RowOfIp("127.0.13.2"));
+    window->PDevReset->trigger();
+    EXPECT_EQ(prompter.MessageTexts(), QStringList{QStringLiteral("复位成功")});
+    EXPECT_EQ(fleet->Stats(1).logins, 1u);
+    EXPECT_EQ(fleet->Stats(1).resets, 1u);
+    EXPECT_EQ(fleet->Stats(1).logouts, 0u);
+    EXPECT_FALSE(window->Busy());
+}
+
+TEST_F(FrmMainFleetTest, LoginWithCredentialsFromTheDialog) {
+    termsim::FleetOptions options;
+    options.loginUser = "maint";
+    options.loginPassword = "s3cret";
+    Start(0x7F000D11, options);  // 127.0.13.17
+    const TDeviceRow row = window->List().Row(RowOfIp("127.0.13.20"));
+    EXPECT_TRUE(window->Procs().LoginDevice("127.0.13.20", TextToMac(row.columns[kColMac])));
+    EXPECT_EQ(loginDialogs, 1);
+    EXPECT_TRUE(prompter.messages.empty()) << prompter.MessageTexts().join("\n").toStdString();
+    window->Procs().LogoutDevice("127.0.13.20", TextToMac(row.columns[kColMac]));
+    EXPECT_GE(fleet->Stats(3).logouts, 1u);
+}
+
+}  // namespace
