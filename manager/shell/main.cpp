@@ -50,6 +50,9 @@ int main(int argc, char** argv) {
         home.isEmpty() ? QApplication::applicationDirPath() : QDir(home).absolutePath();
     std::string error;
     std::unique_ptr<TKvLibrary> library = TKvLibrary::Load(programFolder.toStdString(), &error);
+    // A home folder holds data; the library may still lie beside the program.
+    if (!library && !home.isEmpty())
+        library = TKvLibrary::Load(QApplication::applicationDirPath().toStdString(), &error);
     if (!library) {
         prompter.Message(nullptr, IPrompter::Kind::Error, "Pelmora", QString::fromStdString(error));
         return 1;

@@ -1,0 +1,35 @@
+// Arbitrary bytes as a local-socket stream, fed in chunks whose sizes the first byte chooses.
+// Every message that comes out is valid UTF-8 within the size bound and survives a round trip.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "common/textcodec.h"
+#include "manager/shell/localmessage.h"
+
+namespace {
+void Check(bool condition) {
+    if (!condition) __builtin_trap();
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const std::size_t chunk = 1 + data[0] % 64;
+    std::string_view stream(reinterpret_cast<const char*>(data + 1), size - 1);
+    TLocalMessageReader reader;
+    while (!stream.empty()) {
+        const std::size_t n = std::min(chunk, stream.size());
+        reader.Feed(stream.substr(0, n));
+        stream.remove_prefix(n);
+        while (auto message = reader.Next()) {
+            Check(message->text.size() < kMaxFrameBody);
+            Check(SanitizeUtf8(message->text) == message->text);
+            TLocalMessageReader again;
+            again.Feed(EncodeLocalMessage(*message));
+            const auto back = again.Next();
+            Check(back && back->type == message->type && back->text == message->text);
+        }
+    }
+    return 0;
+}
