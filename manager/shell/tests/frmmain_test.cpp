@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,7 +24,9 @@
 #include <map>
 
 #include "common/devlistfile.h"
+#include "common/translation.h"
 #include "common/widgets/testing/scriptedprompter.h"
+#include "common/xmlobj.h"
 #include "manager/access/testing/mockdeviceaccess.h"
 #include "manager/shell/devicebook.h"
 #include "manager/shell/frmabout.h"
@@ -96,6 +99,8 @@ const TTerminal kBooked{.mac = "2.75.86.0.0.9",
                         .model = "SIP430",
                         .firmware = "V2.7"};
 
+const QString kShippedLanguageFile = PELMORA_SOURCE_DIR "/data/files/lang/Pelmora.xml";
+
 class FrmMainTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -128,10 +133,17 @@ class FrmMainTest : public ::testing::Test {
         return QDir(home.path()).filePath(name).toStdString();
     }
 
-    void UseLanguageFile() {
+    // The shipped language file, or a document of the test's own.
+    void UseLanguageFile(const QByteArray& document = QByteArray()) {
         QDir(home.path()).mkpath("lang");
-        ASSERT_TRUE(QFile::copy(PELMORA_SOURCE_DIR "/data/files/lang/Pelmora.xml",
-                                QString::fromStdString(Path("lang/Pelmora.xml"))));
+        const QString target = QString::fromStdString(Path("lang/Pelmora.xml"));
+        if (document.isEmpty()) {
+            ASSERT_TRUE(QFile::copy(kShippedLanguageFile, target));
+            return;
+        }
+        QFile file(target);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(document);
     }
 
     // Creates and shows the window and waits for the first search.
@@ -381,9 +393,95 @@ TEST_F(FrmMainTest, LanguageSwitchRetitlesAndIsStored) {
     window->tlBtnDeleteClick();
     EXPECT_EQ(prompter.MessageTexts(), QStringList{"Sorry, only devices in Books can be deleted"});
 
+    // Dialogs are translated when they open.
+    WhenModal<TFrmDevEdit>([](TFrmDevEdit* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), "Add device");
+        EXPECT_EQ(dialog->grpBoxDevInfo->title(), "Device information");
+        EXPECT_EQ(dialog->btnDevOk->text(), "Add");
+        dialog->btnDevOk->click();
+        dialog->reject();
+    });
+    window->tlBtnAdd->trigger();
+    EXPECT_EQ(prompter.MessageTexts().last(),
+              "The user account must not be empty, please enter it!");
+    window->SelectRow(*RowOf(kBooked.mac));
+    WhenModal<TFrmDevEdit>([](TFrmDevEdit* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), "Modify device");
+        EXPECT_EQ(dialog->btnDevOk->text(), "Save");
+        EXPECT_EQ(dialog->btnDevCancel->text(), "Cancel");
+        dialog->reject();
+    });
+    window->tlBtnModify->trigger();
+
     entries[0]->trigger();
     EXPECT_EQ(window->tlBtnSearch->text(), QStringLiteral("搜  索"));
     EXPECT_EQ(window->WorkStatusWords()[13], QStringLiteral("手动模式(播放)"));
+}
+
+TEST_F(FrmMainTest, CaptionComesFromTheLanguageFile) {
+    UseLanguageFile(R"(<Pelmora>
+  <Language><english>English</english><ENGLISH>Twice</ENGLISH><Klingon>x</Klingon></Language>
+  <TFrmMain><self.Caption><English> Device Manager </English></self.Caption></TFrmMain>
+  <Common><WorkStatus><keyWord2><English>Busy playing</English></keyWord2></WorkStatus></Common>
+</Pelmora>)");
+    QSettings ini(home.filePath("SysConfig.ini"), QSettings::IniFormat);
+    ini.setValue("SYSTEM/Language", 1);
+    ini.sync();
+    Start();
+    EXPECT_EQ(window->windowTitle(), "Device Manager V1.3.9");
+    EXPECT_EQ(window->tlBtnSearch->text(), QStringLiteral("搜  索"));  // no translation: kept
+    EXPECT_EQ(window->WorkStatusWords()[1], "Busy playing");
+    EXPECT_EQ(window->WorkStatusWords()[0], QStringLiteral("空闲"));
+    ASSERT_EQ(window->NLanguage->actions().size(), 1);
+    EXPECT_FALSE(window->NLanguage->actions()[0]->isEnabled());
+}
+
+TEST_F(FrmMainTest, ShippedLanguageFileTranslatesEveryCaptionAndMessage) {
+    TMyXmlobj doc;
+    ASSERT_TRUE(doc.Load(kShippedLanguageFile.toStdString()));
+    ASSERT_TRUE(doc.IsLoaded());
+    SetLanguage(doc, lang::kEnglish);
+    auto has = [&doc](const std::string& key) {
+        return !doc.ReadValue(key + "/English", std::string()).empty();
+    };
+    Start();
+    // Every named menu item and toolbar button (the pop-up menu itself has no caption).
+    for (QObject* object : window->findChildren<QObject*>()) {
+        const std::string name = object->objectName().toStdString();
+        auto* menu = qobject_cast<QMenu*>(object);
+        const bool captioned = qobject_cast<QAction*>(object) || (menu && !menu->title().isEmpty());
+        if (!name.empty() && captioned) {
+            EXPECT_TRUE(has("Pelmora/TFrmMain/" + name + ".Caption")) << name;
+        }
+    }
+    for (int column = 0; column < 9; ++column)
+        EXPECT_TRUE(has("Pelmora/TFrmMain/MainListView.Column" + std::to_string(column)));
+    for (int n = 1; n <= 9; ++n)
+        EXPECT_TRUE(has("Pelmora/Messagedlg/FrmMain/keyWord" + std::to_string(n))) << n;
+    for (int n = 1; n <= 4; ++n)
+        EXPECT_TRUE(has("Pelmora/Messagedlg/FrmDevAddEdit/keyWord" + std::to_string(n))) << n;
+    for (int n = 1; n <= 14; ++n)
+        EXPECT_TRUE(has("Pelmora/Common/WorkStatus/keyWord" + std::to_string(n))) << n;
+    for (const char* key :
+         {"self.Caption", "Self.Caption0", "grpBoxDevInfo.Caption", "lblDevNumber.Caption",
+          "lblDevName.Caption", "lblDevIP.Caption", "btnDevOk.Caption", "btnDevOk.Caption0",
+          "btnDevCancel.Caption", "btnDevCancel.Caption0"})
+        EXPECT_TRUE(has(std::string("Pelmora/TFrmDevEdit/") + key)) << key;
+    // Messages keep the fields of their default texts, in order.
+    const std::pair<const char*, const char*> fields[] = {
+        {"Pelmora/Messagedlg/FrmMain/keyWord1", "%s%s"},
+        {"Pelmora/Messagedlg/FrmMain/keyWord6", "%s%d"},
+        {"Pelmora/Messagedlg/FrmMain/keyWord7", "%d"},
+        {"Pelmora/Messagedlg/FrmDevAddEdit/keyWord4", "%s"},
+    };
+    for (const auto& [key, expected] : fields) {
+        const std::string text = doc.ReadValue(std::string(key) + "/English", "");
+        std::string found;
+        for (std::size_t at = text.find('%'); at != std::string::npos && at + 1 < text.size();
+             at = text.find('%', at + 2))
+            found += text.substr(at, 2);
+        EXPECT_EQ(found, expected) << key;
+    }
 }
 
 TEST_F(FrmMainTest, StoredLanguageOutOfRangeSelectsEnglishWithoutAnEntry) {
