@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -528,13 +529,19 @@ TEST_F(FrmMainTest, UpgradeHandsOffAllOrTheSelectedRows) {
     EXPECT_TRUE(prompter.messages.empty());
 }
 
-TEST_F(FrmMainTest, AboutBoxShowsVersionAndBuildDate) {
+TEST_F(FrmMainTest, AboutBoxShowsVersionBuildDateAndLogo) {
+    QImage logo(12, 7, QImage::Format_RGB32);
+    logo.fill(Qt::red);
+    const bool haveJpeg = logo.save(home.filePath("Logo.jpg"), "JPG");
     Start();
-    WhenModal<TFrmAbout>([](TFrmAbout* about) {
+    WhenModal<TFrmAbout>([haveJpeg](TFrmAbout* about) {
         EXPECT_EQ(about->lblVersion->text(), " V1.3.9");
         const QDate built =
             QFileInfo(QCoreApplication::applicationFilePath()).lastModified().date();
         EXPECT_EQ(about->lblBuildDate->text(), QLocale().toString(built, QLocale::ShortFormat));
+        if (haveJpeg) {
+            EXPECT_EQ(about->imgLogo->pixmap().size(), QSize(12, 7));
+        }
         about->accept();
     });
     window->tlBtnAbout->trigger();
