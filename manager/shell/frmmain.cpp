@@ -633,6 +633,11 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     closePending_ = false;
+    // The updater hand-off waits without taking input; a close request meanwhile is refused.
+    if (busy_) {
+        event->ignore();
+        return;
+    }
     const TFileResult saved = SaveDeviceFile(
         (programFolder_ + QString::fromLatin1(kDeviceBookFile)).toStdString(), list_);
     if (!saved.ok) {
