@@ -118,15 +118,16 @@ TEST_F(CliTest, FailuresAndUsage) {
     EXPECT_FALSE(fs::exists(home / "devdb.dat"));
 }
 
-// The program itself, as a child, against four simulated terminals on 127.0.9.1-4: the first
-// of a model the shipped catalogue knows, the third not a SIP terminal.
+// The program itself, as a child, against four simulated terminals on NET.1-4: the first of a
+// model the shipped catalogue knows, the third not a SIP terminal. Each test has a network of its
+// own (127.0.9 or 127.0.10), as ctest runs them at the same time.
 class CliSearchTest : public CliTest {
   protected:
-    void SetUp() override {
-        CliTest::SetUp();
+    void StartFleet(std::uint8_t network) {
+        network_ = "127.0." + std::to_string(network) + ".";
         termsim::FleetOptions options;
         options.count = 4;
-        options.firstAddress = 0x7F000901;
+        options.firstAddress = 0x7F000001u | (std::uint32_t{network} << 8);
         options.models = {"SIP520", "SIP-T20", "IPC-100", "SIP-T20"};
         fleet = std::make_unique<termsim::Fleet>(options);
         std::string error;
@@ -138,10 +139,10 @@ class CliSearchTest : public CliTest {
 
     // Runs "pelmora-cli --home HOME search --csv"; the CSV's lines without their CR LF.
     std::vector<std::string> SearchLines() {
-        const std::string command = "XDG_CONFIG_HOME='" + (home / "config").string() +
-                                    "' KVSETUP_TARGETS=127.0.9.1-127.0.9.20 timeout 60 '" +
-                                    PELMORA_BIN_DIR + "/pelmora-cli' --home '" + home.string() +
-                                    "' search --csv 2>'" + (home / "stderr.txt").string() + "'";
+        const std::string command =
+            "XDG_CONFIG_HOME='" + (home / "config").string() + "' KVSETUP_TARGETS=" + network_ +
+            "1-" + network_ + "20 timeout 60 '" + PELMORA_BIN_DIR + "/pelmora-cli' --home '" +
+            home.string() + "' search --csv 2>'" + (home / "stderr.txt").string() + "'";
         FILE* child = ::popen(command.c_str(), "r");
         EXPECT_NE(child, nullptr);
         if (!child) return {};
@@ -161,9 +162,11 @@ class CliSearchTest : public CliTest {
     }
 
     std::unique_ptr<termsim::Fleet> fleet;
+    std::string network_;
 };
 
 TEST_F(CliSearchTest, BooksRowsFirstThenTheTerminalsFound) {
+    StartFleet(9);
     // Terminal 2 moved away from the address in the book; 127.0.9.30 answers nothing.
     WriteBook(home / "devdb.dat",
               {BookRow("old", "Old name", "127.0.9.99", "2.75.86.0.0.2", "Books"),
@@ -199,6 +202,7 @@ TEST_F(CliSearchTest, BooksRowsFirstThenTheTerminalsFound) {
 TEST_F(CliSearchTest, WithoutABookOnlyFoundTerminalsAndUnknownModelsShownWhenSet) {
     // ShowUnknowDeviceType on in the user's settings: models the catalogue lacks appear as
     // reported.
+    StartFleet(10);
     fs::create_directories(home / "config" / "Tarnix");
     std::ofstream(home / "config" / "Tarnix" / "Drovik.conf")
         << "[General]\nShowUnknowDeviceType=1\n";
@@ -207,13 +211,13 @@ TEST_F(CliSearchTest, WithoutABookOnlyFoundTerminalsAndUnknownModelsShownWhenSet
     std::sort(lines.begin() + 1, lines.end());
     EXPECT_EQ(
         lines[1],
-        "Online,8001,Terminal 1,127.0.9.1,2.75.86.0.0.1,SIP520,V2.6.0,127.0.0.1,LocalNetwork");
+        "Online,8001,Terminal 1,127.0.10.1,2.75.86.0.0.1,SIP520,V2.6.0,127.0.0.1,LocalNetwork");
     EXPECT_EQ(
         lines[2],
-        "Online,8002,Terminal 2,127.0.9.2,2.75.86.0.0.2,SIP-T20,V2.6.0,127.0.0.1,LocalNetwork");
+        "Online,8002,Terminal 2,127.0.10.2,2.75.86.0.0.2,SIP-T20,V2.6.0,127.0.0.1,LocalNetwork");
     EXPECT_EQ(
         lines[3],
-        "Online,8004,Terminal 4,127.0.9.4,2.75.86.0.0.4,SIP-T20,V2.6.0,127.0.0.1,LocalNetwork");
+        "Online,8004,Terminal 4,127.0.10.4,2.75.86.0.0.4,SIP-T20,V2.6.0,127.0.0.1,LocalNetwork");
     EXPECT_FALSE(fs::exists(home / "devdb.dat"));
 }
 
