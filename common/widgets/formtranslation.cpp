@@ -159,13 +159,13 @@ QString FormatKeyText(const QString& format, const QStringList& args) {
     for (int i = 0; i < format.size(); ++i) {
         const QChar c = format[i];
         if (c == '%' && i + 1 < format.size()) {
-            const QChar spec = format[i + 1];
-            if (spec == '%') {
+            const QChar conversion = format[i + 1];
+            if (conversion == '%') {
                 result += '%';
                 ++i;
                 continue;
             }
-            if (spec == 's' || spec == 'd') {
+            if (conversion == 's' || conversion == 'd') {
                 if (next < args.size()) result += args[next++];
                 ++i;
                 continue;
