@@ -281,7 +281,7 @@ void TFrmMain::FormCreate() {
     if (QFileInfo::exists(languageFile)) {
         language_.Load(languageFile.toStdString());
         BuildLanguageMenu();
-        ApplyLanguage(config_.Language);
+        ApplyLanguage(config_.Language, /*reportWriteError=*/false);
         CheckLanguageEntry(config_.Language);
     } else {
         for (const QString& caption :
@@ -302,7 +302,7 @@ void TFrmMain::BuildLanguageMenu() {
         connect(action, &QAction::triggered, this, [this, action] {
             const int index = action->data().toInt();
             CheckLanguageEntry(index);
-            ApplyLanguage(index);
+            ApplyLanguage(index, /*reportWriteError=*/true);
         });
     }
 }
@@ -313,7 +313,7 @@ void TFrmMain::CheckLanguageEntry(int index) {
         action->setEnabled(action->data().toInt() != index);
 }
 
-void TFrmMain::ApplyLanguage(int index) {
+void TFrmMain::ApplyLanguage(int index, bool reportWriteError) {
     SetLanguage(language_, index);
     config_.Language = index;
     TranslateForm(this, language_);
@@ -331,8 +331,11 @@ void TFrmMain::ApplyLanguage(int index) {
                 .trimmed();
         if (!word.isEmpty()) workStatus_[n] = word;
     }
+    // At start a program folder that cannot be written (a read-only install) is no reason for a
+    // message box at every start; the user's own language choice reports it.
     std::string error;
-    if (!WriteSysConfig(configPlace_, std::string(), config_, &error)) ShowFileError(error);
+    if (!WriteSysConfig(configPlace_, std::string(), config_, &error) && reportWriteError)
+        ShowFileError(error);
 }
 
 void TFrmMain::showEvent(QShowEvent* event) {

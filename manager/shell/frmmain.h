@@ -70,7 +70,7 @@ class TFrmMain : public QMainWindow {
     // A second start: bring the window forward, restoring it when minimised or hidden.
     void BringToFront();
 
-    void ApplyLanguage(int index);
+    void ApplyLanguage(int index, bool reportWriteError);
 
     // Commands.
     void tlBtnSearchClick();

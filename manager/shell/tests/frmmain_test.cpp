@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QImage>
@@ -417,6 +418,19 @@ TEST_F(FrmMainTest, LanguageSwitchRetitlesAndIsStored) {
     entries[0]->trigger();
     EXPECT_EQ(window->tlBtnSearch->text(), QStringLiteral("搜  索"));
     EXPECT_EQ(window->WorkStatusWords()[13], QStringLiteral("手动模式(播放)"));
+}
+
+TEST_F(FrmMainTest, UnwritableSettingsAreReportedOnlyForTheUsersLanguageChoice) {
+    // A folder where the settings file should be: no write can replace it.
+    ASSERT_TRUE(QDir(home.path()).mkpath("SysConfig.ini"));
+    UseLanguageFile();
+    Start();
+    EXPECT_TRUE(prompter.messages.empty());  // applying the stored language at start is silent
+
+    window->NLanguage->actions()[1]->trigger();
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].kind, IPrompter::Kind::Error);
+    EXPECT_TRUE(QFileInfo(home.filePath("SysConfig.ini")).isDir());
 }
 
 TEST_F(FrmMainTest, CaptionComesFromTheLanguageFile) {
