@@ -1,5 +1,7 @@
 #include "manager/shell/frmmain.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -236,6 +238,12 @@ void TFrmMain::CreateList() {
     MainListView->header()->setStretchLastSection(false);
     for (int column = 0; column < TDeviceListModel::kViewColumns; ++column)
         MainListView->setColumnWidth(column, TDeviceListModel::kInitialWidths[column]);
+    // The state column holds an icon and "Offline"; with a font larger than the classic 9-point
+    // one its 65 pixels would cut the word.
+    const int stateWidth =
+        MainListView->iconSize().width() +
+        MainListView->fontMetrics().horizontalAdvance(QStringLiteral("Offline")) + 24;
+    MainListView->setColumnWidth(0, std::max(MainListView->columnWidth(0), stateWidth));
     setCentralWidget(MainListView);
 
     connect(MainListView->header(), &QHeaderView::sectionClicked, this, &TFrmMain::SortColumn);
