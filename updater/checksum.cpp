@@ -1,6 +1,7 @@
 #include "updater/checksum.h"
 
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -19,11 +20,23 @@ constexpr std::array<std::uint16_t, 256> kCrcTable = MakeCrcTable();
 
 }  // namespace
 
+// Eight bytes per step: every block of both sides is summed, and a byte loop was most of the
+// user time of a large batch. Only the sum modulo 65536 counts, so the order does not matter.
 std::uint16_t AdditiveChecksum(const std::uint8_t* bytes, std::size_t count) {
-    std::uint16_t sum = 0;
-    for (std::size_t i = 0; i < count; ++i)
-        sum = static_cast<std::uint16_t>(sum + bytes[i]);
-    return sum;
+    constexpr std::uint64_t kEvenBytes = 0x00FF00FF00FF00FFull;
+    constexpr std::uint64_t kLaneOnes = 0x0001000100010001ull;
+    std::uint64_t sum = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes + i, 8);
+        // Four 16-bit lanes of at most 510 each; the multiplication adds them in the top lane.
+        const std::uint64_t pairs = (word & kEvenBytes) + ((word >> 8) & kEvenBytes);
+        sum += (pairs * kLaneOnes) >> 48;
+    }
+    for (; i < count; ++i)
+        sum += bytes[i];
+    return static_cast<std::uint16_t>(sum);
 }
 
 std::uint16_t Crc16(const std::uint8_t* bytes, std::size_t count) {

@@ -85,7 +85,11 @@ std::optional<EUpdateResult> TConversation::SendBlocks(EProgressKind kind) {
     const std::size_t step = image ? kImageBlockData : kPakBlockData;
     int failures = 0;
     for (std::size_t k = image ? 1 : 0; k * step < data.size();) {
-        link_.Send(image ? ImageBlock(data, k) : PakBlock(data, k));
+        if (image)
+            BuildImageBlock(block_, data, k);
+        else
+            BuildPakBlock(block_, data, k);
+        link_.Send(block_);
         std::optional<TBytes> reply = link_.Receive(times_.replyWaitMs, kReplyMax);
         EBlockReply answer = reply ? ClassifyBlockReply(*reply) : EBlockReply::Other;
         if (answer == EBlockReply::Accepted) {
@@ -102,8 +106,9 @@ std::optional<EUpdateResult> TConversation::SendBlocks(EProgressKind kind) {
 
 // The first block of the image goes last, so a terminal never boots a half-written image.
 std::optional<EUpdateResult> TConversation::SendImageBlockZero() {
+    BuildImageBlock(block_, job_.image, 0);
     for (int failures = 0; failures < kMaxFailures; ++failures) {
-        link_.Send(ImageBlock(job_.image, 0));
+        link_.Send(block_);
         std::optional<TBytes> reply = link_.Receive(times_.replyWaitMs, kReplyMax);
         if (reply && ClassifyBlockReply(*reply) == EBlockReply::Accepted) {
             progress_(EProgressKind::Image, 100);

@@ -65,4 +65,5 @@ class TConversation {
     TProtocolTimes times_;
     ProgressFn progress_;
     std::mt19937 random_;
+    TBytes block_;  // the block being sent, built in place from the shared job
 };

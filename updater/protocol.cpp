@@ -19,21 +19,20 @@ void PutSumHighFirst(TBytes& packet) {
     packet[covered + 1] = static_cast<std::uint8_t>(sum & 0xFF);
 }
 
-TBytes Block(std::uint8_t command, std::span<const std::uint8_t> data, std::size_t blockData,
-             std::size_t k) {
-    TBytes packet(blockData + 6, 0);
+void PutBlock(TBytes& packet, std::uint8_t command, std::span<const std::uint8_t> data,
+              std::size_t blockData, std::size_t k) {
+    packet.resize(blockData + 6);
     std::size_t address = k * kAddressStep;
     packet[0] = 0xFA;
     packet[1] = command;
     packet[2] = static_cast<std::uint8_t>(address >> 16);
     packet[3] = static_cast<std::uint8_t>(address >> 8);
     std::size_t from = k * blockData;
-    if (from < data.size()) {
-        std::size_t count = std::min(blockData, data.size() - from);
-        std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(from), count, packet.begin() + 4);
-    }
+    std::size_t count = from < data.size() ? std::min(blockData, data.size() - from) : 0;
+    std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(std::min(from, data.size())), count,
+                packet.begin() + 4);
+    std::fill(packet.begin() + 4 + static_cast<std::ptrdiff_t>(count), packet.end() - 2, 0);
     PutSumHighFirst(packet);
-    return packet;
 }
 
 // Device bytes up to the first zero within [offset, offset + width) of the reply.
@@ -94,12 +93,24 @@ TBytes ResetRequest() {
     return packet;
 }
 
+void BuildImageBlock(TBytes& packet, std::span<const std::uint8_t> image, std::size_t k) {
+    PutBlock(packet, kImageCommand, image, kImageBlockData, k);
+}
+
+void BuildPakBlock(TBytes& packet, std::span<const std::uint8_t> pak, std::size_t k) {
+    PutBlock(packet, kPakCommand, pak, kPakBlockData, k);
+}
+
 TBytes ImageBlock(std::span<const std::uint8_t> image, std::size_t k) {
-    return Block(kImageCommand, image, kImageBlockData, k);
+    TBytes packet;
+    BuildImageBlock(packet, image, k);
+    return packet;
 }
 
 TBytes PakBlock(std::span<const std::uint8_t> pak, std::size_t k) {
-    return Block(kPakCommand, pak, kPakBlockData, k);
+    TBytes packet;
+    BuildPakBlock(packet, pak, k);
+    return packet;
 }
 
 ELoginReply ClassifyLoginReply(std::span<const std::uint8_t> reply, std::uint8_t sequence) {

@@ -47,6 +47,9 @@ TBytes ResetRequest();
 // Block k of the data: address k x 1024, data bytes from k x blockData, zero-filled past the end.
 TBytes ImageBlock(std::span<const std::uint8_t> image, std::size_t k);
 TBytes PakBlock(std::span<const std::uint8_t> pak, std::size_t k);
+// The same into packet, reusing its storage: a conversation sends hundreds of blocks.
+void BuildImageBlock(TBytes& packet, std::span<const std::uint8_t> image, std::size_t k);
+void BuildPakBlock(TBytes& packet, std::span<const std::uint8_t> pak, std::size_t k);
 
 // Replies.
 enum class ELoginReply { Other, Accepted, Refused, Abort };

@@ -70,14 +70,15 @@ std::optional<TUdpSocket::Datagram> TUdpSocket::TryReceive(std::size_t maxBytes)
 }
 
 std::optional<TUdpSocket::Datagram> TUdpSocket::ReceiveWith(std::size_t maxBytes, int flags) {
-    Datagram datagram;
-    datagram.bytes.resize(maxBytes);
+    // The socket's own buffer grows once; each reply then costs only its own few bytes.
+    if (buffer_.size() < maxBytes) buffer_.resize(maxBytes);
     sockaddr_in from{};
     socklen_t len = sizeof from;
-    ssize_t got = ::recvfrom(fd_, datagram.bytes.data(), maxBytes, flags,
-                             reinterpret_cast<sockaddr*>(&from), &len);
+    ssize_t got =
+        ::recvfrom(fd_, buffer_.data(), maxBytes, flags, reinterpret_cast<sockaddr*>(&from), &len);
     if (got < 0) return std::nullopt;  // time-out, interruption or error: no datagram
-    datagram.bytes.resize(static_cast<std::size_t>(got));
+    Datagram datagram;
+    datagram.bytes.assign(buffer_.begin(), buffer_.begin() + got);
     datagram.address = ntohl(from.sin_addr.s_addr);
     datagram.port = ntohs(from.sin_port);
     return datagram;

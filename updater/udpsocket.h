@@ -39,5 +39,6 @@ class TUdpSocket {
     std::optional<Datagram> ReceiveWith(std::size_t maxBytes, int flags);
 
     int fd_ = -1;
-    int receiveTimeoutMs_ = -1;  // the time-out last given to the socket
+    int receiveTimeoutMs_ = -1;         // the time-out last given to the socket
+    std::vector<std::uint8_t> buffer_;  // receives land here first
 };
