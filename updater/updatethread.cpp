@@ -4,6 +4,7 @@
 
 #include "common/textcodec.h"
 #include "updater/scheduler.h"
+#include "updater/threadpolicy.h"
 #include "updater/udplink.h"
 
 TUpdateThread::TUpdateThread(std::shared_ptr<const TUpdateJob> job, std::uint32_t address,
@@ -15,6 +16,7 @@ TUpdateThread::TUpdateThread(std::shared_ptr<const TUpdateJob> job, std::uint32_
 }
 
 void TUpdateThread::run() {
+    MarkThroughputThread();
     TUdpUpdateLink link(socket_, address_, job_->agentPort);
     auto post = [this](EProgressKind kind, std::uint32_t value) {
         QCoreApplication::postEvent(

@@ -6,6 +6,7 @@
 
 #include <random>
 
+#include "updater/threadpolicy.h"
 #include "updater/udpsocket.h"
 
 namespace termsim {
@@ -98,6 +99,7 @@ bool TUpdateAgentRunner::Start(std::string* error) {
     for (auto& loop : loops_) {
         EventLoop* l = loop.get();
         l->thread = std::thread([this, l] {
+            MarkThroughputThread();
             epoll_event events[64];
             while (!stop_) {
                 int ready = ::epoll_wait(l->epoll, events, 64, -1);
