@@ -2,8 +2,9 @@
 //
 // Each case starts the program as a child, with the terminals served from this process on
 // 127.0.40.x and up, and reports the batch's wall time, the protocol's own lower bound (its fixed
-// pauses plus one loopback round trip per request) and the child's peak memory. The 500-terminal
-// cases take a while and run only with VELLUP_BENCH_LARGE=1.
+// pauses plus one loopback round trip per request), the CPU time of the child and of the
+// simulated terminals, and the child's peak memory. The 500-terminal cases take a while and run
+// only with VELLUP_BENCH_LARGE=1.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -105,6 +106,18 @@ struct ChildRun {
     double cpuSeconds = 0;
 };
 
+double Seconds(const timeval& t) {
+    return double(t.tv_sec) + double(t.tv_usec) / 1e6;
+}
+
+// This process's CPU time: while the child runs, that of the simulated terminals, which share
+// the machine's cores with it.
+double ProcessCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
+}
+
 ChildRun RunVellup(const Folder& folder, int threads) {
     std::vector<std::string> args = {
         VELLUP_PROGRAM, "--batch",         "--home",    folder.path.string(),
@@ -127,8 +140,7 @@ ChildRun RunVellup(const Folder& folder, int threads) {
     posix_spawn_file_actions_destroy(&actions);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.peakKiB = usage.ru_maxrss;
-    auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-    run.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    run.cpuSeconds = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
     return run;
 }
 
@@ -155,8 +167,11 @@ void BM_Batch(benchmark::State& state) {
     }
     Folder folder(terminals);
     ChildRun run;
+    double agentsCpu = 0;
     for (auto _ : state) {
+        const double before = ProcessCpuSeconds();
         run = RunVellup(folder, threads);
+        agentsCpu = ProcessCpuSeconds() - before;
         state.SetIterationTime(run.seconds);
     }
     if (run.exitCode != 0) state.SkipWithError("a terminal did not end OK");
@@ -169,6 +184,7 @@ void BM_Batch(benchmark::State& state) {
     state.counters["bound_s"] = bound;
     state.counters["rtt_p10_us"] = rtt * 1e6;
     state.counters["child_cpu_s"] = run.cpuSeconds;
+    state.counters["agents_cpu_s"] = agentsCpu;
     state.counters["peak_MiB"] = run.peakKiB / 1024.0;
     auto single = PeakByThreads().find(threads);
     if (terminals > 1 && single != PeakByThreads().end())
