@@ -1,5 +1,6 @@
 #include "updater/checksum.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -24,15 +25,20 @@ constexpr std::array<std::uint16_t, 256> kCrcTable = MakeCrcTable();
 // user time of a large batch. Only the sum modulo 65536 counts, so the order does not matter.
 std::uint16_t AdditiveChecksum(const std::uint8_t* bytes, std::size_t count) {
     constexpr std::uint64_t kEvenBytes = 0x00FF00FF00FF00FFull;
-    constexpr std::uint64_t kLaneOnes = 0x0001000100010001ull;
+    // Four 16-bit lanes gain at most 2 x 255 per word: 128 words before one could overflow.
+    constexpr std::size_t kWordsPerFold = 128;
     std::uint64_t sum = 0;
     std::size_t i = 0;
-    for (; i + 8 <= count; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes + i, 8);
-        // Four 16-bit lanes of at most 510 each; the multiplication adds them in the top lane.
-        const std::uint64_t pairs = (word & kEvenBytes) + ((word >> 8) & kEvenBytes);
-        sum += (pairs * kLaneOnes) >> 48;
+    while (count - i >= 8) {
+        const std::size_t words = std::min((count - i) / 8, kWordsPerFold);
+        std::uint64_t lanes = 0;
+        for (std::size_t w = 0; w < words; ++w, i += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes + i, 8);
+            lanes += (word & kEvenBytes) + ((word >> 8) & kEvenBytes);
+        }
+        sum +=
+            (lanes & 0xFFFF) + ((lanes >> 16) & 0xFFFF) + ((lanes >> 32) & 0xFFFF) + (lanes >> 48);
     }
     for (; i < count; ++i)
         sum += bytes[i];
