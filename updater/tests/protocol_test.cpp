@@ -26,19 +26,21 @@ TEST(Checksums, KnownValues) {
     EXPECT_EQ(AdditiveChecksum(many.data(), many.size()), 76500 % 65536);
 }
 
-// The word-wise sum against a byte-by-byte one, for every length and start offset around a block.
+// The word-wise sum against a byte-by-byte one, for every length and start offset around a block,
+// with mixed bytes and with all bytes 0xFF (the largest partial sums).
 TEST(Checksums, AdditiveSumOfAnyLengthAndAlignment) {
-    TBytes data(1300);
-    for (std::size_t i = 0; i < data.size(); ++i)
-        data[i] = static_cast<std::uint8_t>(i * 151 + 7);
-    for (std::size_t offset = 0; offset < 8; ++offset)
-        for (std::size_t count = 0; offset + count <= data.size(); ++count) {
-            unsigned plain = 0;
-            for (std::size_t i = offset; i < offset + count; ++i)
-                plain += data[i];
-            ASSERT_EQ(AdditiveChecksum(data.data() + offset, count), plain % 65536)
-                << offset << " " << count;
-        }
+    TBytes mixed(1300), full(1300, 0xFF);
+    for (std::size_t i = 0; i < mixed.size(); ++i)
+        mixed[i] = static_cast<std::uint8_t>(i * 151 + 7);
+    for (const TBytes& data : {mixed, full})
+        for (std::size_t offset = 0; offset < 8; ++offset)
+            for (std::size_t count = 0; offset + count <= data.size(); ++count) {
+                unsigned plain = 0;
+                for (std::size_t i = offset; i < offset + count; ++i)
+                    plain += data[i];
+                ASSERT_EQ(AdditiveChecksum(data.data() + offset, count), plain % 65536)
+                    << offset << " " << count;
+            }
 }
 
 TEST(Requests, FixedRequests) {
