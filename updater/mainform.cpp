@@ -57,10 +57,13 @@ TMainForm::TMainForm(fs::path programFolder, IPrompter& prompter, TProtocolTimes
         {"", "IP Address", "DeviceName", "Version", "MAC", "DeviceType", "Process"});
     for (int column : {colIp, colName, colVersion})
         ListView1->headerItem()->setTextAlignment(column, Qt::AlignCenter);
+    // Every column, Process above all, fits without scrolling sideways.
     ListView1->setColumnWidth(colCheck, 28);
-    ListView1->setColumnWidth(colIp, 110);
-    ListView1->setColumnWidth(colName, 110);
-    ListView1->setColumnWidth(colMac, 150);
+    ListView1->setColumnWidth(colIp, 100);
+    ListView1->setColumnWidth(colName, 100);
+    ListView1->setColumnWidth(colVersion, 70);
+    ListView1->setColumnWidth(colMac, 115);
+    ListView1->setColumnWidth(colType, 80);
     CheckBox1 = new QCheckBox("Select All", GroupBox1);
     auto* listLayout = new QVBoxLayout(GroupBox1);
     listLayout->addWidget(ListView1);
@@ -117,14 +120,14 @@ TMainForm::TMainForm(fs::path programFolder, IPrompter& prompter, TProtocolTimes
     right->addWidget(GroupBox4);
     right->addWidget(Button2);
     auto* top = new QHBoxLayout;
-    top->addWidget(GroupBox1, 3);
-    top->addLayout(right, 2);
+    top->addWidget(GroupBox1, 2);
+    top->addLayout(right, 1);
     auto* main = new QVBoxLayout(this);
     main->addLayout(top, 3);
     main->addWidget(GroupBox2);
     main->addWidget(Memo2, 1);
 
-    setFixedSize(960, 640);
+    setFixedSize(1080, 640);
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
