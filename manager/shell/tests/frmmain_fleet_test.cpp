@@ -14,17 +14,10 @@
 #include "manager/access/kvlibrary.h"
 #include "manager/access/localinterfaces.h"
 #include "manager/shell/frmmain.h"
+#include "manager/shell/testing/memorysettingsstore.h"
 #include "termsim/fleet.h"
 
 namespace {
-
-class TNoStore : public ISettingsStore {
-  public:
-    std::optional<std::string> ReadText(const std::string&) const override { return {}; }
-    TStoreWriteResult WriteText(const std::string&, const std::string&) override {
-        return {TStoreWrite::Unavailable, {}};
-    }
-};
 
 class FrmMainFleetTest : public ::testing::Test {
   protected:
@@ -47,6 +40,7 @@ class FrmMainFleetTest : public ::testing::Test {
         TFrmMainDeps deps;
         deps.access = library.get();
         deps.prompter = &prompter;
+        store.result = {TStoreWrite::Unavailable, {}};
         deps.userStore = &store;
         deps.machineStore = &store;
         deps.programFolder = home.path();
@@ -70,7 +64,7 @@ class FrmMainFleetTest : public ::testing::Test {
 
     QTemporaryDir home;
     TScriptedPrompter prompter;
-    TNoStore store;
+    TMemorySettingsStore store;
     std::unique_ptr<termsim::Fleet> fleet;
     std::unique_ptr<TKvLibrary> library;
     std::unique_ptr<TFrmMain> window;

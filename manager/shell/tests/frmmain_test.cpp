@@ -35,6 +35,7 @@
 #include "manager/shell/frmdevedit.h"
 #include "manager/shell/frmsearchwait.h"
 #include "manager/shell/singleinstance.h"
+#include "manager/shell/testing/memorysettingsstore.h"
 #include "manager/shell/tests/shelltestutil.h"
 
 using ::testing::_;
@@ -43,19 +44,6 @@ using ::testing::NiceMock;
 using ::testing::Return;
 
 namespace {
-
-class TMemoryStore : public ISettingsStore {
-  public:
-    std::optional<std::string> ReadText(const std::string& name) const override {
-        const auto it = values.find(name);
-        return it == values.end() ? std::nullopt : std::optional<std::string>(it->second);
-    }
-    TStoreWriteResult WriteText(const std::string& name, const std::string& value) override {
-        values[name] = value;
-        return {};
-    }
-    std::map<std::string, std::string> values;
-};
 
 // Runs fn from the event loop once ready() holds (commands run nested event loops).
 void When(std::function<bool()> ready, std::function<void()> fn) {
@@ -184,7 +172,7 @@ class FrmMainTest : public ::testing::Test {
     QTemporaryDir home;
     NiceMock<MockDeviceAccess> access;
     TScriptedPrompter prompter;
-    TMemoryStore userStore, machineStore;
+    TMemorySettingsStore userStore, machineStore;
     std::vector<TTerminal> found{kGate, kHall, kPhone};
     std::unique_ptr<TFrmMain> window;
 };

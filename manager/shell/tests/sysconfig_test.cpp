@@ -11,24 +11,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "manager/shell/testing/memorysettingsstore.h"
 
-// Records what the program writes, so "written only when needed" can be seen.
-class TRecordingStore : public ISettingsStore {
-  public:
-    std::optional<std::string> ReadText(const std::string& name) const override {
-        const auto it = values.find(name);
-        return it == values.end() ? std::nullopt : std::optional<std::string>(it->second);
-    }
-    TStoreWriteResult WriteText(const std::string& name, const std::string& value) override {
-        ++writes;
-        if (result.outcome == TStoreWrite::Written) values[name] = value;
-        return result;
-    }
-    std::map<std::string, std::string> values;
-    int writes = 0;
-    TStoreWriteResult result;
-};
+namespace {
 
 class SysConfigTest : public ::testing::Test {
   protected:
@@ -60,7 +45,7 @@ class SysConfigTest : public ::testing::Test {
     }
 
     std::filesystem::path dir_;
-    TRecordingStore user_;
+    TMemorySettingsStore user_;
     TSysConfigPlace place_;
 };
 
@@ -188,7 +173,7 @@ TEST_F(SysConfigTest, UnreadableFileIsNotReplaced) {
 }
 
 TEST_F(SysConfigTest, ProgramPathIsWrittenOnlyWhenMissingOrDifferent) {
-    TRecordingStore machine;
+    TMemorySettingsStore machine;
     struct Step {
         const char* path;
         int writesAfter;
