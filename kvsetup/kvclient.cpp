@@ -16,6 +16,8 @@
 #include <random>
 #include <unordered_map>
 
+#include "common/socketaddress.h"
+
 namespace kvsetup {
 namespace {
 
@@ -57,8 +59,7 @@ Timing CurrentTiming() {
 Client::Client() {
     fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd_ < 0) return;
-    sockaddr_in any{};
-    any.sin_family = AF_INET;
+    const sockaddr_in any = Ipv4SocketAddress(INADDR_ANY, 0);
     const int on = 1;
     setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &kReceiveBuffer, sizeof kReceiveBuffer);
     // Port-unreachable reports let a search stop waiting for addresses nobody listens on.
@@ -74,10 +75,7 @@ Client::~Client() {
 }
 
 bool Client::Send(std::uint32_t address, const std::vector<std::uint8_t>& bytes) {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = htonl(address);
-    to.sin_port = htons(kvproto::kPort);
+    const sockaddr_in to = Ipv4SocketAddress(address, kvproto::kPort);
     // No SO_BROADCAST on this socket: the kernel refuses any broadcast destination.
     // A send may fail only to report an earlier port-unreachable (that report stays in the error
     // queue); the datagram was not sent then, so it is sent again.

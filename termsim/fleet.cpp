@@ -18,6 +18,7 @@
 #include <random>
 #include <thread>
 
+#include "common/socketaddress.h"
 #include "termsim/kvagent.h"
 
 namespace termsim {
@@ -30,14 +31,6 @@ constexpr int kDrainPerEvent = 64;  // datagrams read from one socket before ser
 bool IsUsableLoopback(std::uint32_t address) {
     return (address >> 24) == 127 && (address & 0x00FFFFFF) != 0 &&
            (address & 0x00FFFFFF) != 0x00FFFFFF;
-}
-
-sockaddr_in ToSockaddr(std::uint32_t address, std::uint16_t port) {
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_addr.s_addr = htonl(address);
-    sa.sin_port = htons(port);
-    return sa;
 }
 
 void RaiseFileLimit() {
@@ -121,7 +114,7 @@ struct Fleet::Impl {
                  const std::vector<std::uint8_t>& bytes) {
         const int fd = t.slots[slot]->fd;
         if (fd < 0 || t.Drop()) return;
-        const sockaddr_in sa = ToSockaddr(to.address, to.port);
+        const sockaddr_in sa = Ipv4SocketAddress(to.address, to.port);
         // A full socket buffer loses the datagram, as a busy network would.
         sendto(fd, bytes.data(), bytes.size(), MSG_DONTWAIT, reinterpret_cast<const sockaddr*>(&sa),
                sizeof sa);
@@ -133,7 +126,7 @@ struct Fleet::Impl {
             if (error) *error = std::string("socket: ") + std::strerror(errno);
             return -1;
         }
-        const sockaddr_in sa = ToSockaddr(address, port);
+        const sockaddr_in sa = Ipv4SocketAddress(address, port);
         epoll_event ev{};
         ev.events = EPOLLIN;
         ev.data.u64 = tag;

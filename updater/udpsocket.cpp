@@ -6,17 +6,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
-namespace {
-
-sockaddr_in SockAddr(std::uint32_t address, std::uint16_t port) {
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_addr.s_addr = htonl(address);
-    sa.sin_port = htons(port);
-    return sa;
-}
-
-}  // namespace
+#include "common/socketaddress.h"
 
 TUdpSocket::TUdpSocket() : fd_(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {}
 
@@ -26,7 +16,7 @@ TUdpSocket::~TUdpSocket() {
 
 bool TUdpSocket::Bind(std::uint32_t address, std::uint16_t port) {
     if (fd_ < 0) return false;
-    sockaddr_in sa = SockAddr(address, port);
+    sockaddr_in sa = Ipv4SocketAddress(address, port);
     return ::bind(fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
 }
 
@@ -46,7 +36,7 @@ std::uint16_t TUdpSocket::LocalPort() const {
 void TUdpSocket::SendTo(std::uint32_t address, std::uint16_t port, const std::uint8_t* data,
                         std::size_t size) {
     if (fd_ < 0) return;
-    sockaddr_in sa = SockAddr(address, port);
+    sockaddr_in sa = Ipv4SocketAddress(address, port);
     // Send errors show up as a missing reply.
     (void)::sendto(fd_, data, size, 0, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
 }

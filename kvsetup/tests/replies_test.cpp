@@ -14,6 +14,7 @@
 #include <functional>
 #include <thread>
 
+#include "common/socketaddress.h"
 #include "kvsetup/kvproto.h"
 #include "kvsetup/kvsetup.h"
 
@@ -29,11 +30,9 @@ class ScriptedTerminal {
   public:
     ScriptedTerminal(int n, Script script) : script_(std::move(script)) {
         fd_ = socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in sa{};
-        sa.sin_family = AF_INET;
-        sa.sin_port = htons(kvproto::kPort);
-        sa.sin_addr.s_addr = htonl(0x7F4D0001u | (static_cast<std::uint32_t>(n) << 8));
-        bound_ = bind(fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
+        const sockaddr_in sa =
+            Ipv4SocketAddress(0x7F4D0001u | (static_cast<std::uint32_t>(n) << 8), kvproto::kPort);
+        bound_ = bind(fd_, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) == 0;
         thread_ = std::thread([this] { Serve(); });
     }
     ~ScriptedTerminal() {

@@ -12,24 +12,21 @@
 #include <optional>
 #include <vector>
 
+#include "common/socketaddress.h"
 #include "termsim/agent.h"
 
 class UdpPeer {
   public:
     UdpPeer() {
         fd_ = socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in any{};
-        any.sin_family = AF_INET;
-        any.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(fd_, reinterpret_cast<sockaddr*>(&any), sizeof any);
+        const sockaddr_in any = Ipv4SocketAddress(INADDR_LOOPBACK, 0);
+        bind(fd_, reinterpret_cast<const sockaddr*>(&any), sizeof any);
     }
     ~UdpPeer() { close(fd_); }
     void Send(const termsim::Endpoint& to, const std::vector<std::uint8_t>& bytes) {
-        sockaddr_in sa{};
-        sa.sin_family = AF_INET;
-        sa.sin_addr.s_addr = htonl(to.address);
-        sa.sin_port = htons(to.port);
-        sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+        const sockaddr_in sa = Ipv4SocketAddress(to.address, to.port);
+        sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&sa),
+               sizeof sa);
     }
     struct Datagram {
         termsim::Endpoint from;
