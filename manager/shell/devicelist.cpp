@@ -60,8 +60,8 @@ int ChooseStatusIcon(std::string_view ip, std::string_view account, std::string_
 }
 
 std::string ModelDisplayName(std::string_view model, const TModelNaming& naming) {
+    if (model.empty()) return {};
     std::string trimmed(TrimBlanks(model));
-    if (trimmed.empty()) return {};
     if (naming.lookup) {
         std::string name = naming.lookup(trimmed);
         if (!name.empty()) return name;

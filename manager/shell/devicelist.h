@@ -93,8 +93,9 @@ struct TModelNaming {
 // non-empty; else 3.
 int ChooseStatusIcon(std::string_view ip, std::string_view account, std::string_view displayName);
 
-// Empty for an empty (or blank) model; the catalogue's name when it knows the trimmed model;
-// otherwise "undefined", or the trimmed model itself when showUnknownDeviceType is on.
+// Empty for an empty model; the catalogue's name when it knows the trimmed model; otherwise
+// "undefined", or the trimmed model itself when showUnknownDeviceType is on. A blank model is not
+// empty: it is an unknown one.
 std::string ModelDisplayName(std::string_view model, const TModelNaming& naming);
 
 // Sort order of two cell texts: both trimmed; two whole numbers (optional sign, digits, any

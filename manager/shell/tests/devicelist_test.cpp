@@ -192,13 +192,26 @@ TEST(DeviceListTest, StatusIconAndModelName) {
     EXPECT_EQ(ChooseStatusIcon("127.1.2.3", "1", "n"), kIconRemote);
 
     const TModelNaming none;
-    EXPECT_EQ(ModelDisplayName("", none), "");
-    EXPECT_EQ(ModelDisplayName("  ", none), "");
-    EXPECT_EQ(ModelDisplayName("SIP-1", none), "undefined");
-    EXPECT_EQ(ModelDisplayName(" SIP-1 ", {nullptr, true}), "SIP-1");
+    const TModelNaming showUnknown{nullptr, true};
     const TModelNaming catalogue{[](const std::string& m) { return m == "SIP-1" ? "One" : ""; },
                                  false};
-    EXPECT_EQ(ModelDisplayName("\tSIP-1", catalogue), "One");
+    struct Case {
+        const char* model;
+        const TModelNaming& naming;
+        const char* shown;
+    } cases[] = {
+        {"", none, ""},
+        {"", showUnknown, ""},
+        // Only an empty model stays empty; a blank one is an unknown model.
+        {"  ", none, "undefined"},
+        {"  ", showUnknown, ""},
+        {"SIP-1", none, "undefined"},
+        {" SIP-1 ", showUnknown, "SIP-1"},
+        {"\tSIP-1", catalogue, "One"},
+        {"sip-1", catalogue, "undefined"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ModelDisplayName(c.model, c.naming), c.shown) << '"' << c.model << '"';
 }
 
 TEST(DeviceListTest, RowIdsStayWithTheirRows) {
