@@ -1,5 +1,8 @@
 #include "manager/shell/frmdevedit.h"
 
+#include <algorithm>
+#include <utility>
+
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -75,9 +78,15 @@ TFrmDevEdit::TFrmDevEdit(TMode mode, const QStringList& pairs, const QString& ed
 }
 
 void TFrmDevEdit::SetTexts(const QString& account, const QString& name, const QString& ip) {
-    EdtDevNumber->setText(account);
-    EdtDevName->setText(name);
-    EdtDevIP->setText(ip);
+    // The limits are for typing. QLineEdit cuts a longer text to its limit, and a row's texts
+    // may be longer (a display name from a terminal has up to 31 characters), so the box takes
+    // the row's whole text and keeps it when the user saves without touching it.
+    const std::pair<QLineEdit*, const QString*> boxes[] = {
+        {EdtDevNumber, &account}, {EdtDevName, &name}, {EdtDevIP, &ip}};
+    for (const auto& [box, text] : boxes) {
+        box->setMaxLength(std::max(box->maxLength(), static_cast<int>(text->size())));
+        box->setText(*text);
+    }
 }
 
 QString TFrmDevEdit::Account() const {

@@ -29,7 +29,7 @@ class TFrmDevEdit : public QDialog {
 
     // The add-mode row sink.
     void SetAddRow(TAddRow addRow) { addRow_ = std::move(addRow); }
-    // The initial texts of modify mode.
+    // The initial texts of modify mode, kept whole even when longer than the typing limits.
     void SetTexts(const QString& account, const QString& name, const QString& ip);
 
     // The confirmed texts, trimmed (modify mode).

@@ -128,6 +128,35 @@ TEST_F(FrmDevEditTest, ModifyModeChecksDuplicatesOnlyForAChangedAccount) {
     }
 }
 
+TEST_F(FrmDevEditTest, ModifyModeKeepsRowTextsLongerThanTheTypingLimits) {
+    struct Case {
+        const char *account, *name, *ip;
+    } cases[] = {
+        {"1001", "A display name of 31 characters", "10.0.0.1"},  // the longest from a terminal
+        {"12345678901234567890", "Gate", "10.0.0.1"},             // from a device text
+        {"1001", "Gate", "10.0.0.1"},
+    };
+    for (const Case& c : cases) {
+        TFrmDevEdit dialog(TFrmDevEdit::TMode::Modify, {}, c.account, prompter);
+        dialog.SetTexts(c.account, c.name, c.ip);
+        dialog.show();
+        EXPECT_EQ(dialog.EdtDevName->text(), c.name);
+        dialog.btnDevOk->click();
+        ASSERT_EQ(dialog.result(), QDialog::Accepted) << c.name;
+        EXPECT_EQ(dialog.Account(), c.account);
+        EXPECT_EQ(dialog.DisplayName(), c.name);
+        EXPECT_EQ(dialog.IpText(), c.ip);
+    }
+    // The typing limit still holds for a short text.
+    TFrmDevEdit dialog(TFrmDevEdit::TMode::Modify, {}, "1001", prompter);
+    dialog.SetTexts("1001", "Gate", "10.0.0.1");
+    dialog.show();
+    dialog.EdtDevName->end(false);
+    QTest::keyClicks(dialog.EdtDevName, " and a long tail");
+    EXPECT_EQ(dialog.EdtDevName->text(), "Gate and a long ");
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
 TEST_F(FrmDevEditTest, TypedCharactersAndLimits) {
     auto dialog = AddDialog({});
     EXPECT_EQ(dialog->windowTitle(), "Add device");
