@@ -21,7 +21,7 @@ TDeviceCredentials EmptyCredentials() {
     return credentials;
 }
 
-// At most 15 bytes of UTF-8 text, never half a character, zero-terminated.
+// At most 15 bytes in the device code page, never half a character, zero-terminated.
 void StoreCredential(const QString& text, char (&field)[16]) {
     std::memset(field, 0, sizeof field);
     StrToFixed(text.trimmed().toStdString(), reinterpret_cast<std::uint8_t*>(field), sizeof field);

@@ -1,9 +1,9 @@
 #include "manager/shell/frmlogin.h"
 
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -12,23 +12,29 @@ TFrmLogin::TFrmLogin(QWidget* parent) : QDialog(parent) {
     setObjectName("FrmLogin");
     setWindowTitle("Login");
 
-    auto* group = new QGroupBox(QStringLiteral("登录信息"), this);
-    group->setObjectName("grpBoxLogin");
-    edtUserName = new QLineEdit(QStringLiteral("admin"), group);
+    grpBoxLogin = new QGroupBox(QStringLiteral("登录信息"), this);
+    grpBoxLogin->setObjectName("grpBoxLogin");
+    edtUserName = new QLineEdit(QStringLiteral("admin"), grpBoxLogin);
     edtUserName->setObjectName("edtUserName");
     edtUserName->setMaxLength(15);
-    edtPassword = new QLineEdit(QStringLiteral("50738264"), group);
+    edtPassword = new QLineEdit(QStringLiteral("50738264"), grpBoxLogin);
     edtPassword->setObjectName("edtPassword");
     edtPassword->setMaxLength(15);
     edtPassword->setEchoMode(QLineEdit::Password);
-    auto* form = new QFormLayout(group);
-    form->addRow(QStringLiteral("用  户  名"), edtUserName);
-    form->addRow(QStringLiteral("密        码"), edtPassword);
+    // Shown as "*", not the style's own mask character.
+    edtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    lblUserName = new QLabel(QStringLiteral("用  户  名"), grpBoxLogin);
+    lblUserName->setObjectName("lblUserName");
+    lblPassword = new QLabel(QStringLiteral("密        码"), grpBoxLogin);
+    lblPassword->setObjectName("lblPassword");
+    auto* form = new QFormLayout(grpBoxLogin);
+    form->addRow(lblUserName, edtUserName);
+    form->addRow(lblPassword, edtPassword);
 
-    auto* btnOk = new QPushButton(QStringLiteral("确    定"), this);
+    btnOk = new QPushButton(QStringLiteral("确    定"), this);
     btnOk->setObjectName("btnOk");
     btnOk->setDefault(true);
-    auto* btnCancel = new QPushButton(QStringLiteral("取    消"), this);
+    btnCancel = new QPushButton(QStringLiteral("取    消"), this);
     btnCancel->setObjectName("btnCancel");
     connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -38,6 +44,6 @@ TFrmLogin::TFrmLogin(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(btnOk);
     buttons->addWidget(btnCancel);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(group);
+    layout->addWidget(grpBoxLogin);
     layout->addLayout(buttons);
 }

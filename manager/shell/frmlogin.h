@@ -3,13 +3,21 @@
 
 #include <QDialog>
 
+class QGroupBox;
+class QLabel;
 class QLineEdit;
+class QPushButton;
 
 class TFrmLogin : public QDialog {
     Q_OBJECT
   public:
     explicit TFrmLogin(QWidget* parent = nullptr);
 
+    QGroupBox* grpBoxLogin;
+    QLabel* lblUserName;
+    QLabel* lblPassword;
     QLineEdit* edtUserName;
     QLineEdit* edtPassword;
+    QPushButton* btnOk;
+    QPushButton* btnCancel;
 };

@@ -6,8 +6,16 @@
 
 #include <cstring>
 
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
 #include "common/widgets/testing/scriptedprompter.h"
 #include "manager/access/testing/mockdeviceaccess.h"
+#include "manager/shell/frmlogin.h"
 #include "manager/shell/tests/shelltestutil.h"
 
 using ::testing::_;
@@ -106,6 +114,44 @@ TEST_F(DeviceProcsTest, RefusedCredentialsLogOutOnceAndSayWhy) {
     EXPECT_EQ(logins[1].user, "a-user-name-lon");  // 15 characters and the terminator
     EXPECT_EQ(std::string(logoutCredentials.user), "a-user-name-lon");
     EXPECT_EQ(Texts(), QStringList{QStringLiteral("用户名或密码错误！")});
+}
+
+TEST(FrmLoginTest, BuiltInTextsLimitsAndMask) {
+    TFrmLogin dialog;
+    dialog.show();
+    const std::pair<QString, QString> texts[] = {
+        {dialog.windowTitle(), "Login"},
+        {dialog.grpBoxLogin->title(), QStringLiteral("登录信息")},
+        {dialog.lblUserName->text(), QStringLiteral("用  户  名")},
+        {dialog.lblPassword->text(), QStringLiteral("密        码")},
+        {dialog.edtUserName->text(), "admin"},
+        {dialog.edtPassword->text(), "50738264"},
+        {dialog.edtPassword->displayText(), "********"},
+        {dialog.btnOk->text(), QStringLiteral("确    定")},
+        {dialog.btnCancel->text(), QStringLiteral("取    消")},
+    };
+    for (const auto& [shown, expected] : texts)
+        EXPECT_EQ(shown, expected);
+    EXPECT_EQ(dialog.edtUserName->maxLength(), 15);
+    EXPECT_EQ(dialog.edtPassword->maxLength(), 15);
+    EXPECT_TRUE(dialog.btnOk->isDefault());
+}
+
+TEST(FrmLoginTest, AskerAnswersTheBoxesOnOkAndNothingOnCancel) {
+    for (const bool ok : {true, false}) {
+        QTimer::singleShot(0, [ok] {
+            auto* dialog = qobject_cast<TFrmLogin*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->edtUserName->setText(" maint ");
+            (ok ? dialog->btnOk : dialog->btnCancel)->click();
+        });
+        const std::optional<TLoginAnswer> answer = LoginDialogAsker(nullptr)();
+        ASSERT_EQ(answer.has_value(), ok);
+        if (ok) {
+            EXPECT_EQ(answer->user, " maint ");  // LoginDevice trims
+            EXPECT_EQ(answer->password, "50738264");
+        }
+    }
 }
 
 TEST_F(DeviceProcsTest, CancelInTheLoginDialogEndsTheLogin) {
