@@ -135,7 +135,11 @@ TUserDeviceModelList ReadResellerModels(const TMyXmlobj& document) {
 }  // namespace
 
 std::string DecodeHexText(std::string_view hex, std::size_t maxBytes) {
-    return FromDeviceBytes(ToDeviceBytesLimited(FromDeviceBytes(HexToBytes(hex)), maxBytes));
+    // The names are kept as zero-terminated text fields, so a zero byte ends the text: a name
+    // padded with 00 pairs still matches the model name a terminal reports.
+    const std::string bytes = HexToBytes(hex);
+    const std::string text = bytes.substr(0, bytes.find('\0'));
+    return FromDeviceBytes(ToDeviceBytesLimited(FromDeviceBytes(text), maxBytes));
 }
 
 const TBaseDeviceModel* TBaseDeviceModelList::Find(std::string_view name) const {

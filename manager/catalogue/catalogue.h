@@ -97,5 +97,6 @@ TDevicePropertyList LoadCatalogue(const std::string& path);
 TDevicePropertyList BuildCatalogue(const TMyXmlobj& document);
 
 // A hex text (pairs of hex digits, up to the first pair that is not one) decoded from the device
-// code page to UTF-8, cut to at most maxBytes device bytes without splitting a character.
+// code page to UTF-8, ended by its first zero byte and cut to at most maxBytes device bytes
+// without splitting a character.
 std::string DecodeHexText(std::string_view hex, std::size_t maxBytes);
