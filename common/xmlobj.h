@@ -36,8 +36,8 @@ class TXmlElement {
     // value. Always valid UTF-8.
     std::string Text() const;
 
-    // Every child node in document order: elements, text (whitespace between elements too),
-    // CDATA and comments. Attributes are not child nodes.
+    // Every child node in document order: elements, text, CDATA and comments. Attributes are not
+    // child nodes, and neither is whitespace alone between markup.
     std::size_t ChildNodeCount() const;
     TXmlElement ChildNode(std::size_t index) const;  // none when out of range
 

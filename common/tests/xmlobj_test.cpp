@@ -101,6 +101,10 @@ TEST(XmlPath, FindElementAndElementOperations) {
     EXPECT_FALSE(mixed.ChildNode(4));
     EXPECT_EQ(mixed.ElementChildCount(), 0u);
 
+    // The line breaks and indentation between the root's elements are no child nodes.
+    EXPECT_EQ(xml.Root().ChildNodeCount(), 8u);
+    EXPECT_EQ(xml.Root().ElementChildCount(), 8u);
+
     TXmlElement models = xml.FindElement("Pelmora/base/devicemodel");
     ASSERT_EQ(models.ElementChildCount(), 3u);
     EXPECT_EQ(models.ElementChild(0).Name(), "1");
