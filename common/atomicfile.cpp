@@ -12,6 +12,14 @@
 
 namespace {
 
+// The process's file creation mask, read once while the program starts and has one thread:
+// reading it means setting it, which would race with other threads creating files.
+const mode_t kCreationMask = [] {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}();
+
 bool Fail(std::string* error, int code) {
     if (error) *error = std::strerror(code);
     return false;
@@ -31,7 +39,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     std::vector<char> temp(pattern.begin(), pattern.end());
     temp.push_back('\0');
 
-    const int fd = ::mkstemp(temp.data());
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return Fail(error, errno);
 
     int code = 0;
@@ -42,11 +50,9 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     }
     // Keep the permissions a plain new file would get rather than mkstemp's 0600.
     if (code == 0) {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
         struct stat old {};
         const mode_t mode =
-            ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~mask);
+            ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~kCreationMask);
         if (::fchmod(fd, mode) != 0) code = errno;
     }
     if (code == 0 && ::fsync(fd) != 0) code = errno;
