@@ -55,7 +55,8 @@ bool TConversation::Login() {
     link_.Send(LoginRequest(sequence, ToDeviceBytesLimited(job_.password, kPasswordField)));
     for (;;) {
         std::optional<TBytes> reply = link_.Receive(times_.replyWaitMs, kLoginReplyMax);
-        if (!reply) return false;
+        // A datagram of no bytes is no reply (length 0), like a wait that ends without one.
+        if (!reply || reply->empty()) return false;
         switch (ClassifyLoginReply(*reply, sequence)) {
             case ELoginReply::Accepted:
                 return true;

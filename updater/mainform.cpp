@@ -37,6 +37,26 @@ QLineEdit* ReadOnlyLine(QWidget* parent) {
     return edit;
 }
 
+// The Threads box: a text that is not a whole number (an emptied box, a lone sign) stands for 0,
+// no limit, instead of falling back to the previous value when the box loses the focus.
+class TThreadsSpinBox : public QSpinBox {
+  public:
+    using QSpinBox::QSpinBox;
+
+  protected:
+    void fixup(QString& input) const override {
+        bool whole = false;
+        input.trimmed().toInt(&whole);
+        if (!whole) input = QStringLiteral("0");
+    }
+};
+
+// A file that exists, as the platform's file test sees it: a folder is no file.
+bool FileExists(const fs::path& path) {
+    std::error_code ec;
+    return fs::is_regular_file(path, ec);
+}
+
 }  // namespace
 
 TMainForm::TMainForm(fs::path programFolder, IPrompter& prompter, TProtocolTimes times,
@@ -107,7 +127,7 @@ TMainForm::TMainForm(fs::path programFolder, IPrompter& prompter, TProtocolTimes
     Button2 = new QPushButton("Start", this);
 
     GroupBox4 = new QGroupBox("Option", this);
-    SpinEdit1 = new QSpinBox(GroupBox4);
+    SpinEdit1 = new TThreadsSpinBox(GroupBox4);
     SpinEdit1->setRange(INT_MIN, INT_MAX);
     SpinEdit1->setValue(20);
     auto* optionLayout = new QHBoxLayout(GroupBox4);
@@ -172,8 +192,7 @@ void TMainForm::FormShow() {
     }
     if (std::optional<std::string> recalled = ReadRecallFile(folder_)) {
         Edit1->setText(Q(*recalled));
-        std::error_code ec;
-        if (fs::exists(Utf8Path(*recalled), ec)) ShowHeader(*recalled, "Update file is error.");
+        if (FileExists(Utf8Path(*recalled))) ShowHeader(*recalled, "Update file is error.");
         FindPakOption(*recalled);
     }
     CheckBox1->setChecked(true);
@@ -205,10 +224,9 @@ void TMainForm::FindPakOption(const std::string& updateFile) {
 }
 
 void TMainForm::BitBtn1Click() {
-    std::error_code ec;
     fs::path current = Utf8Path(Edit1->text().toStdString());
     QString folder;
-    if (fs::exists(current, ec)) folder = Q(PathUtf8(current.parent_path()));
+    if (FileExists(current)) folder = Q(PathUtf8(current.parent_path()));
     QString chosen = prompter_.OpenFileName(this, "Open", folder, "bin文件 (*.bin)");
     if (chosen.isEmpty()) return;
     Edit1->setText(chosen);
@@ -276,5 +294,8 @@ void TMainForm::SetStartEnabled(bool enabled) {
 }
 
 int TMainForm::ThreadsLimit() const {
-    return SpinEdit1->value();
+    // The text as it stands, also while it is being typed: not a whole number counts as 0.
+    bool whole = false;
+    const int threads = SpinEdit1->cleanText().toInt(&whole);
+    return whole ? threads : 0;
 }

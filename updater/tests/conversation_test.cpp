@@ -6,6 +6,7 @@
 
 #include "termsim/update/updateagent.h"
 #include "testsupport.h"
+#include "updater/checksum.h"
 #include "updater/conversation.h"
 
 namespace {
@@ -217,6 +218,73 @@ TEST(Conversation, FailuresEndWithTheirResultCode) {
             << c.name;
         EXPECT_EQ(int(agent.Stats().imageAddresses.size()), c.imageBlocksAccepted) << c.name;
         EXPECT_EQ(link.sent.back(), LogoutRequest()) << c.name << ": the logout is always sent";
+    }
+}
+
+// The login's waits, reply by reply: which datagrams end the login, and how.
+TEST(Conversation, LoginWaitsAndTheirOutcomes) {
+    // Each reply is made from the login request that was sent (for its sequence byte).
+    using Reply = std::function<std::optional<TBytes>(const TBytes& login)>;
+    auto echo = [](bool rightCrc) {
+        return [rightCrc](const TBytes& login) -> std::optional<TBytes> {
+            TBytes reply(23, 0);
+            reply[7] = login[7];
+            reply[8] = 0x11;
+            std::uint16_t crc = Crc16(reply.data(), 21);
+            if (!rightCrc) crc ^= 0x8000;
+            reply[21] = crc & 0xFF;
+            reply[22] = crc >> 8;
+            return reply;
+        };
+    };
+    auto bytes = [](TBytes b) { return [b](const TBytes&) -> std::optional<TBytes> { return b; }; };
+    auto none = [](const TBytes&) -> std::optional<TBytes> { return std::nullopt; };
+    TBytes otherNonZero(30, 0);
+    otherNonZero[7] = 1;
+    struct Case {
+        const char* name;
+        std::vector<Reply> replies;  // one per login wait
+        EUpdateResult expected;      // Offline: logged in, then the query went unanswered
+        std::size_t waits;
+    } cases[] = {
+        {"right echo", {echo(true)}, EUpdateResult::Offline, 1},
+        {"echo with a wrong CRC", {echo(false)}, EUpdateResult::LoginFailed, 1},
+        {"no reply", {none}, EUpdateResult::LoginFailed, 1},
+        {"a datagram of no bytes is no reply",
+         {bytes({}), echo(true)},
+         EUpdateResult::LoginFailed,
+         1},
+        {"another datagram with offset 7 zero",
+         {bytes(TBytes(30, 0)), echo(true)},
+         EUpdateResult::LoginFailed,
+         1},
+        {"other datagrams are ignored",
+         {bytes(otherNonZero), bytes({1, 2, 3}), echo(true)},
+         EUpdateResult::Offline,
+         3},
+    };
+    struct Scripted : IUpdateLink {
+        std::vector<Reply> replies;
+        std::vector<TBytes> sent;
+        std::size_t loginWaits = 0;
+        void Send(const TBytes& d) override { sent.push_back(d); }
+        std::optional<TBytes> Receive(int, std::size_t maxBytes) override {
+            if (sent.size() != 1 || loginWaits == replies.size()) return std::nullopt;
+            EXPECT_EQ(maxBytes, 1023u) << "login replies are taken up to 1023 bytes";
+            return replies[loginWaits++](sent[0]);
+        }
+        void Pause(int) override {}
+    };
+    for (const Case& c : cases) {
+        Scripted link;
+        link.replies = c.replies;
+        TUpdateJob job = MakeJob(100);
+        TConversation conversation(link, job, TProtocolTimes{},
+                                   [](EProgressKind, std::uint32_t) {});
+        EXPECT_EQ(conversation.Run().result, c.expected) << c.name;
+        EXPECT_EQ(link.loginWaits, c.waits) << c.name;
+        EXPECT_EQ(link.sent.front().size(), 42u) << c.name << ": the login is sent once";
+        EXPECT_EQ(link.sent.back(), LogoutRequest()) << c.name;
     }
 }
 

@@ -134,6 +134,87 @@ TEST(MainForm, StartUpWithoutFiles) {
     }
 }
 
+TEST(MainForm, RecalledFolderIsNoUpdateFile) {
+    TempDir dir;
+    WriteBytes(dir / "~devlist.lst", "m;10.0.0.1;n;v;i;t\r\n");
+    std::filesystem::create_directory(dir / "fw.bin");
+    WriteBytes(dir / "updatefile.txt", (dir / "fw.bin").string() + "\r\n");
+    TScriptedPrompter prompter;
+    TMainForm form(dir.Path(), prompter);
+    form.show();
+    EXPECT_TRUE(prompter.messages.empty()) << "a folder is skipped like a missing file";
+    EXPECT_EQ(form.Edit1->text().toStdString(), (dir / "fw.bin").string());
+    EXPECT_TRUE(form.edtVersion->text().isEmpty());
+}
+
+// The dialogs' captions, prompts, initial texts, folders and filters.
+class TRecordingPrompter : public TScriptedPrompter {
+  public:
+    struct Asked {
+        QString title, label, initial;
+    };
+    std::vector<Asked> asked;
+    QStringList folders, filters;
+
+    bool AskText(QWidget* parent, const QString& title, const QString& label, QString* text,
+                 bool password) override {
+        asked.push_back({title, label, *text});
+        return TScriptedPrompter::AskText(parent, title, label, text, password);
+    }
+    QString OpenFileName(QWidget* parent, const QString& title, const QString& folder,
+                         const QString& filter) override {
+        folders << folder;
+        filters << filter;
+        return TScriptedPrompter::OpenFileName(parent, title, folder, filter);
+    }
+};
+
+TEST(MainForm, PasswordAndFileDialogs) {
+    Home home("m;10.0.0.1;n;v;i;t\r\n");
+    TRecordingPrompter prompter;
+    TMainForm form(home.dir.Path(), prompter);
+    form.show();
+    form.CheckBox1->click();  // no row checked: the batch stops after the password
+    form.Button2->click();    // the dialog is cancelled: empty password, the batch goes on
+    ASSERT_EQ(prompter.asked.size(), 1u);
+    EXPECT_EQ(prompter.asked[0].title, "please input password");
+    EXPECT_EQ(prompter.asked[0].label, "");
+    EXPECT_EQ(prompter.asked[0].initial, "");
+    EXPECT_EQ(prompter.MessageTexts(), QStringList{"No device selected"});
+
+    // Browse opens in the folder of the current update file, if that file exists.
+    form.BitBtn1->click();
+    form.Edit1->setText(QString::fromStdString((home.dir / "gone.bin").string()));
+    form.BitBtn1->click();
+    form.Edit1->setText(QString::fromStdString(home.dir.Path().string()));
+    form.BitBtn1->click();
+    EXPECT_EQ(prompter.folders,
+              QStringList({QString::fromStdString(home.dir.Path().string()), "", ""}));
+    for (const QString& filter : prompter.filters)
+        EXPECT_EQ(filter, "bin文件 (*.bin)");
+}
+
+TEST(MainForm, ThreadsTextThatIsNotAWholeNumberMeansNoLimit) {
+    Home home("m;10.0.0.1;n;v;i;t\r\n");
+    TScriptedPrompter prompter;
+    TMainForm form(home.dir.Path(), prompter);
+    form.show();
+    auto* text = form.SpinEdit1->findChild<QLineEdit*>();
+    ASSERT_TRUE(text);
+    struct Case {
+        QString typed;
+        int limit;
+    } cases[] = {{"", 0}, {"-", 0}, {"+", 0}, {"7", 7}, {"0", 0}, {"-3", -3}, {"20", 20}};
+    for (const Case& c : cases) {
+        form.SpinEdit1->setValue(20);
+        text->setText(c.typed);
+        EXPECT_EQ(form.ThreadsLimit(), c.limit) << c.typed.toStdString() << " while typed";
+        form.SpinEdit1->interpretText();  // as when the box loses the focus
+        EXPECT_EQ(form.SpinEdit1->value(), c.limit) << c.typed.toStdString();
+        EXPECT_EQ(form.ThreadsLimit(), c.limit) << c.typed.toStdString();
+    }
+}
+
 TEST(MainForm, Browse) {
     Home home("m;10.0.0.1;n;v;i;t\r\n");
     TempDir other;
