@@ -6,15 +6,41 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 #include "common/widgets/formtranslation.h"
 #include "common/widgets/prompter.h"
 #include "manager/access/addresstext.h"
+
+namespace {
+
+// Drops typed characters outside the allowed set; control keys (backspace, tab, enter, editing
+// shortcuts) pass. Unlike a validator it never refuses an edit of a text that already holds other
+// characters, such as a row's account "alice" in modify mode.
+class TTypedCharacterFilter : public QObject {
+  public:
+    TTypedCharacterFilter(QString allowed, QObject* parent)
+        : QObject(parent), allowed_(std::move(allowed)) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const QString typed = static_cast<QKeyEvent*>(event)->text();
+            for (const QChar c : typed)
+                if (c.isPrint() && !allowed_.contains(c)) return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    QString allowed_;
+};
+
+}  // namespace
 
 TFrmDevEdit::TFrmDevEdit(TMode mode, const QStringList& pairs, const QString& editedAccount,
                          IPrompter& prompter, QWidget* parent)
@@ -38,17 +64,14 @@ TFrmDevEdit::TFrmDevEdit(TMode mode, const QStringList& pairs, const QString& ed
     EdtDevNumber = new QLineEdit(grpBoxDevInfo);
     EdtDevNumber->setObjectName("EdtDevNumber");
     EdtDevNumber->setMaxLength(16);
-    EdtDevNumber->setValidator(
-        new QRegularExpressionValidator(QRegularExpression("[0-9]*"), EdtDevNumber));
+    EdtDevNumber->installEventFilter(new TTypedCharacterFilter("0123456789", EdtDevNumber));
     EdtDevName = new QLineEdit(grpBoxDevInfo);
     EdtDevName->setObjectName("EdtDevName");
     EdtDevName->setMaxLength(16);
     EdtDevIP = new QLineEdit(grpBoxDevInfo);
     EdtDevIP->setObjectName("EdtDevIP");
     EdtDevIP->setMaxLength(15);
-    // Typed characters other than digits and "." are dropped.
-    EdtDevIP->setValidator(
-        new QRegularExpressionValidator(QRegularExpression("[0-9.]*"), EdtDevIP));
+    EdtDevIP->installEventFilter(new TTypedCharacterFilter("0123456789.", EdtDevIP));
 
     auto* grid = new QGridLayout(grpBoxDevInfo);
     grid->addWidget(lblDevNumber, 0, 0);

@@ -157,6 +157,19 @@ TEST_F(FrmDevEditTest, ModifyModeKeepsRowTextsLongerThanTheTypingLimits) {
     EXPECT_TRUE(prompter.messages.empty());
 }
 
+TEST_F(FrmDevEditTest, ARowsAccountWithOtherCharactersCanBeEdited) {
+    // Accounts from a terminal or a device text need not be digits; deleting from them works,
+    // and typing still adds digits only.
+    TFrmDevEdit dialog(TFrmDevEdit::TMode::Modify, {}, "alice", prompter);
+    dialog.SetTexts("alice", "Alice", "10.0.0.1");
+    dialog.show();
+    dialog.EdtDevNumber->setFocus();
+    dialog.EdtDevNumber->end(false);
+    QTest::keyClick(dialog.EdtDevNumber, Qt::Key_Backspace);
+    QTest::keyClicks(dialog.EdtDevNumber, "x7");
+    EXPECT_EQ(dialog.EdtDevNumber->text(), "alic7");
+}
+
 TEST_F(FrmDevEditTest, TypedCharactersAndLimits) {
     auto dialog = AddDialog({});
     EXPECT_EQ(dialog->windowTitle(), "Add device");
