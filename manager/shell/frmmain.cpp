@@ -467,10 +467,13 @@ void TFrmMain::tlBtnSearchClick() {
     pnlSearch->SetProgress(1);
     QCoreApplication::processEvents();
     int progress = 1;
-    for (const TBooksQuery& query : PlanBooksQueries(list_)) {
-        const TBooksAnswer answer =
-            RunOffWindowThread([this, &query] { return LookUpBooksRow(access_, query); });
-        ApplyBooksAnswer(list_, query, answer);
+    for (TBooksQuery& query : PlanBooksQueries(list_)) {
+        // A device text handled between two lookups may have changed or removed the row.
+        if (RefreshQuery(list_, query)) {
+            const TBooksAnswer answer =
+                RunOffWindowThread([this, &query] { return LookUpBooksRow(access_, query); });
+            ApplyBooksAnswer(list_, query, answer);
+        }
         pnlSearch->SetProgress(++progress);
         QCoreApplication::processEvents();
     }

@@ -24,6 +24,7 @@
 #include <atomic>
 #include <functional>
 #include <map>
+#include <mutex>
 
 #include "common/devlistfile.h"
 #include "common/translation.h"
@@ -355,6 +356,38 @@ TEST_F(FrmMainTest, SearchRunsOffTheWindowThread) {
     // Nothing was found: only the Books rows are left.
     EXPECT_EQ(window->List().RowCount(), 2u);
     EXPECT_EQ(window->pnlSearch, nullptr);
+}
+
+TEST_F(FrmMainTest, BooksLookUpTakesAnAddressChangedDuringTheSearch) {
+    Start();
+    std::atomic<bool> release{false};
+    std::mutex mutex;
+    std::vector<std::string> asked;
+    ON_CALL(access, SearchOne(_, _))
+        .WillByDefault(Invoke([&](const std::string& ip, TDeviceRecord*) {
+            {
+                std::lock_guard lock(mutex);
+                asked.push_back(ip);
+            }
+            while (ip == kBooked.ip && !release)
+                QThread::msleep(1);
+            return 0;
+        }));
+    EXPECT_CALL(access, ReadSetting(_, _, _, _)).WillRepeatedly(Return(-2));
+    // While the first Books row is looked up, a device text moves the second one (its MAC text
+    // is empty) to another address: its lookup asks the new address.
+    When(
+        [&] {
+            std::lock_guard lock(mutex);
+            return !asked.empty();
+        },
+        [&] {
+            window->ReceiveDeviceText("old-account;old-name;127.0.12.60;;SIP430;V2.7;");
+            release = true;
+        });
+    window->tlBtnSearch->trigger();
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(asked, (std::vector<std::string>{kBooked.ip, "127.0.12.60"}));
 }
 
 TEST_F(FrmMainTest, LanguageSwitchRetitlesAndIsStored) {
