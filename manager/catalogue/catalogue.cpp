@@ -67,33 +67,37 @@ class TNumberedChildren {
     std::unordered_map<std::string, std::vector<TXmlElement>> byName_;
 };
 
-// Calls visit(N) for each element child of the section whose name is a decimal integer, in
-// document order.
-template <typename Visit>
-void ForEachNumbered(const TXmlElement& section, Visit visit) {
+// Reads one record per element child of the section whose name is a decimal integer, in
+// document order: build(children, N) gives the record of number N, or none. Each number is built
+// once, so many siblings of one name cannot make the reading quadratic.
+template <typename Record, typename Build>
+std::vector<Record> ReadNumberedRecords(const TXmlElement& section, Build build) {
+    const TNumberedChildren children(section);
+    std::map<std::int32_t, std::optional<Record>> built;
+    std::vector<Record> records;
     for (std::size_t i = 0; i < section.ElementChildCount(); ++i) {
-        if (const auto number = ParseInteger(section.ElementChild(i).Name())) visit(*number);
+        const auto number = ParseInteger(section.ElementChild(i).Name());
+        if (!number) continue;
+        auto [it, fresh] = built.try_emplace(*number);
+        if (fresh) it->second = build(children, *number);
+        if (it->second) records.push_back(*it->second);
     }
+    return records;
 }
 
 TBaseDeviceModelList ReadBaseModels(const TMyXmlobj& document) {
     TBaseDeviceModelList list;
-    const TXmlElement section = document.FindElement("deviceconfig/base/devicemodel");
-    const TNumberedChildren models(section);
-    // One answer per number, so many siblings of one name cannot make the reading quadratic.
-    std::map<std::int32_t, std::optional<TBaseDeviceModel>> seen;
-    ForEachNumbered(section, [&](std::int32_t number) {
-        auto [it, fresh] = seen.try_emplace(number);
-        if (fresh) {
-            const std::string name = models.Read(number, "name");
-            const auto paths = ParseInteger(models.Read(number, "paths"));
-            const auto start = ParseInteger(models.Read(number, "startnumber"));
-            if (!name.empty() && paths && start) {
-                it->second = TBaseDeviceModel{DecodeHexText(name, kNameBytes), *paths, *start};
-            }
-        }
-        if (it->second) list.Add(*it->second);
-    });
+    const auto models = ReadNumberedRecords<TBaseDeviceModel>(
+        document.FindElement("deviceconfig/base/devicemodel"),
+        [](const TNumberedChildren& children, std::int32_t number) {
+            const std::string name = children.Read(number, "name");
+            const auto paths = ParseInteger(children.Read(number, "paths"));
+            const auto start = ParseInteger(children.Read(number, "startnumber"));
+            if (name.empty() || !paths || !start) return std::optional<TBaseDeviceModel>();
+            return std::optional(TBaseDeviceModel{DecodeHexText(name, kNameBytes), *paths, *start});
+        });
+    for (const TBaseDeviceModel& model : models)
+        list.Add(model);
     return list;
 }
 
@@ -114,21 +118,17 @@ TDeviceTypeList ReadDeviceTypes(const TMyXmlobj& document) {
 
 TUserDeviceModelList ReadResellerModels(const TMyXmlobj& document) {
     TUserDeviceModelList list;
-    const TXmlElement section = document.FindElement("deviceconfig/proxy/devicemodel");
-    const TNumberedChildren models(section);
-    std::map<std::int32_t, std::optional<TUserDeviceModel>> seen;
-    ForEachNumbered(section, [&](std::int32_t number) {
-        auto [it, fresh] = seen.try_emplace(number);
-        if (fresh) {
-            const std::string base = models.Read(number, "basename");
-            const std::string user = models.Read(number, "username");
-            if (!base.empty() && !user.empty()) {
-                it->second = TUserDeviceModel{DecodeHexText(base, kNameBytes),
-                                              DecodeHexText(user, kNameBytes)};
-            }
-        }
-        if (it->second) list.Add(*it->second);
-    });
+    const auto models = ReadNumberedRecords<TUserDeviceModel>(
+        document.FindElement("deviceconfig/proxy/devicemodel"),
+        [](const TNumberedChildren& children, std::int32_t number) {
+            const std::string base = children.Read(number, "basename");
+            const std::string user = children.Read(number, "username");
+            if (base.empty() || user.empty()) return std::optional<TUserDeviceModel>();
+            return std::optional(
+                TUserDeviceModel{DecodeHexText(base, kNameBytes), DecodeHexText(user, kNameBytes)});
+        });
+    for (const TUserDeviceModel& model : models)
+        list.Add(model);
     return list;
 }
 
