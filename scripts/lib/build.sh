@@ -28,7 +28,10 @@ configure_tree() {
     local dir=$1
     shift
     if [ ! -f "$dir/build.ninja" ]; then
-        cmake -S "$ROOT" -B "$dir" -G Ninja "$@"
+        local launcher=()
+        # A compiler cache, where the machine has one, makes rebuilds of other trees cheap.
+        command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+        cmake -S "$ROOT" -B "$dir" -G Ninja "${launcher[@]}" "$@"
     fi
 }
 
