@@ -3,7 +3,7 @@
 #pragma once
 
 #include "updater/conversation.h"
-#include "updater/udpsocket.h"
+#include "common/udpsocket.h"
 
 inline constexpr std::uint16_t kFirstLocalPort = 9100;
 inline constexpr std::uint16_t kLastLocalPort = 9999;

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "updater/conversation.h"
-#include "updater/udpsocket.h"
+#include "common/udpsocket.h"
 
 class TProgressEvent : public QEvent {
   public:

@@ -7,7 +7,7 @@
 #include <random>
 
 #include "updater/threadpolicy.h"
-#include "updater/udpsocket.h"
+#include "common/udpsocket.h"
 
 namespace termsim {
 

@@ -1,4 +1,4 @@
-// A small IPv4 UDP socket (POSIX), enough for one update conversation.
+// A small IPv4 UDP socket (POSIX): one update conversation, one table download.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "updater/udpsocket.h"
+#include "common/udpsocket.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
