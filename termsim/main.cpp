@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "termsim/hostagent.h"
 #include "termsim/options.h"
 #include "termsim/update/fleetagent.h"
 
@@ -32,6 +33,9 @@ int main(int argc, char** argv) {
         update.restartTime = cmd.fleet.restartTime;
         cmd.fleet.agents.push_back(termsim::UpdateAgentFactory(update));
     }
+    if (cmd.hostAgent)
+        cmd.fleet.agents.push_back(
+            termsim::HostAgentFactory(std::make_shared<termsim::THostTableStore>()));
     termsim::Fleet fleet(cmd.fleet);
     if (!fleet.Start(&error)) {
         std::fprintf(stderr, "termsim: %s\n", error.c_str());

@@ -44,7 +44,8 @@ const char* UsageText() {
            "               [--login-user U --login-password P] [--name-prefix TEXT]\n"
            "               [--first-account N] [--restart-ms MS]\n"
            "               [--loss RATE] [--delay-ms MS] [--busy-logins N] [--mute I1,I2,...]\n"
-           "               [--update-password P] [--device-type T] [--no-update-agent]\n";
+           "               [--update-password P] [--device-type T] [--no-update-agent]\n"
+           "               [--no-host-agent]\n";
 }
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, std::string* error) {
@@ -57,6 +58,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, st
         }
         if (name == "--no-update-agent") {
             out->updateAgent = false;
+            continue;
+        }
+        if (name == "--no-host-agent") {
+            out->hostAgent = false;
             continue;
         }
         if (i + 1 >= args.size()) {

@@ -12,6 +12,7 @@ struct CommandLine {
     FleetOptions fleet;
     std::vector<int> muteTerminals;  // indexes from 0 of terminals that never answer
     bool updateAgent = true;         // the firmware-update agent on UDP 65276
+    bool hostAgent = true;           // the host-table agent on UDP 6006 (family 520)
     std::string updatePassword;      // its login password (empty by default)
     std::string updateDeviceType;    // device type it reports (empty: the terminal's model)
     bool help = false;

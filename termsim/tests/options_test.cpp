@@ -14,7 +14,8 @@ TEST(TermsimOptions, ParsesEveryOption) {
         "--login-user", "admin", "--login-password", "pw", "--name-prefix", "Door ",
         "--first-account", "9001", "--restart-ms", "200", "--loss", "0.25",
         "--delay-ms", "30", "--busy-logins", "2", "--mute", "1,4",
-        "--update-password", "upw", "--device-type", "PA-X", "--no-update-agent"};
+        "--update-password", "upw", "--device-type", "PA-X", "--no-update-agent",
+        "--no-host-agent"};
     // clang-format on
     CommandLine cmd;
     std::string error;
@@ -38,6 +39,8 @@ TEST(TermsimOptions, ParsesEveryOption) {
     EXPECT_EQ(cmd.updatePassword, "upw");
     EXPECT_EQ(cmd.updateDeviceType, "PA-X");
     EXPECT_FALSE(cmd.updateAgent);
+    EXPECT_FALSE(cmd.hostAgent);
+    EXPECT_TRUE(CommandLine{}.hostAgent);
 }
 
 TEST(TermsimOptions, RefusesBadValues) {
