@@ -1,0 +1,220 @@
+// Download jobs over UDP against simulated family-520 terminals, with shortened waits: what the
+// terminal received, what its tables hold afterwards, and the job's answer under faults.
+#include <gtest/gtest.h>
+
+#include "manager/hostdl/hostdownload.h"
+#include "manager/hostdl/udphostlink.h"
+#include "termsim/fleet.h"
+#include "termsim/hostagent.h"
+
+namespace termsim {
+void PrintTo(const THostRequestSeen& r, std::ostream* os) {
+    *os << r.code << "(" << r.startIndex << "," << r.count << ")";
+}
+}  // namespace termsim
+
+namespace {
+
+using namespace std::chrono_literals;
+using termsim::EHostFault;
+using Seen = termsim::THostRequestSeen;
+
+constexpr std::uint32_t kFirst = 0x7F3D0101;  // 127.61.1.1
+
+class TNoProgress : public IDownloadProgress {
+    void ShowProgress(const TProgressText&, int) override {}
+    void ShowJobResult(bool, const TProgressText&) override {}
+};
+
+std::vector<TContactRow> Contacts(int n) {
+    const char* groups[] = {"Floor1", "floor1", "Floor2", ""};
+    std::vector<TContactRow> rows;
+    for (int i = 0; i < n; ++i)
+        rows.push_back({std::to_string(8001 + i), "Room " + std::to_string(i + 1), groups[i % 4]});
+    return rows;
+}
+
+struct TCase {
+    const char* what;
+    EDownloadKind kind;
+    TDownloadEntries entries;
+    termsim::THostFaults faults;
+    bool success;
+    std::vector<Seen> seen;
+    bool tablesEqualEntries;
+};
+
+TEST(HostDownloadTermsim, JobsAgainstASimulatedTerminal) {
+    const TDownloadEntries forty = BuildContactEntries(Contacts(40));
+    TDownloadEntries sixteen;
+    sixteen.devices = BuildContactEntries(Contacts(16)).devices;
+    TDownloadEntries twenty;
+    twenty.devices = BuildContactEntries(Contacts(20)).devices;
+    TDownloadEntries noDevices;
+    noDevices.groups = forty.groups;
+    const TDownloadEntries zones = BuildZoneEntries(std::vector<TZoneRow>{
+        {"1", "Hall", "239.1.1.1", "5000"}, {"2", "Yard", "239.1.1.2", "5002"}});
+    const termsim::THostFaults none;
+    termsim::THostFaults silent;
+    silent.silent = true;
+    termsim::THostFaults refuse;
+    refuse.refuseWrites = true;
+    termsim::THostFaults duplicate;  // the first batch answered twice, the second's first send lost
+    duplicate.byRequest = {{2, EHostFault::Duplicate}, {3, EHostFault::Ignore}};
+    termsim::THostFaults lostReply;
+    lostReply.byRequest = {{2, EHostFault::LoseReply}};
+    termsim::THostFaults slow;
+    slow.replyDelay = 60ms;
+
+    const Seen bker{"BKER"}, gper{"GPER"}, gder{"GDER"}, zner{"ZNER"};
+    const std::vector<TCase> cases = {
+        {"forty contacts",
+         EDownloadKind::Contacts,
+         forty,
+         none,
+         true,
+         {bker,
+          {"BKWR", 0, 16},
+          {"BKWR", 16, 16},
+          {"BKWR", 32, 8},
+          gper,
+          {"GPWR", 0, 2},
+          gder,
+          {"GDWR", 0, 16},
+          {"GDWR", 16, 14}},
+         true},
+        {"exactly sixteen",
+         EDownloadKind::Contacts,
+         sixteen,
+         none,
+         true,
+         {bker, {"BKWR", 0, 16}, gper},
+         true},
+        {"no device entries", EDownloadKind::Contacts, noDevices, none, true, {bker}, false},
+        {"silent terminal",
+         EDownloadKind::Contacts,
+         forty,
+         silent,
+         false,
+         {bker, bker, bker},
+         false},
+        {"every write refused",
+         EDownloadKind::Contacts,
+         sixteen,
+         refuse,
+         false,
+         {bker,
+          {"BKWR", 0, 16},
+          {"BKWR", 0, 16},
+          {"BKWR", 0, 16},
+          {"BKWR", 0, 16},
+          {"BKWR", 0, 16}},
+         false},
+        {"late duplicate reply",
+         EDownloadKind::Contacts,
+         twenty,
+         duplicate,
+         true,
+         {bker, {"BKWR", 0, 16}, {"BKWR", 16, 4}, gper},
+         true},
+        {"lost reply",
+         EDownloadKind::Contacts,
+         twenty,
+         lostReply,
+         true,
+         {bker, {"BKWR", 0, 16}, {"BKWR", 0, 16}, {"BKWR", 16, 4}, gper},
+         true},
+        {"slow replies", EDownloadKind::Zones, zones, slow, true, {zner, {"ZNWR", 0, 2}}, true},
+    };
+
+    termsim::FleetOptions options;
+    options.count = static_cast<int>(cases.size());
+    options.firstAddress = kFirst;
+    options.models = {"SIP520", "SIP525"};
+    auto store = std::make_shared<termsim::THostTableStore>();
+    options.agents.push_back(termsim::HostAgentFactory(store));
+    termsim::Fleet fleet(options);
+    std::string error;
+    ASSERT_TRUE(fleet.Start(&error)) << error;
+
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const TCase& c = cases[i];
+        const int index = static_cast<int>(i);
+        store->SetFaults(index, c.faults);
+        TStopRequest stop;
+        TUdpHostLink link(stop);
+        ASSERT_TRUE(link.Ready());
+        TNoProgress progress;
+        // Replies on loopback take far less than the waits; a silent terminal's waits stay short.
+        THostTiming timing{20ms, 20ms, c.faults.silent ? 20ms : 1000ms, 5ms};
+        THostDownloader downloader(link, progress, stop, timing);
+        EXPECT_EQ(downloader.RunDownloadJob(c.kind, termsim::AddressText(kFirst + i), c.entries),
+                  c.success)
+            << c.what;
+        const termsim::THostTerminalTables t = store->Terminal(index);
+        EXPECT_EQ(t.requests, c.seen) << c.what;
+        EXPECT_EQ(t.refused, 0) << c.what;
+        if (!c.tablesEqualEntries) continue;
+        if (c.kind == EDownloadKind::Zones) {
+            EXPECT_EQ(t.Table(EHostTable::Zone), c.entries.zones) << c.what;
+        } else {
+            EXPECT_EQ(t.Table(EHostTable::Device), c.entries.devices) << c.what;
+            EXPECT_EQ(t.Table(EHostTable::Group), c.entries.groups) << c.what;
+            EXPECT_EQ(t.Table(EHostTable::GroupDevice), c.entries.groupDevices) << c.what;
+        }
+    }
+}
+
+TEST(HostDownloadTermsim, TerminalChecksEveryRequest) {
+    termsim::FleetOptions options;
+    options.count = 2;
+    options.firstAddress = kFirst + 0x100;
+    options.models = {"SIP520", "SIP310"};
+    auto store = std::make_shared<termsim::THostTableStore>();
+    options.agents.push_back(termsim::HostAgentFactory(store));
+    termsim::Fleet fleet(options);
+    std::string error;
+    ASSERT_TRUE(fleet.Start(&error)) << error;
+
+    TStopRequest stop;
+    TUdpHostLink link(stop);
+    auto exchange = [&](std::uint32_t address, const std::vector<std::uint8_t>& request) {
+        link.Send(address, kHostPort, request);
+        const auto reply = link.Receive(300ms);
+        return reply ? ClassifyHostReply(reply->bytes) : EHostReply::Invalid;
+    };
+    auto write = [](std::uint16_t start, int n) {
+        std::vector<std::uint8_t> b(kHostMaxRequestSize);
+        b.resize(
+            BuildWriteRequest("GPWR", start, std::vector<THostEntry>(n, GroupEntry(1, "g")), b));
+        return b;
+    };
+    std::vector<std::uint8_t> erase(kHostHeaderSize);
+    BuildEraseRequest("GPER", erase);
+    std::vector<std::uint8_t> damaged = write(0, 1);
+    damaged[80] ^= 1;
+    const std::uint32_t a = options.firstAddress;
+    const struct {
+        const char* what;
+        std::uint32_t address;
+        std::vector<std::uint8_t> request;
+        EHostReply reply;
+    } steps[] = {
+        {"erase", a, erase, EHostReply::Done},
+        {"write not at the table's end", a, write(1, 2), EHostReply::Refused},
+        {"first batch", a, write(0, 16), EHostReply::Done},
+        {"retried batch", a, write(0, 16), EHostReply::Done},
+        {"gap", a, write(17, 1), EHostReply::Refused},
+        {"next batch", a, write(16, 3), EHostReply::Done},
+        {"damaged checksum: no answer", a, damaged, EHostReply::Invalid},
+        {"other family: no answer", a + 1, erase, EHostReply::Invalid},
+    };
+    for (const auto& s : steps)
+        EXPECT_EQ(exchange(s.address, s.request), s.reply) << s.what;
+    const auto t = store->Terminal(0);
+    EXPECT_EQ(t.Table(EHostTable::Group).size(), 19u);
+    EXPECT_EQ(t.refused, 3);
+    EXPECT_EQ(store->Terminal(1).datagrams, 0);
+}
+
+}  // namespace
