@@ -11,7 +11,9 @@
 
 #include <string>
 
+#include "common/udpsocket.h"
 #include "kvsetup/kvproto.h"
+#include "manager/hostdl/hostpacket.h"
 #include "termsim/tests/udppeer.h"
 
 extern char** environ;
@@ -98,10 +100,31 @@ TEST(TermsimProgram, ReadyThenAnswersThenEndsOnSignal) {
         ASSERT_TRUE(query);
         ASSERT_GT(query->bytes.size(), 8u);
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(query->bytes.data() + 1)), "SIP520");
+        // So does the host-table agent.
+        std::vector<std::uint8_t> erase(kHostHeaderSize);
+        BuildEraseRequest("ZNER", erase);
+        peer.Send({0x7F4E2803, kHostPort}, erase);
+        const auto erased = peer.Receive(5s);
+        ASSERT_TRUE(erased);
+        EXPECT_TRUE(IsValidHostReply(erased->bytes));
         kill(child.pid, sig);
         EXPECT_EQ(WaitExit(child.pid, 30s), 0) << sig;
         close(child.out);
     }
+}
+
+TEST(TermsimProgram, AgentsSwitchedOffLeaveTheirPortsToOthers) {
+    Child child = Spawn({"--count", "1", "--first-ip", "127.78.42.1", "--model", "SIP520",
+                         "--no-host-agent", "--no-update-agent"});
+    ASSERT_GT(child.pid, 0);
+    ASSERT_EQ(ReadLine(child.out, 30s), "ready 1\n");
+    for (std::uint16_t port : {kHostPort, std::uint16_t{65276}}) {
+        TUdpSocket other;
+        EXPECT_TRUE(other.Bind(0x7F4E2A01, port)) << port;
+    }
+    kill(child.pid, SIGTERM);
+    EXPECT_EQ(WaitExit(child.pid, 30s), 0);
+    close(child.out);
 }
 
 TEST(TermsimProgram, BadOptionsAndBusyAddressesFail) {

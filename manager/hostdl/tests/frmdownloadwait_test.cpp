@@ -12,6 +12,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include "common/translation.h"
+#include "common/widgets/formtranslation.h"
+#include "common/xmlobj.h"
 #include "manager/hostdl/widgets/downloadrunner.h"
 #include "termsim/fleet.h"
 #include "termsim/hostagent.h"
@@ -92,6 +95,30 @@ TEST(FrmDownloadWait, JobResults) {
         EXPECT_EQ(dialog.result(), c.result);
         EXPECT_EQ(stops.count(), 0);
     }
+}
+
+TEST(FrmDownloadWait, ShippedLanguageFileTranslatesDialogAndTexts) {
+    TMyXmlobj doc;
+    ASSERT_TRUE(doc.Load(PELMORA_SOURCE_DIR "/data/files/lang/Pelmora.xml"));
+    SetLanguage(doc, lang::kEnglish);
+    SetTranslationDocument(&doc);
+    TFrmDownloadWait dialog;
+    TranslateForm(&dialog);
+    EXPECT_EQ(StopButton(&dialog)->text(), "Stop download");
+    EXPECT_EQ(dialog.windowTitle(), "Download");
+    dialog.JobStarted();
+    dialog.ShowJobResult(false, QString::fromStdString(DownloadText({2})));
+    EXPECT_EQ(StopButton(&dialog)->text(), "Close");
+    EXPECT_EQ(CurInfo(&dialog)->text(), "Download failed");
+    EXPECT_EQ(DownloadText({31, 48}), "Writing the group-device table, entries written: 48...");
+    for (int k : {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13,
+                  14, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32}) {
+        SetLanguage(doc, lang::kEnglish);
+        EXPECT_NE(DownloadText({k}), DownloadDefaultText(k)) << k;
+        SetLanguage(doc, lang::kChineseSimplified);
+        EXPECT_EQ(DownloadText({k}), DownloadDefaultText(k)) << k;
+    }
+    SetTranslationDocument(nullptr);
 }
 
 // One simulated SIP520 terminal per test, on an address range of its own.
