@@ -6,9 +6,8 @@
 #include <chrono>
 
 #include "manager/hostdl/hostdownload.h"
+#include "manager/hostdl/tests/hostfleet.h"
 #include "manager/hostdl/udphostlink.h"
-#include "termsim/fleet.h"
-#include "termsim/hostagent.h"
 
 namespace {
 
@@ -34,18 +33,13 @@ void BM_ContactJob999In20Groups(benchmark::State& state) {
                         "Floor " + std::to_string(i % 20 + 1)});
     const TDownloadEntries entries = BuildContactEntries(rows);
 
-    termsim::FleetOptions options;
-    options.count = 1;
-    options.firstAddress = 0x7F3F0101;  // 127.63.1.1
-    options.models = {"SIP520"};
-    auto store = std::make_shared<termsim::THostTableStore>();
-    options.agents.push_back(termsim::HostAgentFactory(store));
-    termsim::Fleet fleet(options);
+    THostFleet fleet;
     std::string error;
-    if (!fleet.Start(&error)) {
+    if (!fleet.Start(0x7F3F0101, 1, {"SIP520"}, &error)) {  // 127.63.1.1
         state.SkipWithError(error.c_str());
         return;
     }
+    const auto& store = fleet.store;
     const THostTiming timing;  // the program's waits
     double totalMs = 0;
     for (auto _ : state) {

@@ -15,9 +15,8 @@
 #include "common/translation.h"
 #include "common/widgets/formtranslation.h"
 #include "common/xmlobj.h"
+#include "manager/hostdl/tests/hostfleet.h"
 #include "manager/hostdl/widgets/downloadrunner.h"
-#include "termsim/fleet.h"
-#include "termsim/hostagent.h"
 
 namespace {
 
@@ -125,14 +124,8 @@ TEST(FrmDownloadWait, ShippedLanguageFileTranslatesDialogAndTexts) {
 class DownloadRunnerTest : public ::testing::Test {
   protected:
     void Start(std::uint32_t address, termsim::THostFaults faults = {}) {
-        termsim::FleetOptions options;
-        options.count = 1;
-        options.firstAddress = address;
-        options.models = {"SIP520"};
-        options.agents.push_back(termsim::HostAgentFactory(store));
-        fleet = std::make_unique<termsim::Fleet>(options);
         std::string error;
-        ASSERT_TRUE(fleet->Start(&error)) << error;
+        ASSERT_TRUE(hosts.Start(address, 1, {"SIP520"}, &error)) << error;
         store->SetFaults(0, std::move(faults));
         target = termsim::AddressText(address);
     }
@@ -147,8 +140,8 @@ class DownloadRunnerTest : public ::testing::Test {
         poll->start(20);
     }
 
-    std::shared_ptr<termsim::THostTableStore> store = std::make_shared<termsim::THostTableStore>();
-    std::unique_ptr<termsim::Fleet> fleet;
+    THostFleet hosts;
+    std::shared_ptr<termsim::THostTableStore> store = hosts.store;
     std::string target;
 };
 

@@ -3,9 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "manager/hostdl/hostdownload.h"
+#include "manager/hostdl/tests/hostfleet.h"
 #include "manager/hostdl/udphostlink.h"
-#include "termsim/fleet.h"
-#include "termsim/hostagent.h"
 
 namespace termsim {
 void PrintTo(const THostRequestSeen& r, std::ostream* os) {
@@ -127,15 +126,11 @@ TEST(HostDownloadTermsim, JobsAgainstASimulatedTerminal) {
         {"slow replies", EDownloadKind::Zones, zones, slow, true, {zner, {"ZNWR", 0, 2}}, true},
     };
 
-    termsim::FleetOptions options;
-    options.count = static_cast<int>(cases.size());
-    options.firstAddress = kFirst;
-    options.models = {"SIP520", "SIP525"};
-    auto store = std::make_shared<termsim::THostTableStore>();
-    options.agents.push_back(termsim::HostAgentFactory(store));
-    termsim::Fleet fleet(options);
+    THostFleet fleet;
     std::string error;
-    ASSERT_TRUE(fleet.Start(&error)) << error;
+    ASSERT_TRUE(fleet.Start(kFirst, static_cast<int>(cases.size()), {"SIP520", "SIP525"}, &error))
+        << error;
+    const auto& store = fleet.store;
 
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const TCase& c = cases[i];
@@ -166,15 +161,10 @@ TEST(HostDownloadTermsim, JobsAgainstASimulatedTerminal) {
 }
 
 TEST(HostDownloadTermsim, TerminalChecksEveryRequest) {
-    termsim::FleetOptions options;
-    options.count = 2;
-    options.firstAddress = kFirst + 0x100;
-    options.models = {"SIP520", "SIP310"};
-    auto store = std::make_shared<termsim::THostTableStore>();
-    options.agents.push_back(termsim::HostAgentFactory(store));
-    termsim::Fleet fleet(options);
+    THostFleet fleet;
     std::string error;
-    ASSERT_TRUE(fleet.Start(&error)) << error;
+    ASSERT_TRUE(fleet.Start(kFirst + 0x100, 2, {"SIP520", "SIP310"}, &error)) << error;
+    const auto& store = fleet.store;
 
     TStopRequest stop;
     TUdpHostLink link(stop);
@@ -193,7 +183,7 @@ TEST(HostDownloadTermsim, TerminalChecksEveryRequest) {
     BuildEraseRequest("GPER", erase);
     std::vector<std::uint8_t> damaged = write(0, 1);
     damaged[80] ^= 1;
-    const std::uint32_t a = options.firstAddress;
+    const std::uint32_t a = kFirst + 0x100;
     const struct {
         const char* what;
         std::uint32_t address;
