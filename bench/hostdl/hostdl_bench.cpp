@@ -44,11 +44,10 @@ void BM_ContactJob999In20Groups(benchmark::State& state) {
     double totalMs = 0;
     for (auto _ : state) {
         TStopRequest stop;
-        TUdpHostLink link(stop);
         TNoProgress progress;
-        THostDownloader downloader(link, progress, stop, timing);
         const auto begin = std::chrono::steady_clock::now();
-        const bool ok = downloader.RunDownloadJob(EDownloadKind::Contacts, "127.63.1.1", entries);
+        const bool ok = RunDownloadJobOverUdp(EDownloadKind::Contacts, "127.63.1.1", entries,
+                                              progress, stop, timing);
         totalMs +=
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin)
                 .count();

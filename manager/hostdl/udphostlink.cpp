@@ -40,3 +40,11 @@ void TUdpHostLink::DiscardWaiting() {
     while (socket_.TryReceive(kMaxDatagram)) {
     }
 }
+
+bool RunDownloadJobOverUdp(EDownloadKind kind, std::string_view address,
+                           const TDownloadEntries& entries, IDownloadProgress& progress,
+                           const TStopRequest& stop, const THostTiming& timing) {
+    TUdpHostLink link(stop);
+    THostDownloader downloader(link, progress, stop, timing);
+    return downloader.RunDownloadJob(kind, address, entries);
+}

@@ -22,3 +22,9 @@ class TUdpHostLink : public IHostLink {
     TUdpSocket socket_;
     bool ready_ = false;
 };
+
+// One job over a UDP socket of its own, as the progress dialog's worker and the command line run
+// it: yes when no step failed.
+bool RunDownloadJobOverUdp(EDownloadKind kind, std::string_view address,
+                           const TDownloadEntries& entries, IDownloadProgress& progress,
+                           const TStopRequest& stop, const THostTiming& timing = {});

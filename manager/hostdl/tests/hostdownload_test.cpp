@@ -164,24 +164,6 @@ TEST_F(HostDownloadTest, FortyDevicesGoInBatchesOfSixteenSixteenEight) {
               (std::vector<ms>{0ms, 1000ms, 1500ms, 2000ms, 2500ms, 3500ms, 4000ms, 5000ms}));
 }
 
-TEST_F(HostDownloadTest, SixteenOrNoEntries) {
-    AnswerAll();
-    TDownloadEntries sixteen;
-    sixteen.zones.assign(16, ZoneEntry("1", "Hall", {239, 1, 1, 1}, 5000));
-    EXPECT_TRUE(Run(sixteen, EDownloadKind::Zones));
-    EXPECT_EQ(Codes(), (std::vector<std::string>{"ZNER", "ZNWR"}));
-    EXPECT_EQ(progress.shown,
-              (std::vector<TShown>{{{9}, 1}, {{10}, 1}, {{12}, 1}, {{13, 16}, 16}, {{1, 1}, -1}}));
-    link.sent.clear();
-    progress.shown.clear();
-    // No device entries: the contact job ends after the device table, with success.
-    TDownloadEntries groupsOnly;
-    groupsOnly.groups = {GroupEntry(1, "Floor1")};
-    EXPECT_TRUE(Run(groupsOnly));
-    EXPECT_EQ(Codes(), (std::vector<std::string>{"BKER"}));
-    EXPECT_EQ(progress.shown, (std::vector<TShown>{{{3}, 1}, {{4}, 1}, {{1, 1}, -1}}));
-}
-
 TEST_F(HostDownloadTest, SilentTerminalEraseGivesUpAfterThreeSends) {
     TDownloadEntries entries;
     entries.devices = Devices(3);

@@ -54,10 +54,8 @@ bool RunDownloadDialog(QWidget* parent, EDownloadKind kind, const std::string& a
         if (stop.IsSet()) return;
         dialog.JobStarted();
         worker = std::thread([&] {
-            TUdpHostLink link(stop);
             TDialogProgress progress(&dialog);
-            THostDownloader downloader(link, progress, stop, options.timing);
-            success = downloader.RunDownloadJob(kind, address, entries);
+            success = RunDownloadJobOverUdp(kind, address, entries, progress, stop, options.timing);
             QMetaObject::invokeMethod(
                 &dialog, [&dialog] { dialog.JobEnded(); }, Qt::QueuedConnection);
         });
