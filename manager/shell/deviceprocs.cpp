@@ -5,26 +5,17 @@
 #include "common/textutil.h"
 #include "common/widgets/formtranslation.h"
 #include "common/widgets/prompter.h"
+#include "manager/params/paramdevice.h"
 #include "manager/shell/frmlogin.h"
 
 #include <QLineEdit>
 
 namespace {
 
-constexpr int kLoginAttempts = 5;
-constexpr int kLogoutAttempts = 5;
-constexpr int kReadAttempts = 5;
-
 TDeviceCredentials EmptyCredentials() {
     TDeviceCredentials credentials;
     std::memset(&credentials, 0, sizeof credentials);
     return credentials;
-}
-
-// At most 15 bytes in the device code page, never half a character, zero-terminated.
-void StoreCredential(const QString& text, char (&field)[16]) {
-    std::memset(field, 0, sizeof field);
-    StrToFixed(text.trimmed().toStdString(), reinterpret_cast<std::uint8_t*>(field), sizeof field);
 }
 
 std::string NetText(const std::optional<TRowNetInfo>& info, TIpBytes TRowNetInfo::*field) {
@@ -63,36 +54,32 @@ bool ShowMainMessage(IPrompter& prompter, QWidget* parent, IPrompter::Kind kind,
 }
 
 bool TDeviceProcs::LoginDevice(const std::string& ip, const TMacBytes& mac) {
-    TDeviceCredentials credentials = EmptyCredentials();
-    std::int32_t result = kvresult::kBusy;
-    for (int attempt = 0; attempt < kLoginAttempts && result == kvresult::kBusy; ++attempt)
-        result = access_.Login(ip, mac, &credentials);
-    if (result == kvresult::kCredentials) {
-        // Cancel ends the login: the terminal is not asked again with texts the user declined.
-        const std::optional<TLoginAnswer> answer = askLogin_ ? askLogin_() : std::nullopt;
-        if (!answer) return false;
-        StoreCredential(answer->user, credentials.user);
-        StoreCredential(answer->password, credentials.password);
-        result = access_.Login(ip, mac, &credentials);
-        if (result == kvresult::kCredentials) {
-            access_.Logout(ip, mac, &credentials);
+    // Cancel ends the login: the terminal is not asked again with texts the user declined.
+    const TLoginOutcome outcome =
+        LoginTerminal(access_, ip, mac, [this]() -> std::optional<TLoginCredentials> {
+            const std::optional<TLoginAnswer> answer = askLogin_ ? askLogin_() : std::nullopt;
+            if (!answer) return std::nullopt;
+            return TLoginCredentials{answer->user.toStdString(), answer->password.toStdString()};
+        });
+    switch (outcome.kind) {
+        case TLoginOutcome::TKind::kLoggedIn:
+            return true;
+        case TLoginOutcome::TKind::kDeclined:
+            return false;
+        case TLoginOutcome::TKind::kRefused:
             ShowMainMessage(prompter_, parent_, IPrompter::Kind::Error, 8,
                             QStringLiteral("用户名或密码错误！"));
             return false;
-        }
+        case TLoginOutcome::TKind::kFailed:
+            break;
     }
-    if (result == kvresult::kOk) return true;
     ShowMainMessage(prompter_, parent_, IPrompter::Kind::Error, 7,
-                    QStringLiteral("读取故障，errcode = %d"), {QString::number(result)});
+                    QStringLiteral("读取故障，errcode = %d"), {QString::number(outcome.result)});
     return false;
 }
 
 void TDeviceProcs::LogoutDevice(const std::string& ip, const TMacBytes& mac) {
-    if (TrimBlanks(ip).empty()) return;
-    TDeviceCredentials credentials = EmptyCredentials();
-    std::int32_t result = kvresult::kBusy;
-    for (int attempt = 0; attempt < kLogoutAttempts && result == kvresult::kBusy; ++attempt)
-        result = access_.Logout(ip, mac, &credentials);
+    LogoutTerminal(access_, ip, mac);
 }
 
 void TDeviceProcs::ResetDevice(const TDeviceRow& row) {
@@ -130,11 +117,8 @@ std::optional<TPropertySession> TDeviceProcs::ReadDeviceProperties(const TDevice
     session.dns2 = NetText(row.netInfo, &TRowNetInfo::dns2);
     session.mac = TextToMac(row.columns[kColMac]);
 
-    TDeviceCredentials credentials = EmptyCredentials();
-    std::int32_t result = 0;
-    for (int attempt = 0; attempt < kReadAttempts && result != kvresult::kOk; ++attempt)
-        result = access_.ReadSetting(session.accessAddress, session.mac, session.block.data(),
-                                     &credentials);
+    const std::int32_t result =
+        ReadParamBlock(access_, session.accessAddress, session.mac, session.block);
     if (result != kvresult::kOk) {
         ShowMainMessage(prompter_, parent_, IPrompter::Kind::Error, 7,
                         QStringLiteral("读取故障，errcode = %d"), {QString::number(result)});

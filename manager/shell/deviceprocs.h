@@ -13,16 +13,12 @@
 #include <string>
 
 #include "manager/access/deviceaccess.h"
+#include "manager/params/paramblock.h"
 #include "manager/shell/devicelist.h"
 
 #include "common/widgets/prompter.h"
 
 class QWidget;
-
-// Size of a terminal's parameter block and the offset of its model name field.
-constexpr std::size_t kParamBlockBytes = 1356;
-constexpr std::size_t kParamModelOffset = 12;
-using TParamBytes = std::array<std::uint8_t, kParamBlockBytes>;
 
 // What the login dialog answered: user name and password, or nothing when it was cancelled.
 struct TLoginAnswer {
@@ -52,7 +48,7 @@ struct TPropertySession {
     std::string ip;
     std::string mask, gateway, dns1, dns2;  // "" for 0.0.0.0 or without a network record
     TMacBytes mac{};
-    TParamBytes block{};
+    TParamBlock block{};
 };
 
 class TDeviceProcs {

@@ -21,6 +21,7 @@
 #include "common/translation.h"
 #include "common/widgets/formtranslation.h"
 #include "common/widgets/prompter.h"
+#include "manager/params/paramtexts.h"
 #include "manager/shell/devicebook.h"
 #include "manager/shell/devicelistmodel.h"
 #include "manager/shell/devicetext.h"
@@ -88,16 +89,10 @@ TFrmMain::TFrmMain(TFrmMainDeps deps, QWidget* parent)
       programFile_(deps.programFile),
       machineStore_(deps.machineStore),
       configPlace_{programFolder_.toStdString(), deps.userStore},
-      commandLineText_(deps.commandLineText.trimmed()),
-      terminalStatus_{QStringLiteral("正在注册"), QStringLiteral("已经注册")},
-      workStatus_{QStringLiteral("空闲"),           QStringLiteral("播放"),
-                  QStringLiteral("采播"),           QStringLiteral("对讲通话"),
-                  QStringLiteral("远端呼入"),       QStringLiteral("主动呼叫"),
-                  QStringLiteral("正在播放CD卡"),   QStringLiteral("暂停"),
-                  QStringLiteral("播放模式2"),      QStringLiteral("自动模式(空闲)"),
-                  QStringLiteral("自动模式(播放)"), QStringLiteral("自动模式(暂停)"),
-                  QStringLiteral("手动模式(空闲)"), QStringLiteral("手动模式(播放)")} {
+      commandLineText_(deps.commandLineText.trimmed()) {
     setObjectName("FrmMain");
+    // The word lists live for the program run; a new main window starts from the built-in texts.
+    StatusWords() = DefaultStatusWords();
     setWindowTitle(QStringLiteral("Pelmora") + VersionText());
     procs_ = std::make_unique<TDeviceProcs>(access_, prompter_, this,
                                             deps.askLogin ? deps.askLogin : LoginDialogAsker(this));
@@ -327,23 +322,30 @@ void TFrmMain::ApplyLanguage(int index, bool reportWriteError) {
     TranslateForm(this, language_);
     setWindowTitle(TrText("Pelmora/TFrmMain/self.Caption", QStringLiteral("Pelmora")).trimmed() +
                    VersionText());
-    for (std::size_t n = 0; n < terminalStatus_.size(); ++n) {
-        const QString word =
-            TrText("Pelmora/Common/TerminalStatus/keyWord" + std::to_string(n + 1), QString())
-                .trimmed();
-        if (!word.isEmpty()) terminalStatus_[n] = word;
-    }
-    for (std::size_t n = 0; n < workStatus_.size(); ++n) {
-        const QString word =
-            TrText("Pelmora/Common/WorkStatus/keyWord" + std::to_string(n + 1), QString())
-                .trimmed();
-        if (!word.isEmpty()) workStatus_[n] = word;
-    }
+    ReloadStatusWords(StatusWords());
     // At start a program folder that cannot be written (a read-only install) is no reason for a
     // message box at every start; the user's own language choice reports it.
     std::string error;
     if (!WriteSysConfig(configPlace_, std::string(), config_, &error) && reportWriteError)
         ShowFileError(error);
+}
+
+namespace {
+template <std::size_t N>
+std::array<QString, N> ToQStrings(const std::array<std::string, N>& words) {
+    std::array<QString, N> out;
+    for (std::size_t n = 0; n < N; ++n)
+        out[n] = QString::fromStdString(words[n]);
+    return out;
+}
+}  // namespace
+
+std::array<QString, 2> TFrmMain::TerminalStatusWords() const {
+    return ToQStrings(StatusWords().terminal);
+}
+
+std::array<QString, 14> TFrmMain::WorkStatusWords() const {
+    return ToQStrings(StatusWords().work);
 }
 
 void TFrmMain::showEvent(QShowEvent* event) {

@@ -53,9 +53,9 @@ class TFrmMain : public QMainWindow {
     bool Busy() const { return busy_; }
     bool Searching() const { return searching_; }
 
-    // The status words of the property editor, reloaded on each language change.
-    const std::array<QString, 2>& TerminalStatusWords() const { return terminalStatus_; }
-    const std::array<QString, 14>& WorkStatusWords() const { return workStatus_; }
+    // The run status words (the params core's lists), reloaded on each language change.
+    std::array<QString, 2> TerminalStatusWords() const;
+    std::array<QString, 14> WorkStatusWords() const;
 
     // The rows selected in the list, in list order.
     std::vector<std::size_t> SelectedRows() const;
@@ -136,8 +136,6 @@ class TFrmMain : public QMainWindow {
     TDevicePropertyList catalogue_;
     TMyXmlobj language_;
     TSysConfig config_;
-    std::array<QString, 2> terminalStatus_;
-    std::array<QString, 14> workStatus_;
     bool busy_ = false;
     bool searching_ = false;
     bool closePending_ = false;

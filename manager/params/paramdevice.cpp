@@ -1,0 +1,73 @@
+#include "manager/params/paramdevice.h"
+
+#include <cstring>
+
+#include "common/textutil.h"
+
+namespace {
+
+TDeviceCredentials EmptyCredentials() {
+    TDeviceCredentials credentials;
+    std::memset(&credentials, 0, sizeof credentials);
+    return credentials;
+}
+
+// At most 15 bytes in the device code page, never half a character, zero-terminated.
+void StoreCredential(std::string_view text, char (&field)[16]) {
+    std::memset(field, 0, sizeof field);
+    StrToFixed(TrimBlanks(text), reinterpret_cast<std::uint8_t*>(field), sizeof field);
+}
+
+}  // namespace
+
+std::int32_t ReadParamBlock(IDeviceAccess& access, const std::string& ip, const TMacBytes& mac,
+                            TParamBlock& block) {
+    TDeviceCredentials credentials = EmptyCredentials();
+    std::int32_t result = 0;
+    for (int attempt = 0; attempt < kReadAttempts && result != kvresult::kOk; ++attempt)
+        result = access.ReadSetting(ip, mac, block.data(), &credentials);
+    return result;
+}
+
+std::int32_t WriteParamBlock(IDeviceAccess& access, const std::string& ip, const TMacBytes& mac,
+                             TParamBlock block, int* attempts) {
+    TDeviceCredentials credentials = EmptyCredentials();
+    std::int32_t result = 0;
+    int made = 0;
+    while (made < kWriteAttempts && result != kvresult::kOk) {
+        ++made;
+        result = access.WriteSetting(ip, mac, block.data(), static_cast<std::int32_t>(block.size()),
+                                     &credentials);
+    }
+    if (attempts) *attempts = made;
+    return result;
+}
+
+TLoginOutcome LoginTerminal(IDeviceAccess& access, const std::string& ip, const TMacBytes& mac,
+                            const TCredentialsAsker& ask) {
+    using TKind = TLoginOutcome::TKind;
+    TDeviceCredentials credentials = EmptyCredentials();
+    std::int32_t result = kvresult::kBusy;
+    for (int attempt = 0; attempt < kLoginAttempts && result == kvresult::kBusy; ++attempt)
+        result = access.Login(ip, mac, &credentials);
+    if (result == kvresult::kCredentials) {
+        const std::optional<TLoginCredentials> answer = ask ? ask() : std::nullopt;
+        if (!answer) return {TKind::kDeclined, result};
+        StoreCredential(answer->user, credentials.user);
+        StoreCredential(answer->password, credentials.password);
+        result = access.Login(ip, mac, &credentials);
+        if (result == kvresult::kCredentials) {
+            access.Logout(ip, mac, &credentials);
+            return {TKind::kRefused, result};
+        }
+    }
+    return {result == kvresult::kOk ? TKind::kLoggedIn : TKind::kFailed, result};
+}
+
+void LogoutTerminal(IDeviceAccess& access, const std::string& ip, const TMacBytes& mac) {
+    if (TrimBlanks(ip).empty()) return;
+    TDeviceCredentials credentials = EmptyCredentials();
+    std::int32_t result = kvresult::kBusy;
+    for (int attempt = 0; attempt < kLogoutAttempts && result == kvresult::kBusy; ++attempt)
+        result = access.Logout(ip, mac, &credentials);
+}

@@ -1,0 +1,53 @@
+// Reading, writing, logging in to and logging out of one terminal through the device-access
+// library, with the callers' retry rules. Qt-free: the main window's procedures and the command
+// line both use these, and only show the outcome their own way.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "manager/access/deviceaccess.h"
+#include "manager/params/paramblock.h"
+
+constexpr int kReadAttempts = 5;
+constexpr int kWriteAttempts = 6;
+constexpr int kLoginAttempts = 5;   // while the terminal answers busy
+constexpr int kLogoutAttempts = 5;  // while the terminal answers busy
+
+// Up to 5 reads until one answers 1. Returns the last result.
+std::int32_t ReadParamBlock(IDeviceAccess& access, const std::string& ip, const TMacBytes& mac,
+                            TParamBlock& block);
+// Up to 6 writes until one answers 1. Returns the last result; *attempts (when given) counts
+// the calls made.
+std::int32_t WriteParamBlock(IDeviceAccess& access, const std::string& ip, const TMacBytes& mac,
+                             TParamBlock block, int* attempts = nullptr);
+
+// User name and password for a terminal that asked for credentials.
+struct TLoginCredentials {
+    std::string user;
+    std::string password;
+};
+// Asked once, after the first credentials request; nothing ends the login.
+using TCredentialsAsker = std::function<std::optional<TLoginCredentials>()>;
+
+struct TLoginOutcome {
+    enum class TKind {
+        kLoggedIn,
+        kDeclined,  // the asker gave no credentials
+        kRefused,   // the credentials were refused; a logout was sent
+        kFailed,    // another result, in result
+    };
+    TKind kind = TKind::kFailed;
+    std::int32_t result = 0;
+};
+
+// Login: up to 5 calls while the terminal is busy; on a credentials request the asker (user name
+// and password, each trimmed, at most 15 bytes, terminated), then one more call; when that is
+// refused again one logout with those credentials.
+TLoginOutcome LoginTerminal(IDeviceAccess& access, const std::string& ip, const TMacBytes& mac,
+                            const TCredentialsAsker& ask);
+
+// Logout, only when the trimmed address is not empty: up to 5 calls while the terminal is busy.
+void LogoutTerminal(IDeviceAccess& access, const std::string& ip, const TMacBytes& mac);
