@@ -532,6 +532,54 @@ void SetCodecs(TParamBlock& block, const TParamField& field, std::span<const int
         block[field.offset + i] = i < codes.size() ? static_cast<std::uint8_t>(codes[i]) : 0;
 }
 
+namespace {
+const TParamField& KeyMember(std::size_t key, std::string_view member) {
+    return ParamField(std::string(kKeyRecords[key].name) + "." + std::string(member));
+}
+const TParamField& MonitorMember(std::size_t entry, std::string_view member) {
+    return ParamField("monitor" + std::to_string(entry + 1) + "." + std::string(member));
+}
+}  // namespace
+
+TKeyRecordValue GetKeyRecord(const TParamBlock& block, std::size_t key) {
+    TKeyRecordValue value;
+    value.multicast = GetFieldInt(block, KeyMember(key, "mode")) != 0;
+    value.target = GetFieldText(block, KeyMember(key, "target"));
+    if (value.multicast) value.port = static_cast<int>(GetFieldInt(block, KeyMember(key, "port")));
+    return value;
+}
+
+void SetKeyRecord(TParamBlock& block, std::size_t key, const TKeyRecordValue& value) {
+    const TParamField& port = KeyMember(key, "port");
+    SetFieldText(block, KeyMember(key, "target"), "");  // cleared before writing
+    SetFieldInt(block, port, 0);
+    SetFieldInt(block, KeyMember(key, "mode"), value.multicast ? 1 : 0);
+    SetFieldInt(block, KeyMember(key, "type"), value.multicast ? 1 : 2);
+    SetFieldText(block, KeyMember(key, "target"), value.target);
+    if (value.multicast) SetFieldInt(block, port, value.port);
+}
+
+TMonitorRows GetMonitorRows(const TParamBlock& block) {
+    TMonitorRows rows;
+    for (std::size_t k = 0; k < kMonitorEntries; ++k) {
+        const std::int64_t priority = GetFieldInt(block, MonitorMember(k, "priority"));
+        if (priority > static_cast<std::int64_t>(kMonitorEntries)) continue;
+        TMonitorRow& row = rows[priority == 0 ? 0 : priority - 1];
+        row.address = GetFieldText(block, MonitorMember(k, "address"));
+        row.port = static_cast<int>(GetFieldInt(block, MonitorMember(k, "port")));
+    }
+    return rows;
+}
+
+void SetMonitorRows(TParamBlock& block, const TMonitorRows& rows) {
+    for (std::size_t k = 0; k < kMonitorEntries; ++k) {
+        SetFieldInt(block, MonitorMember(k, "number"), static_cast<std::int64_t>(k));
+        SetFieldInt(block, MonitorMember(k, "priority"), static_cast<std::int64_t>(k + 1));
+        SetFieldInt(block, MonitorMember(k, "port"), rows[k].port);
+        SetFieldText(block, MonitorMember(k, "address"), rows[k].address);
+    }
+}
+
 std::string_view CodecName(int code) {
     switch (code) {
         case kCodecPcmu:

@@ -174,6 +174,30 @@ std::vector<int> GetCodecs(const TParamBlock& block, const TParamField& field);
 // The codes in order, then zero bytes up to the end of the list.
 void SetCodecs(TParamBlock& block, const TParamField& field, std::span<const int> codes);
 
+// A key record's value: a SIP call to target, or a multicast to the address target and port.
+struct TKeyRecordValue {
+    bool multicast = false;
+    std::string target;
+    int port = 0;
+};
+// key from 0 (key 1) to 3. A mode other than 0 reads as multicast.
+TKeyRecordValue GetKeyRecord(const TParamBlock& block, std::size_t key);
+// Target cleared and port 0 first; then a SIP call as mode 0, type 2 and the number, or a
+// multicast as mode 1, type 1, the address and the port.
+void SetKeyRecord(TParamBlock& block, std::size_t key, const TKeyRecordValue& value);
+
+// The ten rows of the monitor list (row n from 1 is index n - 1).
+struct TMonitorRow {
+    std::string address;
+    int port = 0;
+};
+using TMonitorRows = std::array<TMonitorRow, kMonitorEntries>;
+// Each entry in turn goes to the row of its priority (0 and 1: row 1; 2 to 10: rows 2 to 10;
+// above 10: nowhere); a later entry replaces an earlier one in the same row.
+TMonitorRows GetMonitorRows(const TParamBlock& block);
+// All ten entries: entry k gets number k, priority k + 1, the port and the address of row k + 1.
+void SetMonitorRows(TParamBlock& block, const TMonitorRows& rows);
+
 // Codec codes and their names.
 constexpr int kCodecPcmu = 1, kCodecPcma = 2, kCodecG722 = 3;
 std::string_view CodecName(int code);  // "G.711u(PCMU)", "G.711a(PCMA)", "G.722", or ""
