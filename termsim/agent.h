@@ -54,6 +54,10 @@ struct TerminalState {
     TBlock block{};                 // its parameter block
     Clock::time_point silentUntil;  // drops every datagram before this time (restarting)
     Faults faults;
+    // With a period above zero the run status (offset 170) steps through a few activities, one
+    // step per period, from the fleet's start; it is brought up to date whenever it is asked.
+    Clock::time_point started;
+    std::chrono::milliseconds statusPeriod{0};
 
     TMac Mac() const;
     std::string Model() const;                     // text of the 32-byte model field

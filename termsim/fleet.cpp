@@ -220,6 +220,8 @@ bool Fleet::Impl::Build(std::string* error) {
         s.index = i;
         s.address = options.firstAddress + static_cast<std::uint32_t>(i);
         s.faults = options.faults;
+        s.started = Clock::now();
+        s.statusPeriod = options.statusPeriod;
         const std::uint32_t macLow = (options.macBase + static_cast<std::uint32_t>(i)) & 0xFFFFFF;
         const TMac mac{0x02,
                        0x4B,

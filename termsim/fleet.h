@@ -31,6 +31,8 @@ struct FleetOptions {
     std::uint32_t firstAccount = 8001;
     std::uint32_t macBase = 0x000001;  // MAC 02:4B:56 followed by 24 bits of macBase + i
     std::chrono::milliseconds restartTime{1500};
+    // How long each run status lasts before the next activity; 0: registered and idle throughout.
+    std::chrono::milliseconds statusPeriod{0};
     Faults faults;                     // applied to every terminal at start
     std::vector<AgentFactory> agents;  // extra agents per terminal
 };
@@ -50,6 +52,12 @@ TBlock MakeInitialBlock(const std::string& model, const std::string& firmware, c
                         std::uint32_t address, std::uint32_t account,
                         const std::string& displayNameUtf8, const std::string& loginUser,
                         const std::string& loginPassword);
+
+// The byte every reserved range of a new terminal's block holds at that offset (never zero).
+std::uint8_t ReservedByte(std::size_t offset);
+
+// The run status of terminal index after sinceStart, stepping once per period.
+std::uint8_t RunStatusAt(Clock::duration sinceStart, std::chrono::milliseconds period, int index);
 
 class Fleet {
   public:

@@ -111,6 +111,8 @@ void KvAgent::OnDatagram(const Endpoint& from, std::span<const std::uint8_t> byt
         return;
     }
     const auto kind = static_cast<Kind>(message->header.kind);
+    if (s.statusPeriod.count() > 0)
+        s.block[170] = RunStatusAt(Clock::now() - s.started, s.statusPeriod, s.index);
     const auto payload = message->payload;
     kvproto::Header reply;
     reply.kind = message->header.kind | kvproto::kReplyBit;

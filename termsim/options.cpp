@@ -42,7 +42,7 @@ const char* UsageText() {
     return "usage: termsim [--count N] [--first-ip 127.0.1.1] [--model M1,M2,...]\n"
            "               [--firmware V1,V2,...] [--old-firmware-every K] [--old-firmware V]\n"
            "               [--login-user U --login-password P] [--name-prefix TEXT]\n"
-           "               [--first-account N] [--restart-ms MS]\n"
+           "               [--first-account N] [--restart-ms MS] [--status-ms MS]\n"
            "               [--loss RATE] [--delay-ms MS] [--busy-logins N] [--mute I1,I2,...]\n"
            "               [--update-password P] [--device-type T] [--no-update-agent]\n"
            "               [--no-host-agent]\n";
@@ -50,6 +50,8 @@ const char* UsageText() {
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, std::string* error) {
     FleetOptions& f = out->fleet;
+    // The program's terminals change their run status every few seconds unless told otherwise.
+    f.statusPeriod = kProgramStatusPeriod;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& name = args[i];
         if (name == "--help" || name == "-h") {
@@ -96,6 +98,9 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, st
         } else if (name == "--restart-ms") {
             ok = ParseNumber(value, 0, 600000, &number);
             f.restartTime = std::chrono::milliseconds(number);
+        } else if (name == "--status-ms") {
+            ok = ParseNumber(value, 0, 3600000, &number);
+            f.statusPeriod = std::chrono::milliseconds(number);
         } else if (name == "--loss") {
             const char* begin = value.c_str();
             char* end = nullptr;

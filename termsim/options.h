@@ -1,12 +1,16 @@
 // The command line of the termsim program.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "termsim/fleet.h"
 
 namespace termsim {
+
+// How long each run status of the program's terminals lasts unless --status-ms says otherwise.
+constexpr std::chrono::milliseconds kProgramStatusPeriod{4000};
 
 struct CommandLine {
     FleetOptions fleet;

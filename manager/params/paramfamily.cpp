@@ -76,42 +76,6 @@ const TFamilyRow* RowOf(TModelFamily family) {
     return nullptr;
 }
 
-void ApplyDefault(TParamBlock& block, const TParamField& field, TModelFamily family,
-                  std::string_view managementServer) {
-    const TFieldDefault& d = field.def;
-    switch (d.kind) {
-        case TDefaultKind::kKept:
-            return;
-        case TDefaultKind::kNumber:
-            SetFieldInt(block, field, d.number);
-            return;
-        case TDefaultKind::kText:
-        case TDefaultKind::kClearedText:
-            if (field.kind == TFieldKind::kIpv4) {
-                SetFieldIp(block, field, d.text);
-                return;
-            }
-            if (d.kind == TDefaultKind::kClearedText)
-                std::memset(block.data() + field.offset, 0, field.width);
-            SetFieldText(block, field, d.text);
-            return;
-        case TDefaultKind::kFamily:
-            if (const auto values = FamilyDefaultValues(family))
-                SetFieldInt(block, field, values->Value(d.family));
-            return;
-        case TDefaultKind::kManagementServer:
-            SetFieldText(block, field, managementServer);
-            return;
-        case TDefaultKind::kCodecs123:
-            for (int i = 0; i < 3; ++i)
-                block[field.offset + i] = static_cast<std::uint8_t>(kCodecPcmu + i);
-            return;
-        case TDefaultKind::kFirstByteZero:
-            block[field.offset] = 0;
-            return;
-    }
-}
-
 }  // namespace
 
 int TFamilyDefaults::Value(TFamilyValue column) const {
@@ -232,13 +196,50 @@ bool FamilyHasDefaultGroup(TModelFamily family, TDefaultGroup group) {
     return false;
 }
 
+void ApplyFieldDefault(TParamBlock& block, const TParamField& field, const TFamilyDefaults& values,
+                       std::string_view managementServer) {
+    const TFieldDefault& d = field.def;
+    switch (d.kind) {
+        case TDefaultKind::kKept:
+            return;
+        case TDefaultKind::kNumber:
+            SetFieldInt(block, field, d.number);
+            return;
+        case TDefaultKind::kText:
+        case TDefaultKind::kClearedText:
+            if (field.kind == TFieldKind::kIpv4) {
+                SetFieldIp(block, field, d.text);
+                return;
+            }
+            if (d.kind == TDefaultKind::kClearedText)
+                std::memset(block.data() + field.offset, 0, field.width);
+            SetFieldText(block, field, d.text);
+            return;
+        case TDefaultKind::kFamily:
+            SetFieldInt(block, field, values.Value(d.family));
+            return;
+        case TDefaultKind::kManagementServer:
+            SetFieldText(block, field, managementServer);
+            return;
+        case TDefaultKind::kCodecs123:
+            for (int i = 0; i < 3; ++i)
+                block[field.offset + i] = static_cast<std::uint8_t>(kCodecPcmu + i);
+            return;
+        case TDefaultKind::kFirstByteZero:
+            block[field.offset] = 0;
+            return;
+    }
+}
+
 void ApplyBuiltInDefaults(TParamBlock& block, std::string_view managementServer) {
     const TModelFamily family = BlockFamily(block);
+    // A family without values receives no group that uses them.
+    const TFamilyDefaults values = FamilyDefaultValues(family).value_or(TFamilyDefaults{});
     for (int g = static_cast<int>(TDefaultGroup::kNetwork);
          g <= static_cast<int>(TDefaultGroup::kMaintenance); ++g) {
         const auto group = static_cast<TDefaultGroup>(g);
         if (!FamilyHasDefaultGroup(family, group)) continue;
         for (const TParamField& field : ParamFields())
-            if (field.group == group) ApplyDefault(block, field, family, managementServer);
+            if (field.group == group) ApplyFieldDefault(block, field, values, managementServer);
     }
 }

@@ -58,6 +58,10 @@ std::string PageTranslationKey(std::string_view name);
 // the event server and maintenance (talk, multicast, key, monitor).
 bool FamilyHasDefaultGroup(TModelFamily family, TDefaultGroup group);
 
+// Puts one field's built-in default into the block (nothing for a kept field).
+void ApplyFieldDefault(TParamBlock& block, const TParamField& field, const TFamilyDefaults& values,
+                       std::string_view managementServer);
+
 // Applies the built-in defaults to a copy of the terminal's block, in group order; fields whose
 // default is kept, and the groups the family does not receive, keep their values.
 // managementServer is DefaultManagementServer's text.
