@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "cli/csvwriter.h"
+#include "cli/paramscommands.h"
 #include "manager/access/kvlibrary.h"
 #include "manager/access/localinterfaces.h"
 #include "manager/catalogue/catalogue.h"
@@ -17,7 +18,8 @@ constexpr const char* kCatalogueFile = "license.dat";
 
 constexpr const char* kUsage =
     "usage: pelmora-cli [--home DIR] search --csv\n"
-    "       pelmora-cli [--home DIR] list FILE --csv\n";
+    "       pelmora-cli [--home DIR] list FILE --csv\n"
+    "       pelmora-cli [--home DIR] params fields|get|set|backup|restore ... (params --help)\n";
 
 struct TCliOptions {
     std::string home;
@@ -111,6 +113,7 @@ int List(const std::string& file, std::ostream& out, std::ostream& err) {
 
 int RunCli(const std::vector<std::string>& args, const std::string& programFolder,
            std::ostream& out, std::ostream& err) {
+    if (IsParamsCommand(args)) return RunParamsCli(args, programFolder, out, err);
     TCliOptions options;
     std::string error;
     if (!ParseArgs(args, options, error)) {

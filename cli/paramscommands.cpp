@@ -1,0 +1,424 @@
+#include "cli/paramscommands.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "cli/clicommands.h"
+#include "cli/csvwriter.h"
+#include "common/textutil.h"
+#include "manager/access/addresstext.h"
+#include "manager/access/devicerecord.h"
+#include "manager/access/kvlibrary.h"
+#include "manager/params/paramblock.h"
+#include "manager/params/paramchecks.h"
+#include "manager/params/paramdevice.h"
+#include "manager/params/paramfamily.h"
+#include "manager/params/paramfile.h"
+#include "manager/shell/networksearch.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: pelmora-cli [--home DIR] params fields\n"
+    "       pelmora-cli [--home DIR] params get TARGET [--csv]\n"
+    "       pelmora-cli [--home DIR] params set TARGET NAME=VALUE ... [--user U --password P]\n"
+    "       pelmora-cli [--home DIR] params backup --out DIR [TARGET ...]\n"
+    "       pelmora-cli [--home DIR] params restore FILE.dps TARGET [--user U --password P]\n"
+    "TARGET: a terminal's IP address, or its MAC text (six decimal numbers joined by \".\") for a\n"
+    "terminal on the local network.\n";
+
+struct TParamsOptions {
+    std::string home;
+    std::string command;
+    std::vector<std::string> words;  // after the command
+    bool csv = false;
+    std::string outDir;
+    std::optional<std::string> user, password;
+};
+
+// A terminal as the library reaches it.
+struct TTarget {
+    std::string label;          // as given, or the MAC text of a terminal found by the search
+    std::string accessAddress;  // empty: reached by MAC on the local network
+    TMacBytes mac{};
+};
+
+class TUsageError {
+  public:
+    explicit TUsageError(std::string text) : text_(std::move(text)) {}
+    const std::string& text() const { return text_; }
+
+  private:
+    std::string text_;
+};
+
+TParamsOptions ParseOptions(const std::vector<std::string>& args) {
+    TParamsOptions options;
+    bool seenParams = false;
+    auto value = [&](std::size_t& i) -> std::string {
+        if (i + 1 == args.size()) throw TUsageError(args[i] + " needs a value");
+        return args[++i];
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--home") {
+            options.home = value(i);
+        } else if (arg == "--csv") {
+            options.csv = true;
+        } else if (arg == "--out") {
+            options.outDir = value(i);
+        } else if (arg == "--user") {
+            options.user = value(i);
+        } else if (arg == "--password") {
+            options.password = value(i);
+        } else if (arg.starts_with("--")) {
+            throw TUsageError("unknown option " + arg);
+        } else if (!seenParams) {
+            seenParams = true;  // the word "params"
+        } else if (options.command.empty()) {
+            options.command = arg;
+        } else {
+            options.words.push_back(arg);
+        }
+    }
+    if (options.user.has_value() != options.password.has_value())
+        throw TUsageError("--user and --password go together");
+    return options;
+}
+
+// An IP text (three dots) or a MAC text (five dots); anything else is refused.
+TTarget ParseTarget(const std::string& text) {
+    const auto dots = std::count(text.begin(), text.end(), '.');
+    if (dots == 3 && IsValidIPStrict(text)) return {text, text, {}};
+    if (dots == 5) {
+        // Six decimal numbers up to 255 each.
+        const TMacBytes mac = TextToMac(text);
+        if (MacToText(mac.data()) == text) return {text, std::string(), mac};
+    }
+    throw TUsageError("\"" + text + "\" is neither an IP address nor a MAC text");
+}
+
+// The MAC as twelve hexadecimal digits: the decimal MAC text without its dots could name two
+// terminals alike (2.75.86.0.0.1 and 27.58.60.0.0.1).
+std::string MacFileStem(const TMacBytes& mac) {
+    char text[13];
+    std::snprintf(text, sizeof text, "%02X%02X%02X%02X%02X%02X", mac[0], mac[1], mac[2], mac[3],
+                  mac[4], mac[5]);
+    return text;
+}
+
+class TParamsJob {
+  public:
+    TParamsJob(const TParamsOptions& options, IDeviceAccess& access, std::ostream& out,
+               std::ostream& err)
+        : options_(options), access_(access), out_(out), err_(err) {}
+
+    int Get(TTarget target);
+    int Set(TTarget target, const std::vector<std::pair<const TParamField*, std::string>>& values);
+    int Backup(std::vector<TTarget> targets);
+    int Restore(const TParamBlock& file, TTarget target);
+
+  private:
+    // Finds the MAC of a terminal given by its address; reads the block. Messages on failure.
+    bool Reach(TTarget& target);
+    bool Read(const TTarget& target, TParamBlock& block);
+    bool IsSip(const TTarget& target, const TParamBlock& block);
+    // Login, write with its retries, logout by the rule: 0 or 1.
+    int WriteBack(const TTarget& target, const TParamBlock& block);
+    void Fail(const TTarget& target, const std::string& text) {
+        err_ << "pelmora-cli: " << target.label << ": " << text << "\n";
+    }
+
+    const TParamsOptions& options_;
+    IDeviceAccess& access_;
+    std::ostream& out_;
+    std::ostream& err_;
+};
+
+bool TParamsJob::Reach(TTarget& target) {
+    if (target.accessAddress.empty()) return true;
+    TDeviceRecord record{};
+    const std::int32_t result = access_.SearchOne(target.accessAddress, &record);
+    if (result != kvresult::kOk) {
+        Fail(target, "no terminal answers at this address (result " + std::to_string(result) + ")");
+        return false;
+    }
+    std::copy_n(record.bytes + devrec::kMac, target.mac.size(), target.mac.begin());
+    return true;
+}
+
+bool TParamsJob::Read(const TTarget& target, TParamBlock& block) {
+    const std::int32_t result = ReadParamBlock(access_, target.accessAddress, target.mac, block);
+    if (result == kvresult::kOk) return true;
+    Fail(target, "reading the parameters failed after " + std::to_string(kReadAttempts) +
+                     " attempts (result " + std::to_string(result) + ")");
+    return false;
+}
+
+bool TParamsJob::IsSip(const TTarget& target, const TParamBlock& block) {
+    if (IsSipModel(block.data() + kParamModelOffset)) return true;
+    Fail(target, "not a SIP terminal (model \"" + GetFieldText(block, ParamField("model")) + "\")");
+    return false;
+}
+
+int TParamsJob::WriteBack(const TTarget& target, const TParamBlock& block) {
+    const TLoginOutcome login = LoginTerminal(
+        access_, target.accessAddress, target.mac, [this]() -> std::optional<TLoginCredentials> {
+            if (!options_.user) return std::nullopt;
+            return TLoginCredentials{*options_.user, *options_.password};
+        });
+    switch (login.kind) {
+        case TLoginOutcome::TKind::kLoggedIn:
+            break;
+        case TLoginOutcome::TKind::kDeclined:
+            Fail(target, "the terminal asks for credentials: give --user and --password");
+            return kExitFailure;
+        case TLoginOutcome::TKind::kRefused:
+            Fail(target, "the terminal refused the user name or password");
+            return kExitFailure;
+        case TLoginOutcome::TKind::kFailed:
+            Fail(target, "login failed (result " + std::to_string(login.result) + ")");
+            return kExitFailure;
+    }
+    int attempts = 0;
+    const std::int32_t result =
+        WriteParamBlock(access_, target.accessAddress, target.mac, block, &attempts);
+    LogoutTerminal(access_, target.accessAddress, target.mac);
+    if (result == kvresult::kOk) return kExitOk;
+    Fail(target, "writing the parameters failed after " + std::to_string(attempts) +
+                     " attempts (result " + std::to_string(result) + ")");
+    return kExitFailure;
+}
+
+int TParamsJob::Get(TTarget target) {
+    TParamBlock block;
+    if (!Reach(target) || !Read(target, block)) return kExitFailure;
+    if (options_.csv) out_ << "Name,Value\r\n";
+    for (const TParamField& field : ParamFields()) {
+        const std::string value = FormatFieldValue(block, field);
+        if (options_.csv)
+            out_ << CsvField(field.name) << "," << CsvField(value) << "\r\n";
+        else
+            out_ << field.name << "=" << value << "\n";
+    }
+    return kExitOk;
+}
+
+int TParamsJob::Set(TTarget target,
+                    const std::vector<std::pair<const TParamField*, std::string>>& values) {
+    TParamBlock block;
+    if (!Reach(target) || !Read(target, block) || !IsSip(target, block)) return kExitFailure;
+    // What the page boxes would hold: the given text, else the block's value as a page shows it.
+    std::map<std::string, std::string> given;
+    for (const auto& [field, text] : values) {
+        const std::string error = ParseFieldValue(block, *field, text);
+        if (!error.empty()) {
+            err_ << "pelmora-cli: " << error << "; nothing was written\n";
+            return kExitUsage;
+        }
+        given[field->name] = text;
+    }
+    auto box = [&](const char* name) {
+        const auto it = given.find(name);
+        if (it != given.end()) return it->second;
+        const TParamField& field = ParamField(name);
+        return field.kind == TFieldKind::kIpv4 && !field.zeroShownEmpty
+                   ? GetFieldIp(block, field)
+                   : FormatFieldValue(block, field);
+    };
+    const TNetworkInput network{
+        GetFieldInt(block, ParamField("dhcp")) == 1,     box("ip"),   box("mask"), box("gateway"),
+        GetFieldInt(block, ParamField("auto_dns")) == 1, box("dns1"), box("dns2")};
+    std::optional<TCheckFailure> failure = CheckNetworkInput(network);
+    if (!failure) failure = CheckTimeServers(box("time_server1"), box("time_server2"));
+    if (failure) {
+        err_ << "pelmora-cli: " << failure->field << ": " << failure->defaultText << " (check "
+             << failure->keyWord << "); nothing was written\n";
+        return kExitUsage;
+    }
+    return WriteBack(target, block);
+}
+
+int TParamsJob::Backup(std::vector<TTarget> targets) {
+    if (targets.empty()) {
+        const TSearchAllResult search = RunSearchAll(access_);
+        for (const TDeviceRecord& record : search.records) {
+            TTarget target;
+            std::copy_n(record.bytes + devrec::kMac, target.mac.size(), target.mac.begin());
+            target.label = MacToText(target.mac.data());
+            targets.push_back(target);
+        }
+        if (targets.empty()) err_ << "pelmora-cli: no terminal found\n";
+    }
+    std::error_code ec;
+    fs::create_directories(options_.outDir, ec);
+    if (ec) {
+        err_ << "pelmora-cli: " << options_.outDir << ": " << ec.message() << "\n";
+        return kExitUsage;
+    }
+    int exit = kExitOk;
+    for (TTarget& target : targets) {
+        TParamBlock block;
+        if (!Reach(target) || !Read(target, block)) {
+            exit = kExitFailure;
+            continue;
+        }
+        // The file is named after the MAC of the block, the terminal's own.
+        TMacBytes mac;
+        std::copy_n(block.begin() + kParamMacOffset, mac.size(), mac.begin());
+        const std::string path = (fs::path(options_.outDir) / (MacFileStem(mac) + ".dps")).string();
+        const TParamFileResult saved = SaveParamFile(path, block);
+        if (!saved.ok()) {
+            Fail(target, path + ": " + saved.message);
+            exit = kExitFailure;
+            continue;
+        }
+        out_ << path << "\n";
+    }
+    return exit;
+}
+
+int TParamsJob::Restore(const TParamBlock& file, TTarget target) {
+    TParamBlock terminal;
+    if (!Reach(target) || !Read(target, terminal) || !IsSip(target, terminal)) return kExitFailure;
+    if (!IsParamFileCompatible(file, terminal)) {
+        Fail(target, "对不起，设备类型参数不兼容，导入失败！ (the file is of model \"" +
+                         GetFieldText(file, ParamField("model")) + "\", the terminal of \"" +
+                         GetFieldText(terminal, ParamField("model")) + "\")");
+        return kExitFailure;
+    }
+    return WriteBack(target, RestoreBlock(file, terminal));
+}
+
+int Fields(std::ostream& out) {
+    out << "Name,Offset,Width,Encoding,Range,Page,Meaning\r\n";
+    static const char* const kKinds[] = {
+        "text",       "text (cleared)",
+        "IPv4",       "port (big-endian)",
+        "16-bit LE",  "signed 16-bit LE",
+        "32-bit LE",  "flag",
+        "flag-like",  "byte",
+        "codec list", "MAC",
+        "bytes",
+    };
+    for (const TParamField& field : ParamFields()) {
+        std::string range;
+        switch (field.kind) {
+            case TFieldKind::kText:
+            case TFieldKind::kTextCleared:
+                range = "at most " + std::to_string(field.max) + " characters";
+                break;
+            case TFieldKind::kIpv4:
+            case TFieldKind::kCodecList:
+            case TFieldKind::kMac:
+            case TFieldKind::kBytes:
+                break;
+            default:
+                range = std::to_string(field.min) + " to " + std::to_string(field.max);
+        }
+        if (field.readOnly) range = "read only";
+        out << CsvField(field.name) << "," << field.offset << "," << field.width << ","
+            << kKinds[static_cast<int>(field.kind)] << "," << CsvField(range) << ","
+            << CsvField(field.page) << "," << CsvField(field.meaning) << "\r\n";
+    }
+    return kExitOk;
+}
+
+std::vector<std::pair<const TParamField*, std::string>> ParseAssignments(
+    const std::vector<std::string>& words) {
+    std::vector<std::pair<const TParamField*, std::string>> values;
+    for (const std::string& word : words) {
+        const std::size_t equals = word.find('=');
+        if (equals == std::string::npos) throw TUsageError("\"" + word + "\" is not NAME=VALUE");
+        const std::string name = word.substr(0, equals);
+        const TParamField* field = FindParamField(name);
+        if (!field) throw TUsageError("unknown field " + name + " (see: params fields)");
+        values.emplace_back(field, word.substr(equals + 1));
+    }
+    if (values.empty()) throw TUsageError("set needs at least one NAME=VALUE");
+    return values;
+}
+
+int Run(const TParamsOptions& options, const std::string& folder, std::ostream& out,
+        std::ostream& err) {
+    const std::string& command = options.command;
+    const std::vector<std::string>& words = options.words;
+    if (command == "fields") {
+        if (!words.empty()) throw TUsageError("fields takes no arguments");
+        return Fields(out);
+    }
+    std::optional<TParamBlock> file;
+    std::vector<TTarget> targets;
+    std::vector<std::pair<const TParamField*, std::string>> values;
+    if (command == "get") {
+        if (words.size() != 1) throw TUsageError("get needs one TARGET");
+        targets.push_back(ParseTarget(words[0]));
+    } else if (command == "set") {
+        if (words.empty()) throw TUsageError("set needs a TARGET and NAME=VALUE");
+        targets.push_back(ParseTarget(words[0]));
+        values = ParseAssignments({words.begin() + 1, words.end()});
+    } else if (command == "backup") {
+        if (options.outDir.empty()) throw TUsageError("backup needs --out DIR");
+        for (const std::string& word : words)
+            targets.push_back(ParseTarget(word));
+    } else if (command == "restore") {
+        if (words.size() != 2) throw TUsageError("restore needs FILE.dps and one TARGET");
+        targets.push_back(ParseTarget(words[1]));
+        TParamBlock block;
+        const TParamFileResult loaded = LoadParamFile(words[0], block);
+        if (!loaded.ok()) {
+            err << "pelmora-cli: " << words[0] << ": " << loaded.message << "\n";
+            return kExitUsage;
+        }
+        file = block;
+    } else {
+        throw TUsageError(command.empty() ? "params needs a command"
+                                          : "unknown params command " + command);
+    }
+
+    std::string error;
+    std::unique_ptr<TKvLibrary> library = TKvLibrary::Load(folder, &error);
+    if (!library) {
+        err << "pelmora-cli: " << error << "\n";
+        return kExitUsage;
+    }
+    TParamsJob job(options, *library, out, err);
+    if (command == "get") return job.Get(targets[0]);
+    if (command == "set") return job.Set(targets[0], values);
+    if (command == "backup") return job.Backup(targets);
+    return job.Restore(*file, targets[0]);
+}
+
+}  // namespace
+
+bool IsParamsCommand(const std::vector<std::string>& args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--home") {
+            ++i;
+            continue;
+        }
+        if (!args[i].starts_with("--")) return args[i] == "params";
+    }
+    return false;
+}
+
+int RunParamsCli(const std::vector<std::string>& args, const std::string& programFolder,
+                 std::ostream& out, std::ostream& err) {
+    if (std::find(args.begin(), args.end(), "--help") != args.end()) {
+        out << kUsage;
+        return kExitOk;
+    }
+    try {
+        const TParamsOptions options = ParseOptions(args);
+        return Run(options, options.home.empty() ? programFolder : options.home, out, err);
+    } catch (const TUsageError& e) {
+        err << "pelmora-cli: " << e.text() << "\n" << kUsage;
+        return kExitUsage;
+    }
+}

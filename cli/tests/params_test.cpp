@@ -1,0 +1,206 @@
+// pelmora-cli params in-process against simulated terminals on loopback: what the terminals hold
+// afterwards, what the files hold, and the refusals. Each test has a network of its own
+// (127.88.1 to 127.88.3), as ctest runs them at the same time.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+
+#include "cli/clicommands.h"
+#include "manager/params/paramblock.h"
+#include "manager/params/paramfile.h"
+#include "termsim/fleet.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+TParamBlock BlockOf(const termsim::TerminalState& state) {
+    TParamBlock block;
+    block.bytes = state.block;
+    return block;
+}
+
+std::string Value(const termsim::TerminalState& state, const char* field) {
+    return FormatFieldValue(BlockOf(state), ParamField(field));
+}
+
+class ParamsCliTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        home = fs::temp_directory_path() /
+               ("pelmora-params-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(home);
+        fs::create_directories(home);
+    }
+    void TearDown() override {
+        fleet.reset();
+        fs::remove_all(home);
+    }
+
+    void StartFleet(std::uint8_t network, std::vector<std::string> models,
+                    const std::string& loginUser = "", const std::string& loginPassword = "") {
+        termsim::FleetOptions options;
+        options.count = static_cast<int>(models.size());
+        options.firstAddress = 0x7F580001u | (std::uint32_t{network} << 8);  // 127.88.N.1
+        options.models = std::move(models);
+        options.loginUser = loginUser;
+        options.loginPassword = loginPassword;
+        fleet = std::make_unique<termsim::Fleet>(options);
+        std::string error;
+        ASSERT_TRUE(fleet->Start(&error)) << error;
+        net = "127.88." + std::to_string(network) + ".";
+        fs::create_symlink(fs::path(PELMORA_BIN_DIR) / "libkvsetup.so", home / "libkvsetup.so");
+        ::setenv("KVSETUP_TARGETS", (net + "1-" + net + "9").c_str(), 1);
+    }
+
+    int Run(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--home", home.string(), "params"});
+        out.str("");
+        err.str("");
+        return RunCli(args, home.string(), out, err);
+    }
+
+    fs::path home;
+    std::string net;
+    std::unique_ptr<termsim::Fleet> fleet;
+    std::ostringstream out, err;
+};
+
+TEST_F(ParamsCliTest, SetWritesThroughTheFieldTableAndGetShowsIt) {
+    StartFleet(1, {"SIP1601", "SIP520"}, "admin", "50738264");
+    const TParamBlock before = BlockOf(fleet->State(0));
+
+    // The terminal wants credentials: without them nothing is written.
+    EXPECT_EQ(Run({"set", net + "1", "display_name=Gate West"}), kExitFailure);
+    EXPECT_NE(err.str().find("give --user and --password"), std::string::npos) << err.str();
+    EXPECT_EQ(fleet->Stats(0).writes, 0u);
+
+    // A bad value is refused naming the field, before any login.
+    EXPECT_EQ(Run({"set", net + "1", "display_name=Gate West", "ip=192.168.1.300", "--user",
+                   "admin", "--password", "50738264"}),
+              kExitUsage);
+    EXPECT_NE(err.str().find("ip: \"192.168.1.300\" is not an IPv4 address"), std::string::npos);
+    EXPECT_EQ(fleet->Stats(0).logins, 1u);
+
+    ASSERT_EQ(Run({"set", net + "1", "display_name=Gate West", "ip=" + net + "7", "sip.port=5060",
+                   "timezone=-03:30", "--user", "admin", "--password", "50738264"}),
+              kExitOk)
+        << err.str();
+    const termsim::TerminalState moved = fleet->State(0);
+    EXPECT_EQ(moved.address, 0x7F580107u);
+    EXPECT_EQ(Value(moved, "display_name"), "Gate West");
+    EXPECT_EQ(Value(moved, "display_name_copy"), "47617465205765737400" + std::string(12, '0'));
+    EXPECT_EQ(Value(moved, "sip.port"), "5060");
+    EXPECT_EQ(Value(moved, "timezone"), "-03:30");
+    // Every other byte, reserved ones included, is as the terminal had it.
+    TParamBlock expected = before;
+    SetFieldText(expected, ParamField("display_name"), "Gate West");
+    SetFieldIp(expected, ParamField("ip"), net + "7");
+    SetFieldInt(expected, ParamField("sip.port"), 5060);
+    SetFieldInt(expected, ParamField("timezone"), -210);
+    EXPECT_EQ(BlockOf(moved), expected);
+
+    ASSERT_EQ(Run({"get", net + "7"}), kExitOk) << err.str();
+    EXPECT_NE(out.str().find("\ndisplay_name=Gate West\n"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("\nip=" + net + "7\n"), std::string::npos);
+
+    // By MAC on the local network: no logout (the access address is empty).
+    ASSERT_EQ(
+        Run({"set", "2.75.86.0.0.2", "sip.user=9002", "--user", "admin", "--password", "50738264"}),
+        kExitOk)
+        << err.str();
+    EXPECT_EQ(Value(fleet->State(1), "sip.user"), "9002");
+    EXPECT_EQ(Value(fleet->State(1), "sip.user_copy"), "39303032" + std::string(24, '0'));
+    EXPECT_EQ(fleet->Stats(1).logouts, 0u);
+    ASSERT_EQ(Run({"get", "2.75.86.0.0.2", "--csv"}), kExitOk);
+    EXPECT_NE(out.str().find("\r\nsip.user,9002\r\n"), std::string::npos) << out.str();
+}
+
+TEST_F(ParamsCliTest, BackupWritesEachBlockAndRestoreCarriesEveryByteButTheIdentity) {
+    StartFleet(2, {"SIP1603", "SIP1201", "SIP310"});
+    const fs::path dir = home / "backup";
+    ASSERT_EQ(Run({"backup", "--out", dir.string()}), kExitOk) << err.str();
+    for (int i = 0; i < 3; ++i) {
+        TParamBlock file;
+        const std::string name = "024B5600000" + std::to_string(i + 1) + ".dps";
+        ASSERT_TRUE(LoadParamFile((dir / name).string(), file).ok()) << name;
+        EXPECT_EQ(file, BlockOf(fleet->State(i))) << name;
+    }
+
+    // The terminal changes; its own backup brings every byte back.
+    const std::string own = (dir / "024B56000001.dps").string();
+    TParamBlock changed = BlockOf(fleet->State(0));
+    SetFieldText(changed, ParamField("display_name"), "Changed");
+    changed[1300] = 0x11;
+    fleet->SetBlock(0, changed.bytes);
+    ASSERT_EQ(Run({"restore", own, net + "1"}), kExitOk) << err.str();
+    TParamBlock file;
+    ASSERT_TRUE(LoadParamFile(own, file).ok());
+    EXPECT_EQ(BlockOf(fleet->State(0)), file);
+
+    // Another terminal of the family takes everything but its MAC, model, firmware and status.
+    SetFieldIp(file, ParamField("ip"), net + "8");
+    const std::string moved = (home / "moved.dps").string();
+    ASSERT_TRUE(SaveParamFile(moved, file).ok());
+    const TParamBlock second = BlockOf(fleet->State(1));
+    ASSERT_EQ(Run({"restore", moved, net + "2"}), kExitOk) << err.str();
+    EXPECT_EQ(BlockOf(fleet->State(1)), RestoreBlock(file, second));
+    EXPECT_EQ(Value(fleet->State(1), "model"), "SIP1201");
+    EXPECT_EQ(fleet->State(1).address, 0x7F580208u);
+
+    // A terminal of another family refuses it, and nothing is written.
+    EXPECT_EQ(Run({"restore", own, net + "3"}), kExitFailure);
+    EXPECT_NE(err.str().find("对不起，设备类型参数不兼容，导入失败！"), std::string::npos);
+    EXPECT_EQ(fleet->Stats(2).writes, 0u);
+
+    // Named targets only; one that does not answer fails the run, the others are written.
+    fs::remove_all(dir);
+    EXPECT_EQ(Run({"backup", "--out", dir.string(), net + "3", net + "5"}), kExitFailure);
+    EXPECT_NE(err.str().find(net + "5: no terminal answers"), std::string::npos) << err.str();
+    EXPECT_TRUE(fs::exists(dir / "024B56000003.dps"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+}
+
+TEST_F(ParamsCliTest, FieldsListAndBadArguments) {
+    ASSERT_EQ(Run({"fields"}), kExitOk);
+    EXPECT_NE(out.str().find("\r\nmgmt.port,176,2,port (big-endian),0 to 65535,BaseParam,"),
+              std::string::npos);
+    for (const char* name :
+         {"ip", "mask", "gateway", "dhcp", "dns1", "dns2", "mgmt.server", "mgmt.port", "sip.server",
+          "sip.port", "sip.local_port", "sip.user", "sip.password", "display_name", "keepalive",
+          "expiry", "timezone", "time_server1", "time_server2"})
+        EXPECT_NE(out.str().find(std::string("\r\n") + name + ","), std::string::npos) << name;
+
+    std::ofstream(home / "short.dps") << "x";
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{"get"}, "get needs one TARGET"},
+        {{"get", "1.2.3"}, "\"1.2.3\" is neither an IP address nor a MAC text"},
+        {{"get", "1.2.3.4.5.300"}, "neither an IP address nor a MAC text"},
+        {{"set", "127.88.3.1", "nosuch=1"}, "unknown field nosuch"},
+        {{"set", "127.88.3.1", "ip"}, "\"ip\" is not NAME=VALUE"},
+        {{"set", "127.88.3.1", "ip=127.88.3.2", "--user", "u"}, "--user and --password"},
+        {{"backup", "127.88.3.1"}, "backup needs --out DIR"},
+        {{"restore", (home / "short.dps").string(), "127.88.3.1"}, "1 bytes instead of 1356"},
+        {{"restore", (home / "none.dps").string(), "127.88.3.1"}, "No such file"},
+        {{"frob"}, "unknown params command frob"},
+        {{"fields", "x"}, "fields takes no arguments"},
+        {{"get", "127.88.3.1"}, "libkvsetup.so"},  // no library in the program folder
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run(c.args), kExitUsage) << c.message;
+        EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();
+        EXPECT_TRUE(out.str().empty()) << c.message;
+    }
+}
+
+}  // namespace
