@@ -1,0 +1,47 @@
+// Arbitrary bytes as a parameter file: only exactly 1356 bytes give a block, which then holds
+// those bytes; every field reads to valid UTF-8, the page texts and rules never crash, and a
+// block restored onto itself is itself.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "common/textcodec.h"
+#include "manager/params/paramfamily.h"
+#include "manager/params/paramfile.h"
+#include "manager/params/paramtexts.h"
+
+namespace {
+
+void Check(bool condition) {
+    if (!condition) __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::optional<TParamBlock> block = ParseParamFile(bytes);
+    Check(block.has_value() == (size == kParamBlockBytes));
+    if (!block) return 0;
+    Check(std::string_view(reinterpret_cast<const char*>(block->data()), block->size()) == bytes);
+    for (const TParamField& field : ParamFields()) {
+        const std::string text = FormatFieldValue(*block, field);
+        Check(SanitizeUtf8(text) == text);
+    }
+    const std::string status = StatusText((*block)[kParamRunStatusOffset]);
+    Check(SanitizeUtf8(status) == status);
+    for (std::size_t key = 0; key < KeyRecords().size(); ++key)
+        GetKeyRecord(*block, key);
+    const TMonitorRows rows = GetMonitorRows(*block);
+    TParamBlock saved = *block;
+    SetMonitorRows(saved, rows);
+    Check(GetMonitorRows(saved).size() == kMonitorEntries);
+    Check(IsParamFileCompatible(*block, *block) == (BlockFamily(*block) != TModelFamily::kNone));
+    Check(RestoreBlock(*block, *block) == *block);
+    TParamBlock defaults = *block;
+    ApplyBuiltInDefaults(defaults, "10.1.1.2");
+    for (const TByteRange& range : ReservedRanges())
+        for (std::size_t i = range.first; i <= range.last; ++i)
+            Check(defaults[i] == (*block)[i]);
+    return 0;
+}
