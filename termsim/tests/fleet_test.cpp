@@ -3,6 +3,7 @@
 
 #include <map>
 #include <random>
+#include <set>
 
 #include "kvsetup/kvproto.h"
 #include "termsim/fleet.h"
@@ -52,9 +53,10 @@ class EchoAgent : public termsim::ITerminalAgent {
 
 class FleetTest : public ::testing::Test {
   protected:
-    void Start(int n, int count) {
+    void Start(int n, int count, std::chrono::milliseconds statusPeriod = {}) {
         termsim::FleetOptions options;
         options.count = count;
+        options.statusPeriod = statusPeriod;
         options.firstAddress = Range(n);
         options.agents.push_back(
             [](termsim::TerminalContext& c) { return std::make_unique<EchoAgent>(c); });
@@ -194,6 +196,20 @@ TEST_F(FleetTest, GarbageIsIgnoredAndCounted) {
     EXPECT_EQ(stats.datagrams, garbage.size() + 2);
     EXPECT_EQ(stats.probes, 1u);
     EXPECT_EQ(stats.ignored, garbage.size());  // every random datagram fails the header checks
+}
+
+TEST_F(FleetTest, RunStatusChangesOverTimeWhenAsked) {
+    Start(7, 1, 20ms);
+    const Endpoint kv{Range(7), kvproto::kPort};
+    std::set<std::uint8_t> seen;
+    const auto deadline = Clock::now() + 10s;
+    while (seen.size() < 4 && Clock::now() < deadline) {
+        peer_.Send(kv, Probe());
+        ASSERT_TRUE(peer_.Receive(5s));
+        seen.insert(fleet_->State(0).block[170]);
+    }
+    EXPECT_GE(seen.size(), 4u);
+    EXPECT_TRUE(seen.count(0x00) || seen.count(0x40));
 }
 
 TEST_F(FleetTest, StopClosesEverySocket) {
