@@ -1,6 +1,7 @@
 // Arbitrary bytes as a parameter file: only exactly 1356 bytes give a block, which then holds
 // those bytes; every field reads to valid UTF-8, the page texts and rules never crash, and a
-// block restored onto itself is itself.
+// block restored onto itself is itself. Other lengths serve as a value text for every field, as
+// the command line takes them: a refused text leaves the block as it was.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -22,7 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const std::optional<TParamBlock> block = ParseParamFile(bytes);
     Check(block.has_value() == (size == kParamBlockBytes));
-    if (!block) return 0;
+    if (!block) {
+        const TParamBlock before{};
+        for (const TParamField& field : ParamFields()) {
+            TParamBlock after = before;
+            if (!ParseFieldValue(after, field, bytes).empty()) Check(after == before);
+        }
+        return 0;
+    }
     Check(std::string_view(reinterpret_cast<const char*>(block->data()), block->size()) == bytes);
     for (const TParamField& field : ParamFields()) {
         const std::string text = FormatFieldValue(*block, field);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <unordered_map>
 
 #include "common/textcodec.h"
 #include "common/textutil.h"
@@ -399,7 +400,11 @@ std::string ParseNumber(TParamBlock& block, const TParamField& field, std::strin
     std::optional<std::int64_t> value = WholeNumber(text);
     if (field.form == TTextForm::kTimeZone) {
         const auto zones = TimeZoneTexts();
-        const std::string zone = value ? TimeZoneText(static_cast<int>(*value)) : std::string(text);
+        // Minutes outside the field's range name no zone; they never reach the text conversion.
+        const bool inRange = value && *value >= field.min && *value <= field.max;
+        const std::string zone = !value    ? std::string(text)
+                                 : inRange ? TimeZoneText(static_cast<int>(*value))
+                                           : "";
         if (std::find(zones.begin(), zones.end(), zone) == zones.end())
             return field.name + ": \"" + std::string(text) +
                    "\" is not one of the time zones -12:00 to +14:00";
@@ -420,9 +425,14 @@ const std::vector<TParamField>& ParamFields() {
 }
 
 const TParamField* FindParamField(std::string_view name) {
-    for (const TParamField& field : ParamFields())
-        if (field.name == name) return &field;
-    return nullptr;
+    static const std::unordered_map<std::string_view, const TParamField*> byName = [] {
+        std::unordered_map<std::string_view, const TParamField*> map;
+        for (const TParamField& field : ParamFields())
+            map.emplace(field.name, &field);
+        return map;
+    }();
+    const auto it = byName.find(name);
+    return it == byName.end() ? nullptr : it->second;
 }
 
 const TParamField& ParamField(std::string_view name) {

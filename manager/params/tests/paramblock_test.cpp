@@ -152,6 +152,8 @@ TEST(ParamFieldValues, BadTextsAreRefusedNamingTheFieldAndChangeNothing) {
         {"timezone", "+08:10",
          "timezone: \"+08:10\" is not one of the time zones -12:00 to +14:00"},
         {"timezone", "100", "timezone: \"100\" is not one of the time zones -12:00 to +14:00"},
+        {"timezone", "-2147483648",
+         "timezone: \"-2147483648\" is not one of the time zones -12:00 to +14:00"},
         {"talk.codecs", "1,4", "talk.codecs: \"4\" is not a codec (1, 2 or 3, each once)"},
         {"talk.codecs", "1,1", "talk.codecs: \"1\" is not a codec (1, 2 or 3, each once)"},
         {"mac", "1.2.3.4.5.6", "mac: the field is read only"},
@@ -207,7 +209,8 @@ TEST(ParamRecords, MonitorEntriesOfOnePriorityShowTheLastOneAndSaveAsTen) {
     rows = GetMonitorRows(block);
     EXPECT_EQ(rows[0].address, "239.9.9.1");
     EXPECT_EQ(rows[1].address, "239.9.9.3");
-    for (const TMonitorRow& row : rows) EXPECT_NE(row.address, "239.9.9.2");
+    for (const TMonitorRow& row : rows)
+        EXPECT_NE(row.address, "239.9.9.2");
 }
 
 }  // namespace
