@@ -211,9 +211,10 @@ void ApplyFieldDefault(TParamBlock& block, const TParamField& field, const TFami
                 SetFieldIp(block, field, d.text);
                 return;
             }
-            if (d.kind == TDefaultKind::kClearedText)
+            if (d.kind == TDefaultKind::kClearedText || field.kind == TFieldKind::kTextCleared)
                 std::memset(block.data() + field.offset, 0, field.width);
-            SetFieldText(block, field, d.text);
+            // Not SetFieldText: the copies at 112 and 128 keep their bytes, as their own default.
+            StrToFixed(d.text, block.data() + field.offset, field.width);
             return;
         case TDefaultKind::kFamily:
             SetFieldInt(block, field, values.Value(d.family));

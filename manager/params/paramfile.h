@@ -25,6 +25,6 @@ TParamFileResult SaveParamFile(const std::string& path, const TParamBlock& block
 // name, i.e. both models belong to the same family.
 bool IsParamFileCompatible(const TParamBlock& file, const TParamBlock& terminal);
 
-// The file's block with the terminal's own MAC, model, firmware
-// and run status; every other byte, reserved ranges included, from the file.
+// The file's block with the terminal's own MAC, model, firmware and run status; every other
+// byte, reserved ranges included, from the file.
 TParamBlock RestoreBlock(const TParamBlock& file, const TParamBlock& terminal);

@@ -108,7 +108,8 @@ TEST(BuiltInDefaults, GroupsFollowTheFamilyAndKeptFieldsStay) {
         EXPECT_EQ(block[i], terminal430[i]) << i;
     for (std::size_t i = 927; i < 932; ++i)
         EXPECT_EQ(block[i], terminal430[i]) << i;
-    for (const char* kept : {"expiry", "timezone", "time_server1", "model", "run_status"})
+    for (const char* kept : {"expiry", "timezone", "time_server1", "model", "run_status",
+                             "display_name_copy", "sip.user_copy"})
         EXPECT_EQ(FormatFieldValue(block, ParamField(kept)),
                   FormatFieldValue(terminal430, ParamField(kept)))
             << kept;
