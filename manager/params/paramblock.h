@@ -146,11 +146,8 @@ const TParamField& ParamField(std::string_view name);
 // Bytes that no field covers: carried unchanged through every save, export and file.
 std::span<const TByteRange> ReservedRanges();
 
-// One member of a repeated record and the instances of the record.
-struct TRecordMember {
-    std::string_view name;  // "mode"
-    std::uint16_t width;
-};
+// The key records: one layout (mode, type, port, target) at four places; key 2's members lie
+// apart. The monitor list: ten entries of 20 bytes (number, priority, port, address).
 struct TKeyRecordInstance {
     std::string_view name;                 // "key2"
     std::array<std::uint16_t, 4> offsets;  // of mode, type, port, target
