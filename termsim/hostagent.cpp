@@ -1,17 +1,15 @@
 #include "termsim/hostagent.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "manager/params/paramfamily.h"
 
 namespace termsim {
 
 namespace {
 
 bool CarriesHostTables(const std::string& model) {
-    std::string upper = model;
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return upper.find("SIP520") != std::string::npos || upper.find("SIP525") != std::string::npos;
+    return ModelFamily(model) == TModelFamily::k520;
 }
 
 }  // namespace
