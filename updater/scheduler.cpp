@@ -11,8 +11,11 @@ bool TBatchScheduler::Start(std::shared_ptr<const TUpdateJob> job) {
     started_ = finished_ = 0;
     used_.clear();
     marks_.assign(view_.RowCount(), EMark::None);
-    for (std::size_t row = 0; row < marks_.size(); ++row)
+    wanted_.assign(marks_.size(), false);
+    for (std::size_t row = 0; row < marks_.size(); ++row) {
         view_.SetRowProcess(row, "");
+        wanted_[row] = view_.RowChecked(row);
+    }
     const int limit = view_.ThreadsLimit();
     int count = 0;
     for (std::size_t row = 0; row < marks_.size(); ++row) {
@@ -41,7 +44,7 @@ bool TBatchScheduler::Launch(std::size_t row) {
     }
     marks_[row] = EMark::Started;
     used_.insert(*address);
-    live_[*address] = row;
+    live_[*address] = TLive{row};
     host_.StartWorker(*address, job_);
     ++started_;
     view_.SetStartEnabled(false);
@@ -54,8 +57,24 @@ void TBatchScheduler::StartSuccessor() {
         if (view_.RowChecked(row) && MarkOf(row) == EMark::None && Launch(row)) return;
 }
 
+void TBatchScheduler::ScheduleSuccessor() {
+    ++pendingSuccessors_;
+    host_.After(kSuccessorDelayMs, [this] {
+        --pendingSuccessors_;
+        StartSuccessor();
+        EndIfAllFinished();
+    });
+}
+
 void TBatchScheduler::EndIfAllFinished() {
     if (Running()) return;
+    // A row meant for this batch that never got a worker is said so, not left blank.
+    for (std::size_t row = 0; row < wanted_.size() && row < view_.RowCount(); ++row) {
+        if (!wanted_[row] || marks_[row] != EMark::None) continue;
+        marks_[row] = EMark::NotStarted;
+        view_.SetRowProcess(row, "Not started");
+        view_.AppendLog(view_.RowIpText(row) + " was not started, not updated.");
+    }
     view_.AppendLog("All update process has finished");
     view_.SetStartEnabled(true);
 }
@@ -63,7 +82,7 @@ void TBatchScheduler::EndIfAllFinished() {
 void TBatchScheduler::HandleProgress(std::uint32_t address, std::uint32_t param) {
     auto live = live_.find(address);
     if (live == live_.end()) return;
-    const std::size_t row = live->second;
+    const std::size_t row = live->second.row;
     const std::uint32_t kind = param / 16777216u;
     const std::string value = std::to_string(param % 16777216u);
     switch (kind) {
@@ -78,18 +97,15 @@ void TBatchScheduler::HandleProgress(std::uint32_t address, std::uint32_t param)
             break;
         case 2:
             view_.SetRowProcess(row, "Reset");
-            // The successor waits a moment without holding up the window meanwhile.
-            ++pendingSuccessors_;
-            host_.After(kSuccessorDelayMs, [this] {
-                --pendingSuccessors_;
-                StartSuccessor();
-                EndIfAllFinished();
-            });
+            if (!live->second.resetSeen) ScheduleSuccessor();
+            live->second.resetSeen = true;
             break;
         case 4: {
             const std::string ipText = IpTextOf(address);
             const unsigned code = param % 16777216u;
             std::string version = host_.ReapWorker(address);
+            // A worker that ends before its reset frees its place all the same.
+            if (!live->second.resetSeen) ScheduleSuccessor();
             live_.erase(live);
             std::string line;
             if (code == 0) {

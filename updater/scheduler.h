@@ -63,11 +63,13 @@ class TBatchScheduler {
     unsigned Finished() const { return finished_; }
 
   private:
-    enum class EMark { None, Started, Refused };
+    enum class EMark { None, Started, Refused, NotStarted };
 
     EMark MarkOf(std::size_t row) const;
     // Starts the row's worker, or refuses the row (invalid or repeated address) and says why.
     bool Launch(std::size_t row);
+    // The next waiting row starts kSuccessorDelayMs later, without holding up the window.
+    void ScheduleSuccessor();
     void StartSuccessor();
     void EndIfAllFinished();
 
@@ -75,8 +77,13 @@ class TBatchScheduler {
     IWorkerHost& host_;
     std::shared_ptr<const TUpdateJob> job_;
     std::vector<EMark> marks_;
-    std::map<std::uint32_t, std::size_t> live_;  // row of each running worker, by address
-    std::set<std::uint32_t> used_;               // addresses started in this batch
+    struct TLive {
+        std::size_t row;
+        bool resetSeen = false;  // its reset report started the successor already
+    };
+    std::map<std::uint32_t, TLive> live_;  // each running worker, by address
+    std::vector<bool> wanted_;             // rows checked at Start
+    std::set<std::uint32_t> used_;         // addresses started in this batch
     unsigned started_ = 0;
     unsigned finished_ = 0;
     int pendingSuccessors_ = 0;

@@ -127,17 +127,35 @@ TEST(Scheduler, TwoThreadsFiveTerminalsStartSuccessorsInListOrder) {
     EXPECT_EQ(b.scheduler.Finished(), 5u);
 }
 
-TEST(Scheduler, OneThreadAndAFailedLoginEndsTheBatch) {
-    Batch b({"10.0.0.1", "10.0.0.2", "10.0.0.3"}, 1);
+TEST(Scheduler, AWorkerThatEndsForAnyReasonFreesItsPlace) {
+    Batch b({"10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4"}, 1);
     ASSERT_TRUE(b.Start());
-    b.Report("10.0.0.1", 4, 3);
-    EXPECT_EQ(b.view.log,
-              (std::vector<std::string>{"10.0.0.1 update process is break off. (Login is faulst)",
-                                        "All update process has finished"}));
+    b.Report("10.0.0.1", 4, 3);  // failed login, before any reset
     EXPECT_EQ(b.view.rows[0].process, "FAULT");
+    EXPECT_EQ(b.host.started.size(), 1u) << "the successor waits for its 50 ms timer";
+    EXPECT_EQ(b.host.delays, std::vector<int>{50});
+    EXPECT_FALSE(b.view.startEnabled);
+    b.host.FireTimers();
+    EXPECT_EQ(b.host.started.back(), "10.0.0.2");
+    // A reset starts the successor; the same worker's end starts no second one.
+    b.Reset("10.0.0.2");
+    b.Report("10.0.0.2", 4, 5);
+    b.host.FireTimers();
+    EXPECT_EQ(b.host.started, (std::vector<std::string>{"10.0.0.1", "10.0.0.2", "10.0.0.3"}));
+    b.view.rows[3].checked = false;  // unchecked before its turn: never started
+    b.Report("10.0.0.3", 4, 2);
+    EXPECT_FALSE(b.view.startEnabled) << "the batch ends only after the pending successor";
+    b.host.FireTimers();
+    EXPECT_EQ(b.host.started.size(), 3u);
+    EXPECT_EQ(b.view.log,
+              (std::vector<std::string>{
+                  "10.0.0.1 update process is break off. (Login is faulst)",
+                  "10.0.0.2 update process is break off. (Can't find the device after update "
+                  "process)",
+                  "10.0.0.3 update process is break off. (The target decice is offline)",
+                  "10.0.0.4 was not started, not updated.", "All update process has finished"}));
+    EXPECT_EQ(b.view.rows[3].process, "Not started");
     EXPECT_EQ(b.view.rows[0].version, "");
-    EXPECT_EQ(b.view.rows[1].process, "");
-    EXPECT_EQ(b.host.started.size(), 1u);
     EXPECT_TRUE(b.view.startEnabled);
 }
 
@@ -193,6 +211,7 @@ TEST(Scheduler, InvalidAndRepeatedAddressesAreRefusedWithAReason) {
     EXPECT_EQ(b.host.started.size(), 2u);
     b.Report("10.0.0.1", 4, 0);
     b.Report("10.0.0.2", 4, 1);
+    b.host.FireTimers();
     EXPECT_EQ(b.view.rows[0].process, "OK");
     EXPECT_EQ(b.view.rows[2].process, "Duplicate IP");
     EXPECT_EQ(b.view.log.back(), "All update process has finished");
@@ -210,6 +229,7 @@ TEST(Scheduler, StrayAndUnknownReportsAreIgnored) {
     EXPECT_TRUE(b.view.log.empty());
     b.Report("10.0.0.1", 4, 5);
     b.Report("10.0.0.1", 4, 0);  // a second finished report: the worker is gone already
+    b.host.FireTimers();
     EXPECT_EQ(b.host.reaped.size(), 1u);
     EXPECT_EQ(b.view.log, (std::vector<std::string>{
                               "10.0.0.1 update process is break off. (Can't find the device "
@@ -227,6 +247,7 @@ TEST(Scheduler, BatchEndsOnlyAfterAPendingSuccessor) {
     b.host.FireTimers();
     EXPECT_EQ(b.host.started.back(), "10.0.0.2");
     b.Report("10.0.0.2", 4, 0);
+    b.host.FireTimers();
     EXPECT_EQ(b.view.log.back(), "All update process has finished");
     EXPECT_TRUE(b.view.startEnabled);
     // A new Start runs the checked rows again.
