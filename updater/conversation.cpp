@@ -35,7 +35,7 @@ TConversationResult TConversation::Run() {
         if (auto fail = SendImageBlockZero()) return *fail;
         if (!job_.pak.empty())
             if (auto fail = SendBlocks(EProgressKind::Pak)) return *fail;
-        link_.Send(ResetRequest());
+        Request(ResetRequest());
         link_.Receive(times_.replyWaitMs, kReplyMax);
         progress_(EProgressKind::ResetSent, 0);
         link_.Pause(times_.resetPauseMs);
@@ -52,7 +52,7 @@ TConversationResult TConversation::Run() {
 
 bool TConversation::Login() {
     auto sequence = static_cast<std::uint8_t>(std::uniform_int_distribution<int>(0, 254)(random_));
-    link_.Send(LoginRequest(sequence, ToDeviceBytesLimited(job_.password, kPasswordField)));
+    Request(LoginRequest(sequence, ToDeviceBytesLimited(job_.password, kPasswordField)));
     for (;;) {
         std::optional<TBytes> reply = link_.Receive(times_.replyWaitMs, kLoginReplyMax);
         // A datagram of no bytes is no reply (length 0), like a wait that ends without one.
@@ -70,7 +70,7 @@ bool TConversation::Login() {
 }
 
 std::optional<EUpdateResult> TConversation::CheckDevice() {
-    link_.Send(QueryRequest());
+    Request(QueryRequest());
     std::optional<TBytes> reply = link_.Receive(times_.replyWaitMs, kReplyMax);
     std::optional<TQueryReply> query = reply ? ParseQueryReply(*reply) : std::nullopt;
     if (!query) return EUpdateResult::Offline;
@@ -90,7 +90,7 @@ std::optional<EUpdateResult> TConversation::SendBlocks(EProgressKind kind) {
             BuildImageBlock(block_, data, k);
         else
             BuildPakBlock(block_, data, k);
-        link_.Send(block_);
+        Request(block_);
         std::optional<TBytes> reply = link_.Receive(times_.replyWaitMs, kReplyMax);
         EBlockReply answer = reply ? ClassifyBlockReply(*reply) : EBlockReply::Other;
         if (answer == EBlockReply::Accepted) {
@@ -109,7 +109,7 @@ std::optional<EUpdateResult> TConversation::SendBlocks(EProgressKind kind) {
 std::optional<EUpdateResult> TConversation::SendImageBlockZero() {
     BuildImageBlock(block_, job_.image, 0);
     for (int failures = 0; failures < kMaxFailures; ++failures) {
-        link_.Send(block_);
+        Request(block_);
         std::optional<TBytes> reply = link_.Receive(times_.replyWaitMs, kReplyMax);
         if (reply && ClassifyBlockReply(*reply) == EBlockReply::Accepted) {
             progress_(EProgressKind::Image, 100);
@@ -121,7 +121,7 @@ std::optional<EUpdateResult> TConversation::SendImageBlockZero() {
 
 std::optional<std::string> TConversation::Rediscover() {
     for (int attempt = 1; attempt <= kSearchAttempts; ++attempt) {
-        link_.Send(QueryRequest());
+        Request(QueryRequest());
         std::optional<TBytes> reply = link_.Receive(times_.replyWaitMs, kReplyMax);
         if (std::optional<TQueryReply> query = reply ? ParseQueryReply(*reply) : std::nullopt)
             return query->version;
@@ -131,7 +131,12 @@ std::optional<std::string> TConversation::Rediscover() {
     return std::nullopt;
 }
 
+void TConversation::Request(const TBytes& datagram) {
+    link_.DiscardWaiting();
+    link_.Send(datagram);
+}
+
 void TConversation::Logout() {
-    link_.Send(LogoutRequest());
+    Request(LogoutRequest());
     link_.Receive(times_.replyWaitMs, kLoginReplyMax);
 }

@@ -16,6 +16,9 @@ class IUpdateLink {
   public:
     virtual ~IUpdateLink() = default;
     virtual void Send(const TBytes& datagram) = 0;
+    // Drops the datagrams that arrived before a new request: a late or repeated reply to an
+    // earlier one must not be taken as the answer to the next.
+    virtual void DiscardWaiting() = 0;
     // One datagram from the terminal within timeoutMs, truncated to maxBytes; nullopt if none.
     virtual std::optional<TBytes> Receive(int timeoutMs, std::size_t maxBytes) = 0;
     virtual void Pause(int ms) = 0;
@@ -59,6 +62,8 @@ class TConversation {
     std::optional<EUpdateResult> SendImageBlockZero();
     std::optional<std::string> Rediscover();
     void Logout();
+    // Every request goes out on an emptied socket.
+    void Request(const TBytes& datagram);
 
     IUpdateLink& link_;
     const TUpdateJob& job_;

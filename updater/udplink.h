@@ -1,5 +1,5 @@
 // The conversation's link over a real UDP socket: requests go to the terminal's address and
-// agent port; only datagrams from the terminal's own address count as its replies.
+// agent port; only datagrams from that address and port count as its replies.
 #pragma once
 
 #include "updater/conversation.h"
@@ -14,6 +14,7 @@ class TUdpUpdateLink : public IUpdateLink {
         : socket_(socket), address_(address), port_(agentPort) {}
 
     void Send(const TBytes& datagram) override;
+    void DiscardWaiting() override;
     std::optional<TBytes> Receive(int timeoutMs, std::size_t maxBytes) override;
     void Pause(int ms) override;
 

@@ -99,10 +99,27 @@ std::optional<TDatagram> TUpdateAgent::BlockAck(std::span<const std::uint8_t> re
         }
     }
     if (index < config_.dropBlockAcks) return std::nullopt;
+    if (image) {
+        auto lost = config_.dropImageAcks.find(address);
+        if (lost != config_.dropImageAcks.end() && lost->second > 0) {
+            --lost->second;
+            return std::nullopt;
+        }
+    }
     return ack;
 }
 
 TAgentOutput TUpdateAgent::Handle(std::span<const std::uint8_t> d) {
+    TAgentOutput out = Answer(d);
+    if (config_.duplicateReplies) {
+        const std::size_t once = out.replies.size();
+        for (std::size_t i = 0; i < once; ++i)
+            out.replies.insert(out.replies.begin() + std::ptrdiff_t(2 * i + 1), out.replies[2 * i]);
+    }
+    return out;
+}
+
+TAgentOutput TUpdateAgent::Answer(std::span<const std::uint8_t> d) {
     TAgentOutput out;
     if (reset_ && config_.noReturn) return out;
     if (d.size() == kLoginSize && CrcMatches(d, 40) && (d[8] == 0x11 || d[8] == 0x15)) {

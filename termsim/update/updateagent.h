@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -24,10 +25,13 @@ struct TUpdateAgentConfig {
     bool keepData = false;                        // keep the received image and pak bytes (tests)
 
     // Faults.
-    int rejectBlocks = 0;    // the first n image or pak blocks are refused (status 1)
-    int dropBlockAcks = 0;   // the acknowledgements of the first n blocks are lost
-    bool muteQuery = false;  // the query before the reset gets no answer
-    bool noReturn = false;   // after a reset the terminal never answers again
+    int rejectBlocks = 0;           // the first n image or pak blocks are refused (status 1)
+    int dropBlockAcks = 0;          // the acknowledgements of the first n blocks are lost
+    bool muteQuery = false;         // the query before the reset gets no answer
+    bool noReturn = false;          // after a reset the terminal never answers again
+    bool duplicateReplies = false;  // the network delivers every reply twice
+    // Image block address field -> how many acknowledgements of that block are lost.
+    std::map<std::uint16_t, int> dropImageAcks;
 };
 
 struct TUpdateAgentStats {
@@ -68,6 +72,7 @@ class TUpdateAgent {
     const std::vector<std::uint8_t>& Pak() const { return pak_; }
 
   private:
+    TAgentOutput Answer(std::span<const std::uint8_t> datagram);
     TDatagram LoginReply(std::span<const std::uint8_t> request, std::uint8_t command, bool ok);
     TDatagram QueryReply() const;
     std::optional<TDatagram> BlockAck(std::span<const std::uint8_t> request, bool image);

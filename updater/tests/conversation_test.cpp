@@ -40,6 +40,7 @@ class TVirtualLink : public IUpdateLink {
             agent_.OnRestart();
         }
     }
+    void DiscardWaiting() override { queue_.clear(); }
     std::optional<TBytes> Receive(int timeoutMs, std::size_t maxBytes) override {
         if (queue_.empty()) {
             lateArmed_ = !late_.empty();
@@ -140,6 +141,39 @@ TEST(Conversation, UpdatesA2600ByteImage) {
     EXPECT_EQ(agent.Stats().logouts, 1);
     EXPECT_EQ(agent.Stats().pakAddresses.size(), 0u);
     EXPECT_EQ(link.sent.back(), LogoutRequest());
+}
+
+TEST(Conversation, RepliesDeliveredTwiceAreTakenOnce) {
+    TUpdateAgentConfig config = Agent();
+    config.duplicateReplies = true;
+    TUpdateAgent agent(config);
+    TVirtualLink link(agent);
+    Outcome o = Converse(link, MakeJob(4000, 1500));
+    EXPECT_EQ(o.result.result, EUpdateResult::Done);
+    EXPECT_EQ(o.result.version, "V2.7.0");
+    EXPECT_EQ(agent.Stats().imageAddresses, (std::vector<std::uint16_t>{4, 8, 12, 0}));
+    EXPECT_EQ(agent.Stats().pakAddresses, (std::vector<std::uint16_t>{0, 4}));
+}
+
+// One failure counter per phase, whatever block the failures hit; block 0 counts on its own.
+TEST(Conversation, LostAcknowledgementsSpreadOverBlocks) {
+    struct Case {
+        std::map<std::uint16_t, int> lost;  // address field -> acknowledgements lost
+        EUpdateResult expected;
+    } cases[] = {
+        {{{4, 5}, {8, 5}}, EUpdateResult::Offline},
+        {{{4, 4}, {8, 5}}, EUpdateResult::Done},
+        {{{4, 9}, {0, 9}}, EUpdateResult::Done},
+        {{{0, 10}}, EUpdateResult::Offline},
+    };
+    for (const Case& c : cases) {
+        TUpdateAgentConfig config = Agent();
+        config.dropImageAcks = c.lost;
+        TUpdateAgent agent(config);
+        TVirtualLink link(agent);
+        Outcome o = Converse(link, MakeJob(5000));
+        EXPECT_EQ(o.result.result, c.expected) << testing::PrintToString(c.lost);
+    }
 }
 
 TEST(Conversation, SmallImagesSendOnlyBlockZero) {
@@ -268,6 +302,7 @@ TEST(Conversation, LoginWaitsAndTheirOutcomes) {
         std::vector<TBytes> sent;
         std::size_t loginWaits = 0;
         void Send(const TBytes& d) override { sent.push_back(d); }
+        void DiscardWaiting() override {}
         std::optional<TBytes> Receive(int, std::size_t maxBytes) override {
             if (sent.size() != 1 || loginWaits == replies.size()) return std::nullopt;
             EXPECT_EQ(maxBytes, 1023u) << "login replies are taken up to 1023 bytes";
@@ -329,6 +364,7 @@ TEST(Conversation, LateAcknowledgementCountsForTheBlockJustSent) {
             if (d.size() == 1286 && blocks++ == 0) inner.holdNextReply = true;
             inner.Send(d);
         }
+        void DiscardWaiting() override { inner.DiscardWaiting(); }
         std::optional<TBytes> Receive(int t, std::size_t m) override { return inner.Receive(t, m); }
         void Pause(int ms) override { inner.Pause(ms); }
     } hold(link, blocksSent);

@@ -1,6 +1,7 @@
 // Conversations over real UDP sockets with simulated terminals on 127.0.31.x. Waits are
 // shortened where a terminal is meant not to answer; each test case uses its own addresses.
 #include <gtest/gtest.h>
+#include <poll.h>
 
 #include "termsim/update/agentrunner.h"
 #include "testsupport.h"
@@ -129,20 +130,30 @@ TEST(UdpConversation, AgentOnAnotherPort) {
 }
 
 TEST(UdpLink, OnlyTheTerminalsOwnDatagramsCount) {
-    TUdpSocket local, terminal, stranger;
+    TUdpSocket local, terminal, stranger, otherPort;
     ASSERT_TRUE(local.Bind(Loopback(31, 50), 0));
     ASSERT_TRUE(terminal.Bind(Loopback(31, 51), 0));
     ASSERT_TRUE(stranger.Bind(Loopback(31, 52), 0));
+    ASSERT_TRUE(otherPort.Bind(Loopback(31, 51), 0));  // the terminal's address, another port
     TUdpUpdateLink link(local, Loopback(31, 51), terminal.LocalPort());
     const std::uint8_t strange[5] = {0xFA, 0xF8, 0, 0, 0};
     const std::uint8_t real[5] = {0xFA, 0xF8, 7, 0, 0};
+    for (TUdpSocket* other : {&stranger, &otherPort}) {
+        other->SendTo(Loopback(31, 50), local.LocalPort(), strange, 5);
+        EXPECT_FALSE(link.Receive(200, 2047)) << "only the agent port's datagrams are replies";
+    }
     stranger.SendTo(Loopback(31, 50), local.LocalPort(), strange, 5);
-    EXPECT_FALSE(link.Receive(200, 2047)) << "a stranger's datagram is no reply";
-    stranger.SendTo(Loopback(31, 50), local.LocalPort(), strange, 5);
+    otherPort.SendTo(Loopback(31, 50), local.LocalPort(), strange, 5);
     terminal.SendTo(Loopback(31, 50), local.LocalPort(), real, 5);
     std::optional<TBytes> reply = link.Receive(2000, 2047);
     ASSERT_TRUE(reply);
     EXPECT_EQ((*reply)[2], 7);
+    // Whatever waits when a new request goes out is dropped.
+    terminal.SendTo(Loopback(31, 50), local.LocalPort(), real, 5);
+    pollfd queued{local.Fd(), POLLIN, 0};
+    ASSERT_EQ(::poll(&queued, 1, 2000), 1);
+    link.DiscardWaiting();
+    EXPECT_FALSE(link.Receive(100, 2047));
     // Requests go to the terminal's address and agent port; long replies are cut.
     link.Send(TBytes(3000, 0x42));
     std::optional<TUdpSocket::Datagram> got = terminal.Receive(2000, 4096);
