@@ -147,9 +147,11 @@ int RunBatch(const TBatchOptions& options, std::FILE* out, std::FILE* err) {
     if (request.pakChecked)
         request.pakName = FindPakFile(Utf8Path(options.updateFile).parent_path());
     TJobMessage message;
+    std::string warning;
     std::optional<TUpdateJob> job = BuildUpdateJob(
-        request, [&](const std::string& line) { console.AppendLog(line); }, &message);
+        request, [&](const std::string& line) { console.AppendLog(line); }, &message, &warning);
     if (!job) return NotStarted(err, message.text);
+    if (!warning.empty()) std::fprintf(err, "%s\n", warning.c_str());
     job->password = password;
 
     TWorkerPool pool(options.times);

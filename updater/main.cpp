@@ -10,12 +10,14 @@
 #include "common/widgets/prompter.h"
 #include "updater/batchmode.h"
 #include "updater/mainform.h"
+#include "updater/programtexts.h"
 #include "updater/updatefile.h"
 
 namespace {
 
 constexpr char kUsage[] =
     "usage: Vellup [--home DIR]\n"
+    "       Vellup --help | --version\n"
     "       Vellup --batch --file UPDATE.bin [--list FILE] [--password TEXT | --password-file "
     "FILE] [--threads N] [--no-pak] [--home DIR]\n";
 
@@ -29,6 +31,15 @@ bool HasArgument(int argc, char** argv, const char* name) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    // Before any application object: these need no display.
+    if (HasArgument(argc, argv, "--help")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (HasArgument(argc, argv, "--version")) {
+        std::printf("%s\n", kCaption);
+        return 0;
+    }
     if (HasArgument(argc, argv, "--batch")) {
         QCoreApplication app(argc, argv);
         TBatchOptions options;

@@ -97,7 +97,9 @@ std::optional<THeaderInfo> ReadHeaderInfo(const fs::path& file) {
 std::string FindPakFile(const fs::path& folder) {
     std::error_code ec;
     std::string first;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    // A file named without a folder lies in the current one.
+    const fs::path where = folder.empty() ? fs::path(".") : folder;
+    for (fs::directory_iterator it(where, ec), end; !ec && it != end; it.increment(ec)) {
         std::string name = PathUtf8(it->path().filename());
         if (EndsWithPak(name) && it->is_regular_file(ec) && (first.empty() || name < first))
             first = name;
@@ -113,16 +115,27 @@ std::optional<std::string> ReadRecallFile(const fs::path& programFolder) {
     return SanitizeUtf8(line);
 }
 
-bool WriteRecallFile(const fs::path& programFolder, const std::string& updateFile) {
-    return WriteFileAtomically(PathUtf8(programFolder / kRecallFileName), updateFile + "\r\n");
+bool WriteRecallFile(const fs::path& programFolder, const std::string& updateFile,
+                     std::string* error) {
+    const std::string path = PathUtf8(programFolder / kRecallFileName);
+    std::string reason;
+    if (WriteFileAtomically(path, updateFile + "\r\n", &reason)) return true;
+    if (error) *error = "Cannot write " + path + ": " + reason;
+    return false;
 }
 
 std::optional<TUpdateJob> BuildUpdateJob(const TJobRequest& request,
                                          const std::function<void(const std::string&)>& log,
-                                         TJobMessage* message) {
+                                         TJobMessage* message, std::string* warning) {
     using Kind = TJobMessage::Kind;
-    const fs::path file = Utf8Path(request.updateFile);
     std::error_code ec;
+    // The full path: the pak file is looked for in its folder, and the window recalls it
+    // wherever it is started.
+    fs::path file = Utf8Path(request.updateFile);
+    if (!request.updateFile.empty()) {
+        fs::path full = fs::absolute(file, ec);
+        if (!ec) file = full.lexically_normal();
+    }
     if (request.updateFile.empty() || !fs::is_regular_file(file, ec)) {
         *message = {Kind::Error, "update file is not exist."};
         return std::nullopt;
@@ -155,6 +168,9 @@ std::optional<TUpdateJob> BuildUpdateJob(const TJobRequest& request,
         return std::nullopt;
     }
     if (request.pakChecked) job.pak = LoadPak(file.parent_path(), request.pakName, log);
-    WriteRecallFile(request.programFolder, request.updateFile);
+    if (!WriteRecallFile(request.programFolder, PathUtf8(file), &error)) {
+        log(error);  // the update goes on; only the recall is lost
+        if (warning) *warning = error;
+    }
     return job;
 }

@@ -34,8 +34,10 @@ std::string FindPakFile(const std::filesystem::path& folder);
 // The first line of "updatefile.txt" in the program folder, or nullopt when the file does not
 // exist or has no line.
 std::optional<std::string> ReadRecallFile(const std::filesystem::path& programFolder);
-// Replaces "updatefile.txt" atomically with the single line: the update file path.
-bool WriteRecallFile(const std::filesystem::path& programFolder, const std::string& updateFile);
+// Replaces "updatefile.txt" atomically with the single line: the update file path. False with a
+// message in *error when the file cannot be written.
+bool WriteRecallFile(const std::filesystem::path& programFolder, const std::string& updateFile,
+                     std::string* error = nullptr);
 
 struct TJobMessage {
     enum class Kind { Error, Information } kind;
@@ -51,7 +53,9 @@ struct TJobRequest {
 
 // Builds the update job of a Start (password not yet set). On a stop, returns nullopt and fills
 // *message; the log lines about the pak file go to log as they arise. A job without pak data
-// sends none, whatever an earlier Start loaded.
+// sends none, whatever an earlier Start loaded. "updatefile.txt" receives the file's full path;
+// when it cannot be written, the job is built all the same, the reason goes to log and to
+// *warning (when given).
 std::optional<TUpdateJob> BuildUpdateJob(const TJobRequest& request,
                                          const std::function<void(const std::string&)>& log,
-                                         TJobMessage* message);
+                                         TJobMessage* message, std::string* warning = nullptr);

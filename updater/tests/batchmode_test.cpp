@@ -137,6 +137,19 @@ TEST(BatchMode, AnyFaultGivesExitCodeOne) {
               std::string::npos);
 }
 
+TEST(BatchMode, RecallFileThatCannotBeWrittenIsSaidAndTheBatchGoesOn) {
+    TBatchSetup s(30, 1);
+    std::filesystem::create_directory(s.home / "updatefile.txt");  // no file can replace it
+    Output o = RunCaptured(s.options);
+    EXPECT_EQ(o.code, 0) << o.err;
+    const std::string reason = "Cannot write " + (s.home / "updatefile.txt").string() + ": ";
+    EXPECT_EQ(o.err.substr(0, reason.size()), reason) << o.err;
+    std::vector<std::string> lines = Lines(o.out);
+    ASSERT_GT(lines.size(), 4u);
+    EXPECT_EQ(lines[4].substr(0, reason.size()), reason);
+    EXPECT_EQ(lines.back(), "127.0.33.30\tOK\tV3.1.0");
+}
+
 TEST(BatchMode, BatchesThatCannotStart) {
     struct Case {
         const char* name;
@@ -221,6 +234,25 @@ TEST(BatchMode, TheProgram) {
     EXPECT_NE(out.find("127.0.33.50\tOK\tV3.1.0\n127.0.33.51\tOK\tV3.1.0\n"), std::string::npos)
         << out;
 
+    // Started in the update file's folder with a bare file name: the pak file next to it is
+    // sent, and the full path is recalled.
+    WriteBytes(s.home / "fw" / "voice.pak", std::string(1500, 'p'));
+    std::filesystem::remove(s.home / "updatefile.txt");
+    QProcess here;
+    here.setWorkingDirectory(QString::fromStdString((s.home / "fw").string()));
+    here.start(PELMORA_BIN_DIR "/Vellup",
+               {"--batch", "--home", QString::fromStdString(s.home.Path().string()), "--file",
+                "update.bin", "--password", "batch"});
+    ASSERT_TRUE(here.waitForFinished(60000));
+    out = here.readAllStandardOutput().toStdString();
+    EXPECT_EQ(here.exitCode(), 0) << out << here.readAllStandardError().toStdString();
+    EXPECT_NE(out.find("load " + (s.home / "fw" / "voice.pak").string() + "\n"), std::string::npos)
+        << out;
+    EXPECT_EQ(testsupport::ReadBytes(s.home / "updatefile.txt"), s.options.updateFile + "\r\n");
+    s.runner.With(0, [](const termsim::TUpdateAgent& a) {
+        EXPECT_EQ(a.Stats().pakAddresses, (std::vector<std::uint16_t>{0, 4}));
+    });
+
     QProcess refused;
     refused.start(PELMORA_BIN_DIR "/Vellup",
                   {"--batch", "--home", QString::fromStdString(s.home.Path().string()), "--file",
@@ -228,6 +260,27 @@ TEST(BatchMode, TheProgram) {
     ASSERT_TRUE(refused.waitForFinished(60000));
     EXPECT_EQ(refused.exitCode(), 2);
     EXPECT_EQ(refused.readAllStandardError().toStdString(), "update file is not exist.\n");
+}
+
+// Usage and version need no display, whatever the platform.
+TEST(BatchMode, HelpAndVersionWithoutADisplay) {
+    struct Case {
+        const char* argument;
+        std::string start;  // of stdout
+    } cases[] = {{"--help", "usage: Vellup"}, {"--version", "Vellup v1.2.1\n"}};
+    for (const Case& c : cases) {
+        QProcess vellup;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            env.remove(name);
+        vellup.setProcessEnvironment(env);
+        vellup.start(PELMORA_BIN_DIR "/Vellup", {c.argument});
+        ASSERT_TRUE(vellup.waitForFinished(60000));
+        EXPECT_EQ(vellup.exitStatus(), QProcess::NormalExit) << c.argument;
+        EXPECT_EQ(vellup.exitCode(), 0) << c.argument;
+        std::string out = vellup.readAllStandardOutput().toStdString();
+        EXPECT_EQ(out.substr(0, c.start.size()), c.start) << c.argument;
+    }
 }
 
 }  // namespace
