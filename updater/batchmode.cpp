@@ -1,10 +1,13 @@
 #include "updater/batchmode.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QTimer>
 #include <fstream>
 
 #include "updater/handoff.h"
 #include "updater/programtexts.h"
+#include "updater/report.h"
 #include "updater/updatefile.h"
 #include "updater/workerpool.h"
 
@@ -15,6 +18,7 @@ namespace {
 struct TConsoleRow {
     TDevListRow row;
     std::string process;
+    bool checked = true;
 };
 
 // The device list of batch mode: every row checked, the log on a stream.
@@ -27,8 +31,9 @@ class TBatchConsole : public IBatchView {
     }
 
     std::size_t RowCount() const override { return rows_.size(); }
-    bool RowChecked(std::size_t) const override { return true; }
+    bool RowChecked(std::size_t row) const override { return rows_[row].checked; }
     std::string RowIpText(std::size_t row) const override { return rows_[row].row.ip; }
+    std::string RowVersionText(std::size_t row) const override { return rows_[row].row.version; }
     void SetRowProcess(std::size_t row, const std::string& text) override {
         rows_[row].process = text;
     }
@@ -46,12 +51,64 @@ class TBatchConsole : public IBatchView {
     int ThreadsLimit() const override { return threads_; }
 
     const std::vector<TConsoleRow>& Rows() const { return rows_; }
+    // A retry round runs only the given rows.
+    void CheckOnly(const std::vector<std::size_t>& rows) {
+        for (TConsoleRow& row : rows_)
+            row.checked = false;
+        for (std::size_t row : rows)
+            rows_[row].checked = true;
+    }
+    std::vector<TDevListRow> ListedRows() const {
+        std::vector<TDevListRow> listed;
+        for (const TConsoleRow& row : rows_)
+            listed.push_back(row.row);
+        return listed;
+    }
 
   private:
     std::vector<TConsoleRow> rows_;
     int threads_;
     std::FILE* out_;
     QEventLoop& loop_;
+};
+
+// The overall line of --progress: printed when it changed, at most once a second, and at the end
+// when a second has passed since the last one (the summary lines tell the rest).
+class TProgressLine {
+  public:
+    TProgressLine(const TBatchScheduler& scheduler, std::FILE* err)
+        : scheduler_(scheduler), err_(err) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] { Print(); });
+    }
+    void Begin() {
+        timer_.start(1000);
+        since_.start();
+    }
+    void End() {
+        timer_.stop();
+        if (!printed_ || since_.elapsed() >= 1000) Print();
+    }
+
+  private:
+    void Print() {
+        const TBatchCounts c = scheduler_.Counts();
+        char text[128];
+        std::snprintf(text, sizeof text, "done %u, failed %u, running %u, waiting %u", c.done,
+                      c.failed, c.running, c.waiting);
+        if (printed_ && last_ == text) return;
+        last_ = text;
+        printed_ = true;
+        since_.restart();
+        std::fprintf(err_, "%s\n", text);
+        std::fflush(err_);
+    }
+
+    const TBatchScheduler& scheduler_;
+    std::FILE* err_;
+    QTimer timer_;
+    QElapsedTimer since_;
+    std::string last_;
+    bool printed_ = false;
 };
 
 int NotStarted(std::FILE* err, const std::string& message) {
@@ -106,6 +163,22 @@ bool ParseBatchArguments(const std::vector<std::string>& args, TBatchOptions* op
             }
         } else if (arg == "--no-pak") {
             options->noPak = true;
+        } else if (arg == "--progress") {
+            options->progress = true;
+        } else if (arg == "--report") {
+            if (!value(&options->reportFile)) return false;
+        } else if (arg == "--retry") {
+            if (!value(&text)) return false;
+            std::size_t used = 0;
+            try {
+                options->retries = std::stoi(text, &used);
+            } catch (const std::exception&) {
+                used = 0;
+            }
+            if (used == 0 || used != text.size() || options->retries < 0) {
+                *error = "--retry needs a whole number of 0 or more";
+                return false;
+            }
         } else if (arg == "--home") {
             if (!value(&text)) return false;
             options->programFolder = Utf8Path(text);
@@ -159,11 +232,27 @@ int RunBatch(const TBatchOptions& options, std::FILE* out, std::FILE* err) {
     pool.SetProgressHandler([&](std::uint32_t address, std::uint32_t param) {
         scheduler.HandleProgress(address, param);
     });
+    TProgressLine progress(scheduler, err);
+    if (options.progress) progress.Begin();
     if (!scheduler.Start(std::make_shared<const TUpdateJob>(std::move(*job))))
         return NotStarted(err, kNoDeviceSelected);
     if (scheduler.Running()) loop.exec();
+    for (int round = 2; round <= options.retries + 1; ++round) {
+        std::vector<std::size_t> failed = scheduler.RetriableRows();
+        if (failed.empty()) break;
+        console.CheckOnly(failed);
+        if (!scheduler.Start(scheduler.Job(), static_cast<unsigned>(round))) break;
+        if (scheduler.Running()) loop.exec();
+    }
+    if (options.progress) progress.End();
 
     bool allOk = true;
+    if (!options.reportFile.empty() &&
+        !WriteReport(options.reportFile, console.ListedRows(), scheduler.Outcomes(), &error)) {
+        std::fprintf(err, "Cannot write the report %s: %s\n", options.reportFile.c_str(),
+                     error.c_str());
+        allOk = false;
+    }
     for (const TConsoleRow& row : console.Rows()) {
         std::fprintf(out, "%s\t%s\t%s\n", row.row.ip.c_str(), row.process.c_str(),
                      row.row.version.c_str());

@@ -18,10 +18,14 @@ struct TBatchOptions {
     std::string passwordFile;
     int threads = 20;
     bool noPak = false;
+    int retries = 0;         // further rounds for the terminals that failed
+    std::string reportFile;  // empty: no report
+    bool progress = false;   // an overall line on stderr at most once a second
     TProtocolTimes times;
 };
 
-// Exit codes: every terminal ended "OK"; some did not; the batch could not start.
+// Exit codes: every terminal ended "OK" (and the report, if asked for, was written); some did
+// not; the batch could not start.
 enum EBatchExit { kBatchAllOk = 0, kBatchFault = 1, kBatchNotStarted = 2 };
 
 // Parses the arguments after the program name that follow "--batch"; false with a message.

@@ -21,6 +21,7 @@
 
 #include "updater/handoff.h"
 #include "updater/programtexts.h"
+#include "updater/report.h"
 #include "updater/updatefile.h"
 
 namespace fs = std::filesystem;
@@ -125,6 +126,12 @@ TMainForm::TMainForm(fs::path programFolder, IPrompter& prompter, TProtocolTimes
         Memo2->appendPlainText(line);
 
     Button2 = new QPushButton("Start", this);
+    btnRetryFailed = new QPushButton("Retry failed", this);
+    btnRetryFailed->setObjectName("btnRetryFailed");
+    btnRetryFailed->setEnabled(false);
+    btnSaveReport = new QPushButton("Save report", this);
+    btnSaveReport->setObjectName("btnSaveReport");
+    btnSaveReport->setEnabled(false);
 
     GroupBox4 = new QGroupBox("Option", this);
     SpinEdit1 = new TThreadsSpinBox(GroupBox4);
@@ -139,6 +146,10 @@ TMainForm::TMainForm(fs::path programFolder, IPrompter& prompter, TProtocolTimes
     right->addWidget(CheckBox2);
     right->addWidget(GroupBox4);
     right->addWidget(Button2);
+    auto* after = new QHBoxLayout;
+    after->addWidget(btnRetryFailed);
+    after->addWidget(btnSaveReport);
+    right->addLayout(after);
     auto* top = new QHBoxLayout;
     top->addWidget(GroupBox1, 2);
     top->addLayout(right, 1);
@@ -157,6 +168,8 @@ TMainForm::TMainForm(fs::path programFolder, IPrompter& prompter, TProtocolTimes
     connect(BitBtn1, &QToolButton::clicked, this, [this] { BitBtn1Click(); });
     connect(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    connect(btnRetryFailed, &QPushButton::clicked, this, [this] { btnRetryFailedClick(); });
+    connect(btnSaveReport, &QPushButton::clicked, this, [this] { btnSaveReportClick(); });
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -261,8 +274,10 @@ void TMainForm::Button2Click() {
         if (PasswordFits(job->password)) break;
         Message(IPrompter::Kind::Error, kPasswordTooLong);
     }
-    if (!scheduler_.Start(std::make_shared<const TUpdateJob>(std::move(*job))))
+    if (!scheduler_.Start(std::make_shared<const TUpdateJob>(std::move(*job)))) {
+        SetStartEnabled(true);  // the last batch's retry and report are gone with it
         Message(IPrompter::Kind::Warning, kNoDeviceSelected);
+    }
 }
 
 std::size_t TMainForm::RowCount() const {
@@ -271,6 +286,38 @@ std::size_t TMainForm::RowCount() const {
 
 bool TMainForm::RowChecked(std::size_t row) const {
     return ListView1->topLevelItem(int(row))->checkState(colCheck) == Qt::Checked;
+}
+
+void TMainForm::btnRetryFailedClick() {
+    if (scheduler_.Running() || !scheduler_.Job()) return;
+    const std::vector<std::size_t> failed = scheduler_.RetriableRows();
+    if (failed.empty()) return;
+    // The same job and password as the batch, for the failed rows only.
+    CheckBox1->setChecked(false);
+    CheckBox1Click();
+    for (std::size_t row : failed)
+        ListView1->topLevelItem(int(row))->setCheckState(colCheck, Qt::Checked);
+    scheduler_.Start(scheduler_.Job(), scheduler_.Round() + 1);
+}
+
+void TMainForm::btnSaveReportClick() {
+    QString file = prompter_.SaveFileName(this, "Save report", Q(PathUtf8(folder_)),
+                                          "CSV file (*.csv)", "csv");
+    if (file.isEmpty()) return;
+    std::vector<TDevListRow> rows;
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = ListView1->topLevelItem(i);
+        rows.push_back({item->text(colMac).toStdString(), item->text(colIp).toStdString(),
+                        item->text(colName).toStdString(), item->text(colVersion).toStdString(), "",
+                        item->text(colType).toStdString()});
+    }
+    std::string error;
+    if (!WriteReport(file.toStdString(), rows, scheduler_.Outcomes(), &error))
+        Message(IPrompter::Kind::Error, "Cannot write " + file.toStdString() + ": " + error);
+}
+
+std::string TMainForm::RowVersionText(std::size_t row) const {
+    return ListView1->topLevelItem(int(row))->text(colVersion).toStdString();
 }
 
 std::string TMainForm::RowIpText(std::size_t row) const {
@@ -291,6 +338,8 @@ void TMainForm::AppendLog(const std::string& line) {
 
 void TMainForm::SetStartEnabled(bool enabled) {
     Button2->setEnabled(enabled);
+    btnRetryFailed->setEnabled(enabled && !scheduler_.RetriableRows().empty());
+    btnSaveReport->setEnabled(enabled && scheduler_.Round() > 0);
 }
 
 int TMainForm::ThreadsLimit() const {

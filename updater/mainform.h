@@ -32,6 +32,8 @@ class TMainForm : public QWidget, public IBatchView {
     void BitBtn1Click();    // Browse
     void CheckBox1Click();  // Select All
     void Button2Click();    // Start
+    void btnRetryFailedClick();
+    void btnSaveReportClick();
 
     bool Busy() const { return scheduler_.Running(); }
 
@@ -39,6 +41,7 @@ class TMainForm : public QWidget, public IBatchView {
     std::size_t RowCount() const override;
     bool RowChecked(std::size_t row) const override;
     std::string RowIpText(std::size_t row) const override;
+    std::string RowVersionText(std::size_t row) const override;
     void SetRowProcess(std::size_t row, const std::string& text) override;
     void SetRowVersion(std::size_t row, const std::string& text) override;
     void AppendLog(const std::string& line) override;
@@ -59,6 +62,8 @@ class TMainForm : public QWidget, public IBatchView {
     QCheckBox* CheckBox2;
     QPlainTextEdit* Memo2;  // log
     QPushButton* Button2;
+    QPushButton* btnRetryFailed;  // after a batch with failures: runs the failed rows again
+    QPushButton* btnSaveReport;   // after a batch: the report as a CSV file
     QGroupBox* GroupBox4;
     QSpinBox* SpinEdit1;
 

@@ -3,6 +3,7 @@
 // runs on one thread (the window's), Qt-free.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -21,6 +22,7 @@ class IBatchView {
     virtual std::size_t RowCount() const = 0;
     virtual bool RowChecked(std::size_t row) const = 0;
     virtual std::string RowIpText(std::size_t row) const = 0;
+    virtual std::string RowVersionText(std::size_t row) const = 0;
     virtual void SetRowProcess(std::size_t row, const std::string& text) = 0;
     virtual void SetRowVersion(std::size_t row, const std::string& text) = 0;
     virtual void AppendLog(const std::string& line) = 0;
@@ -45,15 +47,44 @@ inline constexpr std::uint32_t ProgressParam(std::uint32_t kind, std::uint32_t v
     return kind * 16777216u + (value & 0xFFFFFFu);
 }
 
+// What one row went through in the last round it took part in: for retries and the report.
+struct TRowOutcome {
+    enum class EState {
+        Idle,        // not part of a round yet
+        Waiting,     // checked, no worker yet
+        Running,     // its worker runs
+        Done,        // updated ("OK")
+        Failed,      // its worker ended with a result code 1 to 5 ("FAULT")
+        NotStarted,  // the round ended before it got a worker
+        Refused,     // invalid or repeated address; never retried
+    };
+    EState state = EState::Idle;
+    unsigned round = 0;
+    int code = -1;              // result code of its worker, -1 none
+    std::string process;        // the Process text last set
+    std::string versionBefore;  // the Version text when its round started
+    std::string versionAfter;   // reported after a successful update
+    std::chrono::system_clock::time_point start;
+    std::chrono::steady_clock::duration duration{};
+
+    bool Retriable() const { return state == EState::Failed || state == EState::NotStarted; }
+};
+
+struct TBatchCounts {
+    unsigned done = 0, failed = 0, running = 0, waiting = 0;
+};
+
 class TBatchScheduler {
   public:
     static constexpr int kSuccessorDelayMs = 50;
 
     TBatchScheduler(IBatchView& view, IWorkerHost& host) : view_(view), host_(host) {}
 
-    // Starts a batch with the job of this Start (not while Running()). False when no worker
-    // was started: the caller then warns "No device selected".
-    bool Start(std::shared_ptr<const TUpdateJob> job);
+    // Starts a round with the job of this Start (not while Running()). Round 1 clears every
+    // row; a later round (a retry) runs the checked rows again and keeps what the others went
+    // through, and its log lines say their round. False when no worker was started: the caller
+    // then warns "No device selected".
+    bool Start(std::shared_ptr<const TUpdateJob> job, unsigned round = 1);
 
     // A progress message of the worker of address.
     void HandleProgress(std::uint32_t address, std::uint32_t param);
@@ -61,11 +92,21 @@ class TBatchScheduler {
     bool Running() const { return started_ != finished_ || pendingSuccessors_ > 0; }
     unsigned Started() const { return started_; }
     unsigned Finished() const { return finished_; }
+    unsigned Round() const { return round_; }
+    const std::shared_ptr<const TUpdateJob>& Job() const { return job_; }
+
+    // One entry per row seen since round 1 (rows added later have none).
+    const std::vector<TRowOutcome>& Outcomes() const { return outcomes_; }
+    std::vector<std::size_t> RetriableRows() const;
+    TBatchCounts Counts() const;
 
   private:
-    enum class EMark { None, Started, Refused, NotStarted };
+    using EState = TRowOutcome::EState;
 
-    EMark MarkOf(std::size_t row) const;
+    TRowOutcome& Outcome(std::size_t row);
+    EState StateOf(std::size_t row) const;
+    void SetProcess(std::size_t row, const std::string& text);
+    void Log(const std::string& line);
     // Starts the row's worker, or refuses the row (invalid or repeated address) and says why.
     bool Launch(std::size_t row);
     // The next waiting row starts kSuccessorDelayMs later, without holding up the window.
@@ -76,14 +117,15 @@ class TBatchScheduler {
     IBatchView& view_;
     IWorkerHost& host_;
     std::shared_ptr<const TUpdateJob> job_;
-    std::vector<EMark> marks_;
+    std::vector<TRowOutcome> outcomes_;
     struct TLive {
         std::size_t row;
         bool resetSeen = false;  // its reset report started the successor already
+        std::chrono::steady_clock::time_point since;
     };
     std::map<std::uint32_t, TLive> live_;  // each running worker, by address
-    std::vector<bool> wanted_;             // rows checked at Start
-    std::set<std::uint32_t> used_;         // addresses started in this batch
+    std::set<std::uint32_t> used_;         // addresses started in this round
+    unsigned round_ = 0;
     unsigned started_ = 0;
     unsigned finished_ = 0;
     int pendingSuccessors_ = 0;

@@ -125,7 +125,8 @@ TAgentOutput TUpdateAgent::Answer(std::span<const std::uint8_t> d) {
     if (d.size() == kLoginSize && CrcMatches(d, 40) && (d[8] == 0x11 || d[8] == 0x15)) {
         if (d[8] == 0x11) {
             stats_.lastPassword.assign(reinterpret_cast<const char*>(d.data()) + 24, 16);
-            loggedIn_ = stats_.lastPassword == passwordField_;
+            loggedIn_ = stats_.lastPassword == passwordField_ &&
+                        stats_.logins + stats_.refusedLogins >= config_.refuseLogins;
             ++(loggedIn_ ? stats_.logins : stats_.refusedLogins);
             out.replies.push_back(LoginReply(d, 0x11, loggedIn_));
         } else {

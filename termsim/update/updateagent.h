@@ -29,6 +29,7 @@ struct TUpdateAgentConfig {
     int dropBlockAcks = 0;          // the acknowledgements of the first n blocks are lost
     bool muteQuery = false;         // the query before the reset gets no answer
     bool noReturn = false;          // after a reset the terminal never answers again
+    int refuseLogins = 0;           // the first n logins are refused whatever the password
     bool duplicateReplies = false;  // the network delivers every reply twice
     // Image block address field -> how many acknowledgements of that block are lost.
     std::map<std::uint16_t, int> dropImageAcks;

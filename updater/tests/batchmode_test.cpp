@@ -4,6 +4,7 @@
 
 #include <QProcess>
 #include <cstdio>
+#include <regex>
 
 #include "termsim/update/agentrunner.h"
 #include "testsupport.h"
@@ -49,8 +50,9 @@ struct TBatchSetup {
     std::vector<std::uint32_t> addresses;
     TBatchOptions options;
 
-    TBatchSetup(unsigned first, int count,
-                std::function<void(int, TUpdateAgentConfig&)> tweak = {}) {
+    // Terminals 127.0.subnet.first and on; each reply is lost with the chance loss.
+    TBatchSetup(unsigned first, int count, std::function<void(int, TUpdateAgentConfig&)> tweak = {},
+                double loss = 0.0, unsigned subnet = 33) {
         std::string handoff;
         for (int i = 0; i < count; ++i) {
             TUpdateAgentConfig config;
@@ -60,8 +62,8 @@ struct TBatchSetup {
             config.restartTime = std::chrono::milliseconds(100);
             config.keepData = true;
             if (tweak) tweak(i, config);
-            addresses.push_back(Loopback(33, first + unsigned(i)));
-            runner.Add(addresses.back(), 65276, config);
+            addresses.push_back(Loopback(subnet, first + unsigned(i)));
+            runner.Add(addresses.back(), 65276, config, loss);
             handoff += "mac" + std::to_string(i) + ";" + IpTextOf(addresses.back()) +
                        ";Door;V2.5.0;lo;SIP1601\r\n";
         }
@@ -150,6 +152,121 @@ TEST(BatchMode, RecallFileThatCannotBeWrittenIsSaidAndTheBatchGoesOn) {
     EXPECT_EQ(lines.back(), "127.0.33.30\tOK\tV3.1.0");
 }
 
+std::vector<std::vector<std::string>> CsvRows(const std::string& csv) {
+    std::vector<std::vector<std::string>> rows;
+    for (std::size_t start = 0, end; (end = csv.find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
+        rows.emplace_back();
+        std::string line = csv.substr(start, end - start);
+        for (std::size_t from = 0, comma;; from = comma + 1) {
+            comma = line.find(',', from);
+            rows.back().push_back(line.substr(from, comma - from));
+            if (comma == std::string::npos) break;
+        }
+    }
+    return rows;
+}
+
+// Retry rounds, the report against the simulator's truth, and the progress line.
+TEST(BatchMode, RetryRoundsReportAndProgress) {
+    TBatchSetup s(60, 3, [](int i, TUpdateAgentConfig& c) {
+        if (i == 1) c.refuseLogins = 1;       // fails once, then succeeds
+        if (i == 2) c.deviceType = "SIP310";  // fails every time
+    });
+    WriteBytes(s.home / "~devlist.lst",
+               testsupport::ReadBytes(s.home / "~devlist.lst") + "mx;bad ip;Gate;V2.4.0;lo;X\r\n");
+    s.options.threads = 1;
+    s.options.retries = 2;
+    s.options.progress = true;
+    s.options.reportFile = (s.home / "report.csv").string();
+    Output o = RunCaptured(s.options);
+    EXPECT_EQ(o.code, 1) << o.err;
+    std::vector<std::string> lines = Lines(o.out);
+    auto has = [&](const std::string& line) {
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    };
+    EXPECT_TRUE(has("127.0.33.61 update process is break off. (Login is faulst)"));
+    EXPECT_TRUE(has("Round 2: retrying the failed terminals (2)"));
+    EXPECT_TRUE(has("Round 2: 127.0.33.61 update process is sucessful"));
+    EXPECT_TRUE(has("Round 3: retrying the failed terminals (1)"));
+    EXPECT_TRUE(
+        has("Round 3: 127.0.33.62 update process is break off. (This update package is "
+            "not suitable for the target device)"));
+    EXPECT_TRUE(has("Round 3: All update process has finished"));
+    EXPECT_FALSE(has("Round 4: All update process has finished"));
+    EXPECT_EQ(
+        std::vector<std::string>(lines.end() - 4, lines.end()),
+        (std::vector<std::string>{"127.0.33.60\tOK\tV3.1.0", "127.0.33.61\tOK\tV3.1.0",
+                                  "127.0.33.62\tFAULT\tV2.5.0", "bad ip\tInvalid IP\tV2.4.0"}));
+
+    auto csv = CsvRows(testsupport::ReadBytes(s.options.reportFile));
+    ASSERT_EQ(csv.size(), 5u);
+    EXPECT_EQ(csv[0], (std::vector<std::string>{"IP", "MAC", "DeviceName", "VersionBefore",
+                                                "VersionAfter", "Process", "Result", "Round",
+                                                "StartTime", "DurationSeconds"}));
+    struct Truth {
+        std::string process, result, round;
+    } truth[] = {{"OK", "0", "1"}, {"OK", "0", "2"}, {"FAULT", "1", "3"}};
+    for (int i = 0; i < 3; ++i) {
+        const auto& row = csv[1 + i];
+        ASSERT_EQ(row.size(), 10u);
+        EXPECT_EQ(row[0], IpTextOf(s.addresses[i]));
+        EXPECT_EQ(row[1], "mac" + std::to_string(i));
+        EXPECT_EQ(row[2], "Door");
+        EXPECT_EQ(row[3], "V2.5.0");
+        EXPECT_EQ(row[5], truth[i].process) << i;
+        EXPECT_EQ(row[6], truth[i].result) << i;
+        EXPECT_EQ(row[7], truth[i].round) << i;
+        EXPECT_EQ(row[8].size(), 20u) << row[8];  // 2026-03-01T12:00:05Z
+        EXPECT_FALSE(row[9].empty());
+        s.runner.With(i, [&](const termsim::TUpdateAgent& a) {
+            // What the terminal went through: updated exactly when the report says so.
+            EXPECT_EQ(a.Stats().resets, truth[i].result == "0" ? 1 : 0) << i;
+            EXPECT_EQ(row[4], truth[i].result == "0" ? a.Version() : "") << i;
+            EXPECT_EQ(a.Stats().logins + a.Stats().refusedLogins, std::stoi(truth[i].round)) << i;
+        });
+    }
+    EXPECT_EQ(csv[4], (std::vector<std::string>{"bad ip", "mx", "Gate", "V2.4.0", "", "Invalid IP",
+                                                "", "1", "", ""}));
+
+    // --progress: the overall line only, on stderr.
+    std::vector<std::string> progress = Lines(o.err);
+    ASSERT_FALSE(progress.empty());
+    for (const std::string& line : progress)
+        EXPECT_TRUE(std::regex_match(
+            line, std::regex("done [0-9]+, failed [0-9]+, running [0-9]+, waiting [0-9]+")))
+            << line;
+}
+
+// A lossy network: every listed terminal is tried, each ends with what the simulated terminal
+// went through, and the batch ends within the protocol's waits (127.0.35.x).
+TEST(BatchMode, FivePercentLossOnAHundredTerminals) {
+    TBatchSetup s(1, 100, {}, 0.05, 35);
+    s.options.threads = 20;
+    s.options.times = {300, 100, 20};
+    s.options.reportFile = (s.home / "report.csv").string();
+    Output o = RunCaptured(s.options);
+    auto csv = CsvRows(testsupport::ReadBytes(s.options.reportFile));
+    ASSERT_EQ(csv.size(), 101u) << o.err;
+    bool allOk = true;
+    for (int i = 0; i < 100; ++i) {
+        const auto& row = csv[1 + i];
+        ASSERT_EQ(row.size(), 10u);
+        const std::string& code = row[6];
+        ASSERT_FALSE(code.empty()) << row[0] << " was never tried: " << row[5];
+        allOk = allOk && code == "0";
+        s.runner.With(i, [&](const termsim::TUpdateAgent& a) {
+            const bool reset = a.Stats().resets > 0;
+            EXPECT_EQ(code == "0" || code == "5", reset) << row[0] << " result " << code;
+            EXPECT_EQ(a.Version(), reset ? "V3.1.0" : "V2.5.0") << row[0];
+            if (code == "0") {
+                EXPECT_EQ(row[4], a.Version()) << row[0];
+            }
+        });
+    }
+    EXPECT_EQ(o.code, allOk ? 0 : 1);
+}
+
 TEST(BatchMode, BatchesThatCannotStart) {
     struct Case {
         const char* name;
@@ -191,10 +308,10 @@ TEST(BatchMode, BatchesThatCannotStart) {
 TEST(BatchMode, Arguments) {
     TBatchOptions o;
     std::string error;
-    ASSERT_TRUE(
-        ParseBatchArguments({"--batch", "--file", "a.bin", "--threads", "5", "--no-pak",
-                             "--password-file", "pw.txt", "--list", "l.lst", "--home", "/h"},
-                            &o, &error))
+    ASSERT_TRUE(ParseBatchArguments(
+        {"--batch", "--file", "a.bin", "--threads", "5", "--no-pak", "--password-file", "pw.txt",
+         "--list", "l.lst", "--home", "/h", "--retry", "3", "--report", "r.csv", "--progress"},
+        &o, &error))
         << error;
     EXPECT_EQ(o.updateFile, "a.bin");
     EXPECT_EQ(o.threads, 5);
@@ -202,6 +319,9 @@ TEST(BatchMode, Arguments) {
     EXPECT_EQ(o.passwordFile, "pw.txt");
     EXPECT_EQ(o.listFile, "l.lst");
     EXPECT_EQ(o.programFolder, "/h");
+    EXPECT_EQ(o.retries, 3);
+    EXPECT_EQ(o.reportFile, "r.csv");
+    EXPECT_TRUE(o.progress);
     TBatchOptions t;
     ASSERT_TRUE(ParseBatchArguments({"--batch", "--file", "a", "--threads", "x"}, &t, &error));
     EXPECT_EQ(t.threads, 0) << "not a whole number: no limit";
@@ -209,6 +329,9 @@ TEST(BatchMode, Arguments) {
              {"--batch"},
              {"--batch", "--file"},
              {"--batch", "--file", "a", "--what"},
+             {"--batch", "--file", "a", "--retry", "-1"},
+             {"--batch", "--file", "a", "--retry", "two"},
+             {"--batch", "--file", "a", "--report"},
              {"--batch", "--file", "a", "--password", "p", "--password-file", "f"}}) {
         TBatchOptions b;
         EXPECT_FALSE(ParseBatchArguments(bad, &b, &error)) << bad.size();

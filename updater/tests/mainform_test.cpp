@@ -399,3 +399,73 @@ TEST(MainForm, NoLimitStartsEveryCheckedRowAndSkipsBadRows) {
 }
 
 }  // namespace
+
+namespace {
+
+// A report row by its IP text; fields split at commas (the test's texts hold none).
+std::map<std::string, QStringList> ReportByIp(const std::string& file) {
+    std::map<std::string, QStringList> rows;
+    const QStringList lines = QString::fromStdString(testsupport::ReadBytes(file)).split("\r\n");
+    for (const QString& line : lines.mid(1))
+        if (!line.isEmpty()) rows[line.section(',', 0, 0).toStdString()] = line.split(',');
+    return rows;
+}
+
+TEST(MainForm, NeverStartedRowReportAndRetryFailed) {
+    Fleet fleet(60, 3, [](int i, TUpdateAgentConfig& c) {
+        if (i == 0) c.refuseLogins = 1;
+    });
+    Home home(HandoffOf(fleet.addresses));
+    TScriptedPrompter prompter;
+    TMainForm form(home.dir.Path(), prompter, {1000, 100, 20});
+    form.show();
+    auto* retry = form.findChild<QPushButton*>("btnRetryFailed");
+    auto* save = form.findChild<QPushButton*>("btnSaveReport");
+    ASSERT_TRUE(retry && save);
+    EXPECT_FALSE(retry->isEnabled() || save->isEnabled());
+    form.SpinEdit1->setValue(1);
+    prompter.texts = {"pw"};
+    form.Button2->click();
+    form.ListView1->topLevelItem(2)->setCheckState(0, Qt::Unchecked);  // before its turn
+    ASSERT_TRUE(WaitForBatchEnd(form));
+    EXPECT_EQ(Column(form, TMainForm::colProcess), QStringList({"FAULT", "OK", "Not started"}));
+    EXPECT_TRUE(LogLines(form).contains("127.0.32.62 was not started, not updated."));
+    EXPECT_TRUE(retry->isEnabled());
+    ASSERT_TRUE(save->isEnabled());
+
+    const std::string report = (home.dir / "report.csv").string();
+    prompter.fileNames = {QString::fromStdString(report)};
+    save->click();
+    std::map<std::string, QStringList> rows = ReportByIp(report);
+    ASSERT_EQ(rows.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        const QStringList& row = rows[IpTextOf(fleet.addresses[i])];
+        ASSERT_EQ(row.size(), 10) << i;
+        fleet.runner.With(i, [&](const termsim::TUpdateAgent& a) {
+            EXPECT_EQ(row[4].toStdString(), a.Stats().resets ? a.Version() : "") << i;
+            EXPECT_EQ(row[6], a.Stats().resets ? "0" : i == 0 ? "3" : "") << i;
+            EXPECT_EQ(row[8].isEmpty(), a.Stats().logins + a.Stats().refusedLogins == 0) << i;
+        });
+    }
+    EXPECT_EQ(rows["127.0.32.62"].mid(3, 5), QStringList({"V2.5.0", "", "Not started", "", "1"}));
+
+    // Retry: only the failed rows run again, with the same job and password.
+    retry->click();
+    EXPECT_FALSE(retry->isEnabled() || save->isEnabled() || form.Button2->isEnabled());
+    EXPECT_EQ(form.RowChecked(0) + 2 * form.RowChecked(1) + 4 * form.RowChecked(2), 1 + 4);
+    ASSERT_TRUE(WaitForBatchEnd(form));
+    EXPECT_EQ(Column(form, TMainForm::colProcess), QStringList(3, "OK"));
+    EXPECT_FALSE(retry->isEnabled());
+    QStringList log = LogLines(form);
+    EXPECT_TRUE(log.contains("Round 2: retrying the failed terminals (2)"));
+    EXPECT_TRUE(log.contains("Round 2: 127.0.32.60 update process is sucessful"));
+    EXPECT_EQ(log.back(), "Round 2: All update process has finished");
+    EXPECT_TRUE(prompter.messages.empty());
+    prompter.fileNames = {QString::fromStdString(report)};
+    save->click();
+    rows = ReportByIp(report);
+    EXPECT_EQ(rows["127.0.32.60"][7], "2");
+    EXPECT_EQ(rows["127.0.32.61"][7], "1");
+}
+
+}  // namespace

@@ -5,6 +5,7 @@
 #include <deque>
 
 #include "updater/ipv4text.h"
+#include "updater/report.h"
 #include "updater/scheduler.h"
 
 namespace {
@@ -25,6 +26,7 @@ class TFakeView : public IBatchView {
     std::size_t RowCount() const override { return rows.size(); }
     bool RowChecked(std::size_t r) const override { return rows[r].checked; }
     std::string RowIpText(std::size_t r) const override { return rows[r].ip; }
+    std::string RowVersionText(std::size_t r) const override { return rows[r].version; }
     void SetRowProcess(std::size_t r, const std::string& t) override { rows[r].process = t; }
     void SetRowVersion(std::size_t r, const std::string& t) override { rows[r].version = t; }
     void AppendLog(const std::string& line) override { log.push_back(line); }
@@ -254,6 +256,29 @@ TEST(Scheduler, BatchEndsOnlyAfterAPendingSuccessor) {
     ASSERT_TRUE(b.Start());
     EXPECT_EQ(b.host.started.size(), 3u);
     EXPECT_EQ(b.view.rows[0].process, "");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Report, FieldsAreQuotedOnlyWhenTheyMustBe) {
+    std::vector<TDevListRow> rows = {{"m1", "10.0.0.1", "Door, \"east\"", "V1", "", "T"},
+                                     {"m2", "10.0.0.2", "Line\nbreak", "V2", "", "T"}};
+    TRowOutcome ran;
+    ran.state = TRowOutcome::EState::Done;
+    ran.round = 2;
+    ran.code = 0;
+    ran.process = "OK";
+    ran.versionBefore = "V0";
+    ran.versionAfter = "V3";
+    ran.start = std::chrono::system_clock::from_time_t(1772366405);  // 2026-03-01 12:00:05 UTC
+    ran.duration = std::chrono::milliseconds(12345);
+    EXPECT_EQ(ReportCsv(rows, {ran}),
+              "IP,MAC,DeviceName,VersionBefore,VersionAfter,Process,Result,Round,StartTime,"
+              "DurationSeconds\r\n"
+              "10.0.0.1,m1,\"Door, \"\"east\"\"\",V0,V3,OK,0,2,2026-03-01T12:00:05Z,12.3\r\n"
+              "10.0.0.2,m2,\"Line\nbreak\",V2,,,,,,\r\n");
 }
 
 }  // namespace

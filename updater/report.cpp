@@ -1,0 +1,64 @@
+#include "updater/report.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "common/atomicfile.h"
+
+namespace {
+
+// A field is quoted when it holds a separator, a quote or a line break; quotes are doubled.
+std::string CsvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+std::string UtcText(std::chrono::system_clock::time_point when) {
+    const std::time_t t = std::chrono::system_clock::to_time_t(when);
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &tm);
+    return text;
+}
+
+std::string Seconds(std::chrono::steady_clock::duration duration) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", std::chrono::duration<double>(duration).count());
+    return text;
+}
+
+}  // namespace
+
+std::string ReportCsv(const std::vector<TDevListRow>& rows,
+                      const std::vector<TRowOutcome>& outcomes) {
+    using EState = TRowOutcome::EState;
+    std::string csv;
+    auto line = [&csv](const std::vector<std::string>& fields) {
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            csv += (i ? "," : "") + CsvField(fields[i]);
+        csv += "\r\n";
+    };
+    line(std::vector<std::string>(std::begin(kReportColumns), std::end(kReportColumns)));
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        const TRowOutcome o = row < outcomes.size() ? outcomes[row] : TRowOutcome{};
+        const bool ran =
+            o.state == EState::Running || o.state == EState::Done || o.state == EState::Failed;
+        const bool ended = o.state == EState::Done || o.state == EState::Failed;
+        line({rows[row].ip, rows[row].mac, rows[row].name,
+              o.round ? o.versionBefore : rows[row].version, o.versionAfter, o.process,
+              o.code >= 0 ? std::to_string(o.code) : "", o.round ? std::to_string(o.round) : "",
+              ran ? UtcText(o.start) : "", ended ? Seconds(o.duration) : ""});
+    }
+    return csv;
+}
+
+bool WriteReport(const std::string& path, const std::vector<TDevListRow>& rows,
+                 const std::vector<TRowOutcome>& outcomes, std::string* error) {
+    return WriteFileAtomically(path, ReportCsv(rows, outcomes), error);
+}
