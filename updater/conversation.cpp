@@ -18,125 +18,189 @@ std::string HeaderDeviceType(const TUpdateJob& job) {
 
 }  // namespace
 
-TConversation::TConversation(IUpdateLink& link, const TUpdateJob& job, TProtocolTimes times,
-                             ProgressFn progress)
-    : link_(link),
-      job_(job),
-      times_(times),
-      progress_(std::move(progress)),
-      random_(std::random_device{}()) {}
+TConversationMachine::TConversationMachine(const TUpdateJob& job, TProtocolTimes times,
+                                           ProgressFn progress)
+    : job_(job), times_(times), progress_(std::move(progress)), random_(std::random_device{}()) {}
+
+TConversationAction TConversationMachine::Send(const TBytes& datagram, std::size_t maxBytes) {
+    return {TConversationAction::EKind::SendAndWait, &datagram, times_.replyWaitMs, maxBytes};
+}
+
+// Step 1: the login is sent once; its wait is renewed only by datagrams to be ignored.
+TConversationAction TConversationMachine::Begin() {
+    step_ = EStep::Login;
+    sequence_ = static_cast<std::uint8_t>(std::uniform_int_distribution<int>(0, 254)(random_));
+    packet_ = LoginRequest(sequence_, ToDeviceBytesLimited(job_.password, kPasswordField));
+    return Send(packet_, kLoginReplyMax);
+}
+
+TConversationAction TConversationMachine::OnReply(const TBytes* reply) {
+    switch (step_) {
+        case EStep::Login: {
+            // A datagram of no bytes is no reply (length 0), like a wait that ends without one.
+            if (!reply || reply->empty()) return Fail(EUpdateResult::LoginFailed);
+            switch (ClassifyLoginReply(*reply, sequence_)) {
+                case ELoginReply::Accepted:
+                    step_ = EStep::Query;
+                    packet_ = QueryRequest();
+                    return Send(packet_, kReplyMax);
+                case ELoginReply::Refused:
+                case ELoginReply::Abort:
+                    return Fail(EUpdateResult::LoginFailed);
+                case ELoginReply::Other:
+                    break;
+            }
+            return {TConversationAction::EKind::Wait, nullptr, times_.replyWaitMs, kLoginReplyMax};
+        }
+        case EStep::Query: {
+            std::optional<TQueryReply> query = reply ? ParseQueryReply(*reply) : std::nullopt;
+            if (!query) return Fail(EUpdateResult::Offline);
+            if (query->deviceType != HeaderDeviceType(job_))
+                return Fail(EUpdateResult::WrongDevice);
+            return StartBlocks(EProgressKind::Image);
+        }
+        case EStep::Blocks: {
+            const std::vector<std::uint8_t>& data =
+                phase_ == EProgressKind::Image ? job_.image : job_.pak;
+            const std::size_t step =
+                phase_ == EProgressKind::Image ? kImageBlockData : kPakBlockData;
+            EBlockReply answer = reply ? ClassifyBlockReply(*reply) : EBlockReply::Other;
+            if (answer == EBlockReply::Accepted) {
+                progress_(phase_, static_cast<std::uint32_t>(block_k_ * step * 100 / data.size()));
+                ++block_k_;
+                return SendBlock();
+            }
+            // One failure counter for the whole phase, whatever blocks the failures hit.
+            if (++failures_ >= kMaxFailures)
+                return Fail(answer == EBlockReply::Rejected ? EUpdateResult::Damaged
+                                                            : EUpdateResult::Offline);
+            return SendBlock();
+        }
+        case EStep::BlockZero:
+            if (reply && ClassifyBlockReply(*reply) == EBlockReply::Accepted) {
+                progress_(EProgressKind::Image, 100);
+                if (!job_.pak.empty()) return StartBlocks(EProgressKind::Pak);
+                return StartReset();
+            }
+            if (++failures_ >= kMaxFailures) return Fail(EUpdateResult::Offline);
+            return SendBlockZero();
+        case EStep::Reset:  // any reply or none
+            progress_(EProgressKind::ResetSent, 0);
+            step_ = EStep::ResetPause;
+            return {TConversationAction::EKind::Pause, nullptr, times_.resetPauseMs, 0};
+        case EStep::Search:
+            if (std::optional<TQueryReply> query = reply ? ParseQueryReply(*reply) : std::nullopt) {
+                result_.version = query->version;  // the device type is not compared again
+                result_.result = EUpdateResult::Done;
+                return Finish();
+            }
+            step_ = EStep::SearchPause;
+            return {TConversationAction::EKind::Pause, nullptr, times_.searchPauseMs, 0};
+        case EStep::Logout:  // any reply or none
+            step_ = EStep::Done;
+            progress_(EProgressKind::Finished, static_cast<std::uint32_t>(result_.result));
+            return {};
+        case EStep::ResetPause:
+        case EStep::SearchPause:
+        case EStep::Done:
+            break;
+    }
+    return {};
+}
+
+TConversationAction TConversationMachine::OnPauseOver() {
+    if (step_ == EStep::ResetPause) {
+        attempt_ = 1;
+        return SendSearch();
+    }
+    if (step_ == EStep::SearchPause) {
+        progress_(EProgressKind::Search, static_cast<std::uint32_t>(attempt_));
+        if (++attempt_ > kSearchAttempts) return Fail(EUpdateResult::LostAfterReset);
+        return SendSearch();
+    }
+    return {};
+}
+
+// Image blocks 1..n or pak blocks 0..n, stop-and-wait.
+TConversationAction TConversationMachine::StartBlocks(EProgressKind kind) {
+    step_ = EStep::Blocks;
+    phase_ = kind;
+    block_k_ = kind == EProgressKind::Image ? 1 : 0;
+    failures_ = 0;
+    return SendBlock();
+}
+
+TConversationAction TConversationMachine::SendBlock() {
+    const bool image = phase_ == EProgressKind::Image;
+    const std::vector<std::uint8_t>& data = image ? job_.image : job_.pak;
+    if (block_k_ * (image ? kImageBlockData : kPakBlockData) >= data.size()) return AfterBlocks();
+    if (image)
+        BuildImageBlock(packet_, data, block_k_);
+    else
+        BuildPakBlock(packet_, data, block_k_);
+    return Send(packet_, kReplyMax);
+}
+
+TConversationAction TConversationMachine::AfterBlocks() {
+    if (phase_ == EProgressKind::Pak) {
+        progress_(EProgressKind::Pak, 100);
+        return StartReset();
+    }
+    // The first block of the image goes last, so a terminal never boots a half-written image.
+    step_ = EStep::BlockZero;
+    failures_ = 0;
+    return SendBlockZero();
+}
+
+TConversationAction TConversationMachine::SendBlockZero() {
+    BuildImageBlock(packet_, job_.image, 0);
+    return Send(packet_, kReplyMax);
+}
+
+TConversationAction TConversationMachine::StartReset() {
+    step_ = EStep::Reset;
+    packet_ = ResetRequest();
+    return Send(packet_, kReplyMax);
+}
+
+TConversationAction TConversationMachine::SendSearch() {
+    step_ = EStep::Search;
+    packet_ = QueryRequest();
+    return Send(packet_, kReplyMax);
+}
+
+TConversationAction TConversationMachine::Fail(EUpdateResult result) {
+    result_.result = result;
+    return Finish();
+}
+
+// Step 8: the logout is always sent, its reply awaited and ignored.
+TConversationAction TConversationMachine::Finish() {
+    step_ = EStep::Logout;
+    packet_ = LogoutRequest();
+    return Send(packet_, kLoginReplyMax);
+}
 
 TConversationResult TConversation::Run() {
-    TConversationResult out;
-    auto run = [&]() -> EUpdateResult {
-        if (!Login()) return EUpdateResult::LoginFailed;
-        if (auto fail = CheckDevice()) return *fail;
-        if (auto fail = SendBlocks(EProgressKind::Image)) return *fail;
-        if (auto fail = SendImageBlockZero()) return *fail;
-        if (!job_.pak.empty())
-            if (auto fail = SendBlocks(EProgressKind::Pak)) return *fail;
-        Request(ResetRequest());
-        link_.Receive(times_.replyWaitMs, kReplyMax);
-        progress_(EProgressKind::ResetSent, 0);
-        link_.Pause(times_.resetPauseMs);
-        std::optional<std::string> version = Rediscover();
-        if (!version) return EUpdateResult::LostAfterReset;
-        out.version = *version;
-        return EUpdateResult::Done;
-    };
-    out.result = run();
-    Logout();
-    progress_(EProgressKind::Finished, static_cast<std::uint32_t>(out.result));
-    return out;
-}
-
-bool TConversation::Login() {
-    auto sequence = static_cast<std::uint8_t>(std::uniform_int_distribution<int>(0, 254)(random_));
-    Request(LoginRequest(sequence, ToDeviceBytesLimited(job_.password, kPasswordField)));
+    using EKind = TConversationAction::EKind;
+    TConversationAction action = machine_.Begin();
     for (;;) {
-        std::optional<TBytes> reply = link_.Receive(times_.replyWaitMs, kLoginReplyMax);
-        // A datagram of no bytes is no reply (length 0), like a wait that ends without one.
-        if (!reply || reply->empty()) return false;
-        switch (ClassifyLoginReply(*reply, sequence)) {
-            case ELoginReply::Accepted:
-                return true;
-            case ELoginReply::Refused:
-            case ELoginReply::Abort:
-                return false;
-            case ELoginReply::Other:
-                break;  // ignored: wait again, without sending again
+        switch (action.kind) {
+            case EKind::SendAndWait:
+                link_.DiscardWaiting();
+                link_.Send(*action.datagram);
+                [[fallthrough]];
+            case EKind::Wait: {
+                std::optional<TBytes> reply = link_.Receive(action.ms, action.maxBytes);
+                action = machine_.OnReply(reply ? &*reply : nullptr);
+                break;
+            }
+            case EKind::Pause:
+                link_.Pause(action.ms);
+                action = machine_.OnPauseOver();
+                break;
+            case EKind::Finished:
+                return machine_.Result();
         }
     }
-}
-
-std::optional<EUpdateResult> TConversation::CheckDevice() {
-    Request(QueryRequest());
-    std::optional<TBytes> reply = link_.Receive(times_.replyWaitMs, kReplyMax);
-    std::optional<TQueryReply> query = reply ? ParseQueryReply(*reply) : std::nullopt;
-    if (!query) return EUpdateResult::Offline;
-    if (query->deviceType != HeaderDeviceType(job_)) return EUpdateResult::WrongDevice;
-    return std::nullopt;
-}
-
-// Image blocks 1..n (kind Image) or pak blocks 0..n (kind Pak), stop-and-wait, with one failure
-// counter for the whole phase.
-std::optional<EUpdateResult> TConversation::SendBlocks(EProgressKind kind) {
-    const bool image = kind == EProgressKind::Image;
-    const std::vector<std::uint8_t>& data = image ? job_.image : job_.pak;
-    const std::size_t step = image ? kImageBlockData : kPakBlockData;
-    int failures = 0;
-    for (std::size_t k = image ? 1 : 0; k * step < data.size();) {
-        if (image)
-            BuildImageBlock(block_, data, k);
-        else
-            BuildPakBlock(block_, data, k);
-        Request(block_);
-        std::optional<TBytes> reply = link_.Receive(times_.replyWaitMs, kReplyMax);
-        EBlockReply answer = reply ? ClassifyBlockReply(*reply) : EBlockReply::Other;
-        if (answer == EBlockReply::Accepted) {
-            progress_(kind, static_cast<std::uint32_t>(k * step * 100 / data.size()));
-            ++k;
-        } else if (++failures >= kMaxFailures) {
-            return answer == EBlockReply::Rejected ? EUpdateResult::Damaged
-                                                   : EUpdateResult::Offline;
-        }
-    }
-    if (!image) progress_(kind, 100);
-    return std::nullopt;
-}
-
-// The first block of the image goes last, so a terminal never boots a half-written image.
-std::optional<EUpdateResult> TConversation::SendImageBlockZero() {
-    BuildImageBlock(block_, job_.image, 0);
-    for (int failures = 0; failures < kMaxFailures; ++failures) {
-        Request(block_);
-        std::optional<TBytes> reply = link_.Receive(times_.replyWaitMs, kReplyMax);
-        if (reply && ClassifyBlockReply(*reply) == EBlockReply::Accepted) {
-            progress_(EProgressKind::Image, 100);
-            return std::nullopt;
-        }
-    }
-    return EUpdateResult::Offline;
-}
-
-std::optional<std::string> TConversation::Rediscover() {
-    for (int attempt = 1; attempt <= kSearchAttempts; ++attempt) {
-        Request(QueryRequest());
-        std::optional<TBytes> reply = link_.Receive(times_.replyWaitMs, kReplyMax);
-        if (std::optional<TQueryReply> query = reply ? ParseQueryReply(*reply) : std::nullopt)
-            return query->version;
-        link_.Pause(times_.searchPauseMs);
-        progress_(EProgressKind::Search, static_cast<std::uint32_t>(attempt));
-    }
-    return std::nullopt;
-}
-
-void TConversation::Request(const TBytes& datagram) {
-    link_.DiscardWaiting();
-    link_.Send(datagram);
-}
-
-void TConversation::Logout() {
-    Request(LogoutRequest());
-    link_.Receive(times_.replyWaitMs, kLoginReplyMax);
 }
