@@ -1,26 +1,24 @@
 #include "updater/workerpool.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
-TWorkerPool::~TWorkerPool() {
-    // Each worker ends by itself within its bounded waits; never destroy a running thread.
-    for (auto& [address, worker] : workers_)
-        worker->wait();
-}
+#include "common/textcodec.h"
+
+TWorkerPool::TWorkerPool(TProtocolTimes times, QObject* parent)
+    : QObject(parent),
+      engine_(times, [this](std::uint32_t address, EProgressKind kind, std::uint32_t value) {
+          QCoreApplication::postEvent(
+              this,
+              new TProgressEvent(address, ProgressParam(static_cast<std::uint32_t>(kind), value)));
+      }) {}
 
 void TWorkerPool::StartWorker(std::uint32_t address, std::shared_ptr<const TUpdateJob> job) {
-    auto worker = std::make_unique<TUpdateThread>(std::move(job), address, this, times_);
-    worker->start();
-    workers_[address] = std::move(worker);
+    engine_.Start(address, std::move(job));
 }
 
 std::string TWorkerPool::ReapWorker(std::uint32_t address) {
-    auto found = workers_.find(address);
-    if (found == workers_.end()) return {};
-    found->second->wait();
-    std::string version = found->second->Version();
-    workers_.erase(found);
-    return version;
+    return FromDeviceBytes(engine_.Reap(address));
 }
 
 void TWorkerPool::After(int ms, std::function<void()> fn) {

@@ -1,25 +1,36 @@
-// The workers of the window's thread: creates, starts, waits for and destroys TUpdateThread
-// objects, turns their posted events into scheduler calls, and gives the scheduler its timer.
+// The workers of the window's thread: the batch's conversations run on the event-driven engine,
+// their progress reports arrive as posted events (type 2025) and become scheduler calls on the
+// window's thread, which also gives the scheduler its timer.
 #pragma once
 
+#include <QEvent>
 #include <QObject>
+#include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
+#include <string>
 
+#include "updater/engine.h"
 #include "updater/scheduler.h"
-#include "updater/updatethread.h"
+
+class TProgressEvent : public QEvent {
+  public:
+    static constexpr QEvent::Type kType = static_cast<QEvent::Type>(2025);
+
+    TProgressEvent(std::uint32_t address, std::uint32_t param)
+        : QEvent(kType), address(address), param(param) {}
+
+    const std::uint32_t address;  // first octet in the most significant byte
+    const std::uint32_t param;    // kind x 16,777,216 + value
+};
 
 class TWorkerPool : public QObject, public IWorkerHost {
   public:
     using ProgressFn = std::function<void(std::uint32_t address, std::uint32_t param)>;
 
-    explicit TWorkerPool(TProtocolTimes times = {}, QObject* parent = nullptr)
-        : QObject(parent), times_(times) {}
-    ~TWorkerPool() override;
+    explicit TWorkerPool(TProtocolTimes times = {}, QObject* parent = nullptr);
 
     void SetProgressHandler(ProgressFn handler) { progress_ = std::move(handler); }
-    bool HasWorkers() const { return !workers_.empty(); }
 
     void StartWorker(std::uint32_t address, std::shared_ptr<const TUpdateJob> job) override;
     std::string ReapWorker(std::uint32_t address) override;
@@ -29,7 +40,6 @@ class TWorkerPool : public QObject, public IWorkerHost {
     void customEvent(QEvent* event) override;
 
   private:
-    TProtocolTimes times_;
     ProgressFn progress_;
-    std::map<std::uint32_t, std::unique_ptr<TUpdateThread>> workers_;
+    TConversationEngine engine_;  // last: its conversations end before the rest goes
 };

@@ -3,10 +3,13 @@
 // Each case starts the program as a child, with the terminals served from this process on
 // 127.0.40.x and up, and reports the batch's wall time, the protocol's own lower bound (its fixed
 // pauses plus one loopback round trip per request), the CPU time of the child and of the
-// simulated terminals, and the child's peak memory. The 500-terminal cases take a while and run
-// only with VELLUP_BENCH_LARGE=1.
+// simulated terminals, the child's CPU time and voluntary context switches per block sent, and
+// its peak memory. On a machine with two cores or more the simulated terminals run on the last
+// core and Vellup (through taskset) on the others, so that both are measured without competing
+// for one core. The 500-terminal cases take a while and run only with VELLUP_BENCH_LARGE=1.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <sched.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -39,8 +42,33 @@ constexpr double kFixedPauses = 1.0;  // the pause after the reset; every other 
 
 // Requests of one conversation that wait for a reply: login, query, image blocks, reset,
 // rediscovery query, logout.
+constexpr double kBlocks = static_cast<double>((kImageSize + kImageBlockData - 1) / kImageBlockData);
 constexpr double RoundTrips() {
-    return 5.0 + static_cast<double>((kImageSize + kImageBlockData - 1) / kImageBlockData);
+    return 5.0 + kBlocks;
+}
+
+// The CPUs of this process: the last one serves the simulated terminals, the others run Vellup.
+// Empty when there are fewer than two.
+std::string PinSimulatorAndListOthers() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) != 0 || CPU_COUNT(&set) < 2) return {};
+    int last = -1;
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+        if (CPU_ISSET(cpu, &set)) last = cpu;
+    std::string others;
+    for (int cpu = 0; cpu < last; ++cpu)
+        if (CPU_ISSET(cpu, &set)) others += (others.empty() ? "" : ",") + std::to_string(cpu);
+    cpu_set_t mine;
+    CPU_ZERO(&mine);
+    CPU_SET(last, &mine);
+    sched_setaffinity(0, sizeof mine, &mine);  // the loop threads inherit it
+    return others;
+}
+
+const std::string& VellupCpus() {
+    static const std::string cpus = PinSimulatorAndListOthers();
+    return cpus;
 }
 
 // The usual (10th percentile) time of one image block and its acknowledgement over loopback.
@@ -104,6 +132,7 @@ struct ChildRun {
     double seconds = 0;
     long peakKiB = 0;
     double cpuSeconds = 0;
+    long voluntarySwitches = 0;
 };
 
 double Seconds(const timeval& t) {
@@ -122,6 +151,8 @@ ChildRun RunVellup(const Folder& folder, int threads) {
     std::vector<std::string> args = {
         VELLUP_PROGRAM, "--batch",         "--home",    folder.path.string(),
         "--file",       folder.updateFile, "--threads", std::to_string(threads)};
+    if (!VellupCpus().empty())
+        args.insert(args.begin(), {"/usr/bin/taskset", "-c", VellupCpus()});
     std::vector<char*> argv;
     for (std::string& a : args)
         argv.push_back(a.data());
@@ -141,6 +172,7 @@ ChildRun RunVellup(const Folder& folder, int threads) {
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.peakKiB = usage.ru_maxrss;
     run.cpuSeconds = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
+    run.voluntarySwitches = usage.ru_nvcsw;
     return run;
 }
 
@@ -152,6 +184,7 @@ std::map<int, long>& PeakByThreads() {
 void BM_Batch(benchmark::State& state) {
     const int terminals = static_cast<int>(state.range(0));
     const int threads = static_cast<int>(state.range(1));
+    VellupCpus();  // pins this process before its threads start
     const double rtt = RoundTripSeconds();
     termsim::TUpdateAgentRunner runner(2);  // one simulator thread would be the bottleneck
     for (int i = 0; i < terminals; ++i) {
@@ -186,6 +219,9 @@ void BM_Batch(benchmark::State& state) {
     state.counters["child_cpu_s"] = run.cpuSeconds;
     state.counters["agents_cpu_s"] = agentsCpu;
     state.counters["peak_MiB"] = run.peakKiB / 1024.0;
+    const double blocks = kBlocks * terminals;
+    state.counters["cpu_us_per_block"] = run.cpuSeconds * 1e6 / blocks;
+    state.counters["vcsw_per_block"] = double(run.voluntarySwitches) / blocks;
     auto single = PeakByThreads().find(threads);
     if (terminals > 1 && single != PeakByThreads().end())
         state.counters["KiB_per_terminal"] =

@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <sys/epoll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <random>
 
+#include "common/socketaddress.h"
 #include "updater/threadpolicy.h"
 #include "common/udpsocket.h"
 
@@ -22,6 +24,7 @@ struct TUpdateAgentRunner::Served {
     double lossRate;
     std::mt19937 random;
     TUdpSocket socket;
+    std::unique_ptr<TUdpSocket> stray;  // strayReplies only
     std::chrono::steady_clock::time_point silentUntil;
     Timeline timeline;
     mutable std::mutex mutex;  // agent and timeline: the loop thread against the test's reads
@@ -88,7 +91,8 @@ bool TUpdateAgentRunner::Start(std::string* error) {
             *error = "update agents live on 127.0.0.0/8 only";
             return false;
         }
-        if (!s.socket.Bind(s.address, s.port)) {
+        if (s.agent.Config().strayReplies) s.stray = std::make_unique<TUdpSocket>();
+        if (!s.socket.Bind(s.address, s.port) || (s.stray && !s.stray->Bind(s.address, 0))) {
             *error = "cannot bind update agent " + std::to_string(i);
             return false;
         }
@@ -138,11 +142,30 @@ void TUpdateAgentRunner::Serve(Served& s) {
                 s.agent.OnRestart();
             }
         }
-        for (const TDatagram& reply : out.replies) {
+        // The replies of one request leave in one call, so a repeated reply is already queued
+        // when the first one is read.
+        sockaddr_in to = Ipv4SocketAddress(in->address, in->port);
+        std::vector<iovec> parts;
+        std::vector<mmsghdr> messages;
+        parts.reserve(out.replies.size());
+        for (TDatagram& reply : out.replies) {
             if (s.lossRate > 0 && std::uniform_real_distribution<>(0, 1)(s.random) < s.lossRate)
                 continue;
-            s.socket.SendTo(in->address, in->port, reply.data(), reply.size());
+            if (s.stray) {
+                const TDatagram zeros(reply.size(), 0);
+                s.stray->SendTo(in->address, in->port, zeros.data(), zeros.size());
+            }
+            parts.push_back({reply.data(), reply.size()});
+            mmsghdr message{};
+            message.msg_hdr.msg_name = &to;
+            message.msg_hdr.msg_namelen = sizeof to;
+            message.msg_hdr.msg_iov = &parts.back();
+            message.msg_hdr.msg_iovlen = 1;
+            messages.push_back(message);
         }
+        if (!messages.empty())
+            (void)::sendmmsg(s.socket.Fd(), messages.data(), static_cast<unsigned>(messages.size()),
+                             0);
     }
 }
 

@@ -31,6 +31,9 @@ struct TUpdateAgentConfig {
     bool noReturn = false;          // after a reset the terminal never answers again
     int refuseLogins = 0;           // the first n logins are refused whatever the password
     bool duplicateReplies = false;  // the network delivers every reply twice
+    // Standalone runner only: a zero-filled copy of each reply comes first, from another port
+    // of the terminal's address (a local process that is not the update agent).
+    bool strayReplies = false;
     // Image block address field -> how many acknowledgements of that block are lost.
     std::map<std::uint16_t, int> dropImageAcks;
 };
@@ -67,6 +70,7 @@ class TUpdateAgent {
     void OnRestart() { loggedIn_ = false; }
 
     const std::string& Version() const { return version_; }
+    const TUpdateAgentConfig& Config() const { return config_; }
     const TUpdateAgentStats& Stats() const { return stats_; }
     // Received data, reassembled by block address (keepData only), zero padding included.
     const std::vector<std::uint8_t>& Image() const { return image_; }
