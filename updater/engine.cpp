@@ -68,6 +68,14 @@ struct TConversationEngine::Loop {
     };
 
     explicit Loop(TConversationEngine& engine) : engine(engine) {
+        for (int i = 0; i < kBatch; ++i) {
+            parts[i] = {replies[i], kReceiveMax};
+            messages[i] = {};
+            messages[i].msg_hdr.msg_name = &from[i];
+            messages[i].msg_hdr.msg_namelen = sizeof from[i];
+            messages[i].msg_hdr.msg_iov = &parts[i];
+            messages[i].msg_hdr.msg_iovlen = 1;
+        }
         epoll = ::epoll_create1(EPOLL_CLOEXEC);
         wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
         epoll_event ev{EPOLLIN, {.u64 = kWakeTag}};
@@ -99,6 +107,9 @@ struct TConversationEngine::Loop {
         MarkThroughputThread();
         epoll_event events[64];
         while (!stop) {
+            // Time-outs re-armed since (one per block) would otherwise wake the loop for nothing.
+            while (!timers.empty() && Stale(timers.top()))
+                timers.pop();
             int timeout = -1;
             if (!timers.empty()) {
                 auto left =
@@ -118,11 +129,14 @@ struct TConversationEngine::Loop {
             while (!timers.empty() && timers.top().when <= now) {
                 const Timer timer = timers.top();
                 timers.pop();
-                auto found = tasks.find(timer.id);
-                if (found != tasks.end() && found->second->generation == timer.generation)
-                    TimedOut(*found->second);
+                if (!Stale(timer)) TimedOut(*tasks.find(timer.id)->second);
             }
         }
+    }
+
+    bool Stale(const Timer& timer) const {
+        auto found = tasks.find(timer.id);
+        return found == tasks.end() || found->second->generation != timer.generation;
     }
 
     void TakeIncoming() {
@@ -144,11 +158,12 @@ struct TConversationEngine::Loop {
     }
 
     // Does what the conversation asks for next; false when it has finished (and is gone).
-    bool Advance(Task& task, TConversationAction action) {
+    // emptied: the socket's queue was read to its end just now, nothing to drop.
+    bool Advance(Task& task, TConversationAction action, bool emptied = false) {
         task.action = action;
         switch (action.kind) {
             case EKind::SendAndWait:
-                Drain(task);
+                if (!emptied) Drain(task);
                 task.socket.SendTo(task.address, task.port, action.datagram->data(),
                                    action.datagram->size());
                 Arm(task, action.ms);
@@ -177,26 +192,33 @@ struct TConversationEngine::Loop {
         }
     }
 
+    // Reads what is queued in one call (a reply, and whatever came with it). What is left when
+    // the conversation sends its next request or pauses was waiting before that request and is
+    // dropped; a batch that filled every slot may have left more in the queue.
     void Readable(Task& task) {
         while (task.action.kind == EKind::SendAndWait || task.action.kind == EKind::Wait) {
-            sockaddr_in from{};
-            socklen_t length = sizeof from;
-            buffer.resize(kReceiveMax);
-            const ssize_t got =
-                ::recvfrom(task.socket.Fd(), buffer.data(), task.action.maxBytes, MSG_DONTWAIT,
-                           reinterpret_cast<sockaddr*>(&from), &length);
+            const int got = ::recvmmsg(task.socket.Fd(), messages, kBatch, MSG_DONTWAIT, nullptr);
             if (got < 0) {
                 if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return;
                 // A receive error counts as no reply, as a wait that ends without one.
                 if (!Advance(task, task.machine.OnReply(nullptr))) return;
                 continue;
             }
-            // A stray datagram (another host, or another port of the terminal's host) neither
-            // answers nor extends the wait.
-            if (ntohl(from.sin_addr.s_addr) != task.address || ntohs(from.sin_port) != task.port)
-                continue;
-            buffer.resize(static_cast<std::size_t>(got));
-            if (!Advance(task, task.machine.OnReply(&buffer))) return;
+            const bool emptied = got < kBatch;
+            for (int i = 0; i < got; ++i) {
+                // A stray datagram (another host, or another port of the terminal's host)
+                // neither answers nor extends the wait.
+                if (ntohl(from[i].sin_addr.s_addr) != task.address ||
+                    ntohs(from[i].sin_port) != task.port)
+                    continue;
+                reply.assign(replies[i], replies[i] + std::min<std::size_t>(messages[i].msg_len,
+                                                                            task.action.maxBytes));
+                if (!Advance(task, task.machine.OnReply(&reply), emptied)) return;
+                // A new request went out on an emptied socket; a pause leaves nothing queued.
+                if (task.action.kind == EKind::Pause && !emptied) Drain(task);
+                if (task.action.kind != EKind::Wait) return;
+            }
+            if (emptied) return;
         }
         Drain(task);
     }
@@ -227,7 +249,12 @@ struct TConversationEngine::Loop {
     std::vector<Task*> incoming;                     // handed over by Start
     std::unordered_map<std::uint64_t, Task*> tasks;  // this loop's running conversations
     std::priority_queue<Timer, std::vector<Timer>, std::greater<Timer>> timers;
-    TBytes buffer;  // replies land here
+    static constexpr int kBatch = 4;
+    std::uint8_t replies[kBatch][kReceiveMax];  // datagrams land here
+    sockaddr_in from[kBatch];
+    iovec parts[kBatch];
+    mmsghdr messages[kBatch];
+    TBytes reply;  // the one the conversation is told of
     std::thread thread;
 };
 
