@@ -139,13 +139,17 @@ TEST(BatchMode, AnyFaultGivesExitCodeOne) {
               std::string::npos);
 }
 
-TEST(BatchMode, RecallFileThatCannotBeWrittenIsSaidAndTheBatchGoesOn) {
+TEST(BatchMode, FilesThatCannotBeWritten) {
     TBatchSetup s(30, 1);
     std::filesystem::create_directory(s.home / "updatefile.txt");  // no file can replace it
+    s.options.reportFile = (s.home / "none" / "report.csv").string();
     Output o = RunCaptured(s.options);
-    EXPECT_EQ(o.code, 0) << o.err;
+    EXPECT_EQ(o.code, 1) << "a report that cannot be written fails the batch";
     const std::string reason = "Cannot write " + (s.home / "updatefile.txt").string() + ": ";
     EXPECT_EQ(o.err.substr(0, reason.size()), reason) << o.err;
+    EXPECT_NE(o.err.find("\nCannot write the report " + s.options.reportFile + ": "),
+              std::string::npos)
+        << o.err;
     std::vector<std::string> lines = Lines(o.out);
     ASSERT_GT(lines.size(), 4u);
     EXPECT_EQ(lines[4].substr(0, reason.size()), reason);
