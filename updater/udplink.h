@@ -2,8 +2,8 @@
 // agent port; only datagrams from that address and port count as its replies.
 #pragma once
 
-#include "updater/conversation.h"
 #include "common/udpsocket.h"
+#include "updater/conversation.h"
 
 inline constexpr std::uint16_t kFirstLocalPort = 9100;
 inline constexpr std::uint16_t kLastLocalPort = 9999;

@@ -8,8 +8,8 @@
 #include <random>
 
 #include "common/socketaddress.h"
-#include "updater/threadpolicy.h"
 #include "common/udpsocket.h"
+#include "updater/threadpolicy.h"
 
 namespace termsim {
 
