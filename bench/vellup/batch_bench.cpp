@@ -42,7 +42,8 @@ constexpr double kFixedPauses = 1.0;  // the pause after the reset; every other 
 
 // Requests of one conversation that wait for a reply: login, query, image blocks, reset,
 // rediscovery query, logout.
-constexpr double kBlocks = static_cast<double>((kImageSize + kImageBlockData - 1) / kImageBlockData);
+constexpr double kBlocks =
+    static_cast<double>((kImageSize + kImageBlockData - 1) / kImageBlockData);
 constexpr double RoundTrips() {
     return 5.0 + kBlocks;
 }
@@ -151,8 +152,7 @@ ChildRun RunVellup(const Folder& folder, int threads) {
     std::vector<std::string> args = {
         VELLUP_PROGRAM, "--batch",         "--home",    folder.path.string(),
         "--file",       folder.updateFile, "--threads", std::to_string(threads)};
-    if (!VellupCpus().empty())
-        args.insert(args.begin(), {"/usr/bin/taskset", "-c", VellupCpus()});
+    if (!VellupCpus().empty()) args.insert(args.begin(), {"/usr/bin/taskset", "-c", VellupCpus()});
     std::vector<char*> argv;
     for (std::string& a : args)
         argv.push_back(a.data());
