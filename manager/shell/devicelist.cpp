@@ -100,32 +100,30 @@ std::size_t TDeviceList::AppendRow(TDeviceRow row) {
 std::size_t TDeviceList::AppendRows(std::vector<TDeviceRow> rows) {
     const std::size_t first = rows_.size();
     if (rows.empty()) return first;
-    const bool report = observer_ && batchDepth_ == 0;
-    if (report) observer_->BeginInsertRows(first, first + rows.size() - 1);
+    if (observer_) observer_->BeginInsertRows(first, first + rows.size() - 1);
     for (auto& row : rows) {
         row.id = nextId_++;
         rows_.push_back(std::move(row));
         IndexMac(rows_.size() - 1);
     }
-    if (report) observer_->EndInsertRows();
+    if (observer_) observer_->EndInsertRows();
     return first;
 }
 
 void TDeviceList::RemoveRow(std::size_t index) {
-    if (index >= rows_.size()) return;
-    const bool report = observer_ && batchDepth_ == 0;
-    if (report) observer_->BeginRemoveRows(index, index);
-    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(index));
+    if (index < rows_.size()) RemoveRange(index, index);
+}
+
+void TDeviceList::RemoveRange(std::size_t first, std::size_t last) {
+    if (observer_) observer_->BeginRemoveRows(first, last);
+    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(first),
+                rows_.begin() + static_cast<std::ptrdiff_t>(last + 1));
     InvalidateMacIndex();
-    if (report) observer_->EndRemoveRows();
+    if (observer_) observer_->EndRemoveRows();
 }
 
 void TDeviceList::Clear() {
-    BeginBatch();
-    rows_.clear();
-    macIndex_.clear();
-    macIndexValid_ = true;
-    EndBatch();
+    if (!rows_.empty()) RemoveRange(0, rows_.size() - 1);
 }
 
 void TDeviceList::EditRow(std::size_t index, const std::function<void(TDeviceRow&)>& edit) {
@@ -214,14 +212,17 @@ void TDeviceList::SortByColumn(int column) {
         }
         order.swap(scratch);
     }
-    BeginBatch();
+    if (observer_) observer_->BeginReorder();
     std::vector<TDeviceRow> sorted;
     sorted.reserve(n);
-    for (std::size_t i : order)
+    std::vector<std::size_t> newIndex(n);
+    for (std::size_t i : order) {
+        newIndex[i] = sorted.size();
         sorted.push_back(std::move(rows_[i]));
+    }
     rows_ = std::move(sorted);
     InvalidateMacIndex();
-    EndBatch();
+    if (observer_) observer_->EndReorder(newIndex);
 }
 
 void TDeviceList::MarkSeen(std::size_t index) {
@@ -229,29 +230,23 @@ void TDeviceList::MarkSeen(std::size_t index) {
 }
 
 void TDeviceList::RemoveUnseen() {
-    BeginBatch();
-    std::vector<TDeviceRow> kept;
-    kept.reserve(rows_.size());
-    for (auto& row : rows_) {
-        if (!row.seen && !row.IsBooks()) continue;
-        row.seen = false;
-        kept.push_back(std::move(row));
+    auto goes = [](const TDeviceRow& row) { return !row.seen && !row.IsBooks(); };
+    // Each run of neighbouring rows that go is one removal.
+    for (std::size_t end = rows_.size(); end > 0;) {
+        if (!goes(rows_[end - 1])) {
+            rows_[--end].seen = false;
+            continue;
+        }
+        std::size_t first = end - 1;
+        while (first > 0 && goes(rows_[first - 1]))
+            --first;
+        RemoveRange(first, end - 1);
+        end = first;
     }
-    rows_ = std::move(kept);
-    InvalidateMacIndex();
-    EndBatch();
-}
-
-void TDeviceList::BeginBatch() {
-    if (batchDepth_++ == 0 && observer_) observer_->BeginReset();
-}
-
-void TDeviceList::EndBatch() {
-    if (--batchDepth_ == 0 && observer_) observer_->EndReset();
 }
 
 void TDeviceList::Changed(std::size_t index) {
-    if (observer_ && batchDepth_ == 0) observer_->RowChanged(index);
+    if (observer_) observer_->RowChanged(index);
 }
 
 void TDeviceList::IndexMac(std::size_t index) {

@@ -110,7 +110,8 @@ int FitLastColumnWidth(int listWidth, const std::vector<int>& widths, bool verti
 
 // Receives every change of a TDeviceList. The calls mirror QAbstractItemModel's begin/end pairs,
 // so an adapter forwards them one to one. Between a Begin and its End the list already holds the
-// old rows; after the End, the new ones.
+// old rows; after the End, the new ones. There is no reset: a view keeps its selection, current
+// row and scroll position across a search and a sort.
 class TListObserver {
   public:
     virtual ~TListObserver() = default;
@@ -119,9 +120,9 @@ class TListObserver {
     virtual void BeginRemoveRows(std::size_t /*first*/, std::size_t /*last*/) {}
     virtual void EndRemoveRows() {}
     virtual void RowChanged(std::size_t /*row*/) {}
-    // Many rows changed, moved or went at once (search results, sorting).
-    virtual void BeginReset() {}
-    virtual void EndReset() {}
+    // The rows were put in another order (sorting); newIndex[old index] is each row's new index.
+    virtual void BeginReorder() {}
+    virtual void EndReorder(const std::vector<std::size_t>& /*newIndex*/) {}
 };
 
 class TDeviceList {
@@ -165,23 +166,21 @@ class TDeviceList {
     void SortByColumn(int column);
 
     // Used by the search (networksearch.h): sets the seen mark without a change report, and
-    // removes every unseen non-Books row (clearing the mark of the others).
+    // removes every unseen non-Books row (clearing the mark of the others), last to first.
     void MarkSeen(std::size_t index);
     void RemoveUnseen();
-    // Groups the changes of one search result into a single reset for the observer.
-    void BeginBatch();
-    void EndBatch();
 
   private:
     void Changed(std::size_t index);
     void IndexMac(std::size_t index);
     void InvalidateMacIndex() { macIndexValid_ = false; }
+    // Removes rows [first, last] with one report.
+    void RemoveRange(std::size_t first, std::size_t last);
 
     std::vector<TDeviceRow> rows_;
     TModelNaming naming_;
     TListObserver* observer_ = nullptr;
     std::uint64_t nextId_ = 1;
-    int batchDepth_ = 0;
     mutable std::unordered_map<std::string, std::vector<std::size_t>> macIndex_;
     mutable bool macIndexValid_ = true;
 };

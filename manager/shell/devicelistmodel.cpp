@@ -72,9 +72,19 @@ void TDeviceListModel::RowChanged(std::size_t row) {
     const int r = static_cast<int>(row);
     emit dataChanged(index(r, 0), index(r, kViewColumns - 1));
 }
-void TDeviceListModel::BeginReset() {
-    beginResetModel();
+void TDeviceListModel::BeginReorder() {
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
 }
-void TDeviceListModel::EndReset() {
-    endResetModel();
+void TDeviceListModel::EndReorder(const std::vector<std::size_t>& newIndex) {
+    // Selection and current row are persistent indexes: they follow their rows.
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& old : before) {
+        const auto row = static_cast<std::size_t>(old.row());
+        after << (row < newIndex.size() ? index(static_cast<int>(newIndex[row]), old.column())
+                                        : QModelIndex());
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }

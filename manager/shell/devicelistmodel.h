@@ -35,8 +35,8 @@ class TDeviceListModel : public QAbstractTableModel, public TListObserver {
     void BeginRemoveRows(std::size_t first, std::size_t last) override;
     void EndRemoveRows() override;
     void RowChanged(std::size_t row) override;
-    void BeginReset() override;
-    void EndReset() override;
+    void BeginReorder() override;
+    void EndReorder(const std::vector<std::size_t>& newIndex) override;
 
   private:
     TDeviceList& list_;

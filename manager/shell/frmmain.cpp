@@ -253,11 +253,8 @@ void TFrmMain::CreateList() {
             RefreshCount();
             UpdateCommands();
         });
-    connect(model_, &QAbstractItemModel::modelReset, this, [this] {
-        RefreshCount();
-        UpdateCommands();
-    });
     connect(model_, &QAbstractItemModel::dataChanged, this, &TFrmMain::UpdateCommands);
+    connect(model_, &QAbstractItemModel::layoutChanged, this, &TFrmMain::UpdateCommands);
 }
 
 void TFrmMain::CreateStatusBar() {
@@ -412,19 +409,8 @@ void TFrmMain::UpdateCommands() {
 }
 
 void TFrmMain::SortColumn(int viewColumn) {
-    std::vector<std::uint64_t> ids;
-    for (std::size_t row : SelectedRows())
-        ids.push_back(list_.Row(row).id);
+    // The selection and the current row follow their rows (the model reorders, it does not reset).
     list_.SortByColumn(TDeviceListModel::ListColumn(viewColumn));
-    // The selection follows its rows to their new places.
-    QItemSelection selection;
-    for (std::size_t row = 0; row < list_.RowCount(); ++row)
-        if (std::find(ids.begin(), ids.end(), list_.Row(row).id) != ids.end())
-            selection.select(
-                model_->index(static_cast<int>(row), 0),
-                model_->index(static_cast<int>(row), TDeviceListModel::kViewColumns - 1));
-    MainListView->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-    UpdateCommands();
 }
 
 void TFrmMain::ShowFileError(const std::string& error) {

@@ -85,12 +85,10 @@ TSearchAllResult RunSearchAll(IDeviceAccess& access) {
 
 void ApplySearchAll(TDeviceList& list, const TSearchAllResult& search) {
     if (search.result != kvresult::kOk) return;
-    list.BeginBatch();
     for (const TDeviceRecord& record : search.records) {
         if (IsSipRecord(record)) MergeRecord(list, ReadRecord(record, list));
     }
     list.RemoveUnseen();
-    list.EndBatch();
 }
 
 std::vector<TBooksQuery> PlanBooksQueries(const TDeviceList& list) {

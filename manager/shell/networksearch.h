@@ -36,7 +36,8 @@ struct TSearchAllResult {
 TSearchAllResult RunSearchAll(IDeviceAccess& access);
 
 // Merges the records into the list by MAC text and removes the rows the search did not find
-// (except Books rows). A result other than 1 changes nothing. The observer sees one reset.
+// (except Books rows). A result other than 1 changes nothing. The observer sees each row
+// changed, appended or removed, never a reset.
 void ApplySearchAll(TDeviceList& list, const TSearchAllResult& search);
 
 // One Books row to check: its id, its index and its IP text when the check was planned.

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -243,6 +244,44 @@ TEST_F(FrmMainTest, SelectionEnablesTheRowCommands) {
     EXPECT_FALSE(window->tlBtnMulticast->isEnabled());
 }
 
+TEST_F(FrmMainTest, SearchAndSortKeepTheSelectionTheCurrentRowAndTheScrollPosition) {
+    for (int i = 10; i < 70; ++i)
+        found.push_back({.mac = "2.75.86.0.1." + std::to_string(i),
+                         .ip = "127.0.12." + std::to_string(i),
+                         .account = std::to_string(9000 - i),
+                         .displayName = "Row",
+                         .model = "SIP520"});
+    Start();
+    window->resize(800, 300);
+    QTreeView* view = window->MainListView;
+    QScrollBar* scroll = view->verticalScrollBar();
+    ASSERT_GT(scroll->maximum(), 10);
+    window->SelectRow(*RowOf(kBooked.mac));
+    scroll->setValue(scroll->maximum() / 2);
+    const int scrolled = scroll->value();
+    auto kept = [&](const char* step) {
+        ASSERT_TRUE(window->SelectedRow()) << step;
+        EXPECT_EQ(window->List().Row(*window->SelectedRow()).columns[kColMac], kBooked.mac) << step;
+        EXPECT_EQ(static_cast<std::size_t>(view->currentIndex().row()), *window->SelectedRow())
+            << step;
+        for (QAction* a : {window->tlBtnModify, window->tlBtnDelete, window->PDevProperty})
+            EXPECT_TRUE(a->isEnabled()) << step << " " << a->objectName().toStdString();
+    };
+    window->tlBtnSearch->trigger();  // the same terminals answer again
+    kept("search");
+    EXPECT_EQ(scroll->value(), scrolled);
+    view->header()->sectionClicked(4);  // by MAC text
+    kept("sort");
+    view->header()->sectionClicked(1);  // by account: the Books row moves
+    kept("second sort");
+    // A row that the search no longer finds leaves the selection with it.
+    window->SelectRow(*RowOf(kGate.mac));
+    found.erase(found.begin());
+    window->tlBtnSearch->trigger();
+    EXPECT_FALSE(window->SelectedRow());
+    EXPECT_FALSE(window->tlBtnModify->isEnabled());
+}
+
 TEST_F(FrmMainTest, AddModifyAndDeleteThroughTheDialog) {
     Start();
     WhenModal<TFrmDevEdit>([](TFrmDevEdit* dialog) {
@@ -356,6 +395,30 @@ TEST_F(FrmMainTest, SearchRunsOffTheWindowThread) {
     // Nothing was found: only the Books rows are left.
     EXPECT_EQ(window->List().RowCount(), 2u);
     EXPECT_EQ(window->pnlSearch, nullptr);
+}
+
+TEST_F(FrmMainTest, DeviceTextDuringTheSearchOpensThePropertiesOfItsRow) {
+    Start();
+    std::atomic<bool> entered{false}, release{false};
+    ON_CALL(access, SearchAll(_, _))
+        .WillByDefault(Invoke([&](TDeviceRecord* records, std::int32_t* count) {
+            entered = true;
+            while (!release)
+                QThread::msleep(1);
+            records[0] = MakeRecord(kGate);
+            *count = 1;
+            return 1;
+        }));
+    const TMacBytes mac = TextToMac(kGate.mac);
+    EXPECT_CALL(access, ReadSetting("", mac, _, _)).Times(5).WillRepeatedly(Return(-2));
+    When([&] { return entered.load(); },
+         [&] {
+             window->ReceiveDeviceText("8001;Gate;127.0.12.1;2.75.86.0.0.1;SIP520;V2.6.0;");
+             release = true;
+         });
+    window->tlBtnSearch->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(prompter.MessageTexts(),
+                              QStringList{QStringLiteral("读取故障，errcode = -2")}, 5000);
 }
 
 TEST_F(FrmMainTest, BooksLookUpTakesAnAddressChangedDuringTheSearch) {

@@ -305,25 +305,41 @@ struct TRecordingObserver : TListObserver {
         calls.push_back("remove " + std::to_string(f) + "-" + std::to_string(l));
     }
     void RowChanged(std::size_t r) override { calls.push_back("changed " + std::to_string(r)); }
-    void BeginReset() override { calls.push_back("reset"); }
-    void EndReset() override { calls.push_back("reset done"); }
 };
 
-TEST_F(SearchTest, AdapterSeesOneResetPerSearchAndRowChangesPerBooksAnswer) {
+// A view keeps its selection, current row and scroll position only when the list reports rows
+// changed, appended and removed one by one: a search never resets the model.
+TEST_F(SearchTest, AdapterSeesRowChangesNeverAReset) {
     TRecordingObserver recorder;
     list.SetObserver(&recorder);
     list.AppendRow(MakeRow("5.5.5.5.5.5", "127.0.9.10", "Books"));
-    TTerminal a, b;
+    TTerminal a, b, c;
     b.mac = "3.3.3.3.3.3";
-    ScriptSearch({MakeRecord(a), MakeRecord(b)});
-    Search();
-    EXPECT_EQ(recorder.calls,
-              (std::vector<std::string>{"insert 0-0", "reset", "reset done", "changed 0"}));
-
-    recorder.calls.clear();
-    ScriptSearch({}, 0);  // failed: not even a reset
-    SearchNetwork(list, access, observer);
-    EXPECT_TRUE(recorder.calls.empty());
+    c.mac = "4.4.4.4.4.4";
+    struct Step {
+        const char* name;
+        std::vector<TDeviceRecord> found;
+        std::int32_t result;
+        std::vector<std::string> calls;
+    };
+    const Step steps[] = {
+        {"new terminals",
+         {MakeRecord(a), MakeRecord(b), MakeRecord(c)},
+         1,
+         {"insert 1-1", "insert 2-2", "insert 3-3", "changed 0"}},
+        {"unchanged",
+         {MakeRecord(a), MakeRecord(b), MakeRecord(c)},
+         1,
+         {"changed 1", "changed 2", "changed 3", "changed 0"}},
+        {"two neighbours gone", {MakeRecord(c)}, 1, {"changed 3", "remove 1-2", "changed 0"}},
+        {"failed", {}, 0, {"changed 0"}},
+    };
+    for (const Step& step : steps) {
+        recorder.calls.clear();
+        ScriptSearch(step.found, step.result);
+        Search();
+        EXPECT_EQ(recorder.calls, step.calls) << step.name;
+    }
 }
 
 }  // namespace
