@@ -1,11 +1,14 @@
 #include "manager/shell/devicebook.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
 #include "common/atomicfile.h"
+#include "common/textcodec.h"
+#include "common/textutil.h"
 
 namespace {
 
@@ -43,8 +46,17 @@ TFileResult FileError(int errorNumber) {
 TDevBookRecord RowToBookRecord(const TDeviceRow& row) {
     TDevBookRecord record;  // zero-filled
     std::uint8_t* b = record.bytes.data();
-    for (const TTextField& f : kTextFields)
-        StrToFixed(row.columns[static_cast<std::size_t>(f.column)], b + f.offset, f.width);
+    for (const TTextField& f : kTextFields) {
+        const auto column = static_cast<std::size_t>(f.column);
+        const std::string& undecoded = row.undecodedBytes[column];
+        if (!undecoded.empty() &&
+            FixedToStr(reinterpret_cast<const std::uint8_t*>(undecoded.data()), undecoded.size()) ==
+                row.columns[column]) {
+            std::memcpy(b + f.offset, undecoded.data(), std::min(undecoded.size(), f.width));
+        } else {
+            StrToFixed(row.columns[column], b + f.offset, f.width);
+        }
+    }
     if (row.netInfo) {
         std::memcpy(b + kMask, row.netInfo->mask.data(), 4);
         std::memcpy(b + kGateway, row.netInfo->gateway.data(), 4);
@@ -59,8 +71,15 @@ TDeviceRow BookRecordToRow(const TDevBookRecord& record) {
     TDeviceRow row;
     row.state = kStateOffline;
     row.icon = kIconUnreachable;
-    for (const TTextField& f : kTextFields)
-        row.columns[static_cast<std::size_t>(f.column)] = FixedToStr(b + f.offset, f.width);
+    for (const TTextField& f : kTextFields) {
+        const auto column = static_cast<std::size_t>(f.column);
+        row.columns[column] = FixedToStr(b + f.offset, f.width);
+        const char* field = reinterpret_cast<const char*>(b + f.offset);
+        const std::string_view bytes(field, std::find(field, field + f.width, '\0') - field);
+        // Trimmed blanks aside, a text that does not encode back to its bytes lost some of them.
+        if (ToDeviceBytes(row.columns[column]) != TrimBlanks(bytes))
+            row.undecodedBytes[column] = std::string(bytes);
+    }
     TRowNetInfo net;
     std::memcpy(net.mask.data(), b + kMask, 4);
     std::memcpy(net.gateway.data(), b + kGateway, 4);

@@ -33,7 +33,8 @@ struct TDevBookRecord {
 };
 static_assert(sizeof(TDevBookRecord) == devbook::kSize);
 
-// Zero-filled record of a row: columns 0-5 and 7 cut to their widths, the network record when the
+// Zero-filled record of a row: columns 0-5 and 7 cut to their widths (a text still as loaded from
+// bytes the code page cannot decode goes back as those bytes), the network record when the
 // row has one.
 TDevBookRecord RowToBookRecord(const TDeviceRow& row);
 // The row of a record as loading gives it: "Offline", icon 0, empty network interface, the

@@ -62,6 +62,9 @@ struct TDeviceRow {
     int icon = kIconUnreachable;
     bool seen = false;
     std::optional<TRowNetInfo> netInfo;
+    // For a text whose file bytes do not decode in the device code page: those bytes (up to the
+    // field's zero byte), so the text goes back to a file unchanged while nobody edits it.
+    std::array<std::string, kColumnCount> undecodedBytes;
     // Stable identity while the row lives, given by TDeviceList when the row is added (0 before).
     // Lets a result computed off the window thread find its row again after the list changed.
     std::uint64_t id = 0;

@@ -185,6 +185,41 @@ TEST_F(DeviceBookTest, TruncatedTailAndGarbageBytes) {
     }
 }
 
+TEST_F(DeviceBookTest, UndecodableTextsGoBackByteForByteUntilEdited) {
+    // A name ending in half a GBK character, an account that is no GBK at all, and a location
+    // without a zero byte; the IP text decodes and is rewritten from the list as usual.
+    TDevBookRecord record;
+    auto put = [&record](std::size_t offset, const std::string& bytes) {
+        std::memcpy(record.bytes.data() + offset, bytes.data(), bytes.size());
+    };
+    const std::string name = "\xC3\xC5\xC3",
+                      account =
+                          "\xFF\x80"
+                          "1",
+                      location(32, '\xFF');
+    put(devbook::kDisplayName, name);
+    put(devbook::kAccount, account);
+    put(devbook::kIp, " 127.0.0.1");
+    put(devbook::kLocation, location);
+    WriteAll(Path("odd.dat"),
+             std::string(reinterpret_cast<const char*>(record.bytes.data()), record.bytes.size()));
+    TDeviceList list;
+    ASSERT_TRUE(LoadDeviceFile(Path("odd.dat"), false, list).ok);
+    ASSERT_TRUE(SaveDeviceFile(Path("again.dat"), list).ok);
+    const std::string again = ReadAll(Path("again.dat"));
+    EXPECT_EQ(Field(again, devbook::kDisplayName, 32), Padded(name, 32));
+    EXPECT_EQ(Field(again, devbook::kAccount, 16), Padded(account, 16));
+    EXPECT_EQ(Field(again, devbook::kLocation, 32), location);
+    EXPECT_EQ(Field(again, devbook::kIp, 16), Padded("127.0.0.1", 16));
+
+    // An edited text is written from the list.
+    list.EditRow(0, [](TDeviceRow& row) { row.columns[kColDisplayName] = "Gate"; });
+    ASSERT_TRUE(SaveDeviceFile(Path("edited.dat"), list).ok);
+    const std::string edited = ReadAll(Path("edited.dat"));
+    EXPECT_EQ(Field(edited, devbook::kDisplayName, 32), Padded("Gate", 32));
+    EXPECT_EQ(Field(edited, devbook::kAccount, 16), Padded(account, 16));
+}
+
 TEST_F(DeviceBookTest, MissingFilesAndEmptyLists) {
     TDeviceList list;
     EXPECT_TRUE(LoadDeviceFile(Path("a.dat"), true, list, TMissingFile::kNoRows).ok);
