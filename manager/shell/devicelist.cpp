@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "common/textcodec.h"
 #include "common/textutil.h"
 #include "manager/access/localinterfaces.h"
 
@@ -33,6 +34,12 @@ int CompareWholeNumbers(std::string_view a, std::string_view b) {
                                                      : digitsA.compare(digitsB);
     magnitude = (magnitude > 0) - (magnitude < 0);
     return negA ? -magnitude : magnitude;
+}
+
+// The key a cell sorts by: its trimmed text as the device code page's bytes, so that Chinese
+// texts come in the code page's order (pinyin for the common characters of GBK).
+std::string CellSortKey(std::string_view text) {
+    return ToDeviceBytes(TrimBlanks(text));
 }
 
 int CompareIgnoringAsciiCase(std::string_view a, std::string_view b) {
@@ -69,11 +76,17 @@ std::string ModelDisplayName(std::string_view model, const TModelNaming& naming)
     return naming.showUnknownDeviceType ? trimmed : std::string("undefined");
 }
 
-int CompareCellTexts(std::string_view a, std::string_view b) {
-    a = TrimBlanks(a);
-    b = TrimBlanks(b);
+namespace {
+
+int CompareSortKeys(std::string_view a, std::string_view b) {
     if (IsWholeNumber(a) && IsWholeNumber(b)) return CompareWholeNumbers(a, b);
     return CompareIgnoringAsciiCase(a, b);
+}
+
+}  // namespace
+
+int CompareCellTexts(std::string_view a, std::string_view b) {
+    return CompareSortKeys(CellSortKey(a), CellSortKey(b));
 }
 
 int FitLastColumnWidth(int listWidth, const std::vector<int>& widths, bool verticalScrollBar) {
@@ -194,15 +207,17 @@ void TDeviceList::SortByColumn(int column) {
     // A merge sort of our own: texts that mix numbers and words need not form a consistent order
     // (9 < 10 by value, 10 < 1a and 1a < 9 by text), and std::sort's behaviour is undefined then.
     std::vector<std::size_t> order(n), scratch(n);
-    for (std::size_t i = 0; i < n; ++i)
+    std::vector<std::string> keys(n);
+    for (std::size_t i = 0; i < n; ++i) {
         order[i] = i;
+        keys[i] = CellSortKey(rows_[i].Text(column));
+    }
     for (std::size_t width = 1; width < n; width *= 2) {
         for (std::size_t lo = 0; lo < n; lo += 2 * width) {
             const std::size_t mid = std::min(lo + width, n), hi = std::min(lo + 2 * width, n);
             std::size_t l = lo, r = mid, out = lo;
             while (l < mid && r < hi) {
-                bool takeRight = CompareCellTexts(rows_[order[r]].Text(column),
-                                                  rows_[order[l]].Text(column)) < 0;
+                bool takeRight = CompareSortKeys(keys[order[r]], keys[order[l]]) < 0;
                 scratch[out++] = takeRight ? order[r++] : order[l++];
             }
             while (l < mid)

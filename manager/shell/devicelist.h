@@ -102,7 +102,8 @@ int ChooseStatusIcon(std::string_view ip, std::string_view account, std::string_
 std::string ModelDisplayName(std::string_view model, const TModelNaming& naming);
 
 // Sort order of two cell texts: both trimmed; two whole numbers (optional sign, digits, any
-// length) compare by value, anything else by text ignoring the case of ASCII letters.
+// length) compare by value, anything else by the texts' bytes in the device code page, ignoring
+// the case of ASCII letters.
 // Returns <0, 0 or >0.
 int CompareCellTexts(std::string_view a, std::string_view b);
 

@@ -105,6 +105,9 @@ TEST(DeviceListTest, SortingOrdersNumbersByValueAndTextsWithoutCase) {
          kColDisplayName,
          {"\xE9\x97\xA8", "zz", "Z"},
          {"Z", "zz", "\xE9\x97\xA8"}},
+        // The device code page's bytes (GBK: pinyin order), not code points: 张 (U+5F20, D5C5)
+        // after 阿 (U+963F, B0A2), 李 (C0EE) and 王 (CDF5).
+        {"gbk", kColDisplayName, {"张", "李", "王", "阿"}, {"阿", "李", "王", "张"}},
     };
     for (const Case& c : cases) {
         TDeviceList list;
