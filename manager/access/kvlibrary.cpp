@@ -29,15 +29,28 @@ bool Resolve(void* handle, const char* name, F& target) {
 }  // namespace
 
 std::unique_ptr<TKvLibrary> TKvLibrary::Load(const std::string& programFolder, std::string* error) {
+    return Load(std::vector<std::string>{programFolder}, error);
+}
+
+std::unique_ptr<TKvLibrary> TKvLibrary::LoadForProgram(const std::string& homeFolder,
+                                                       const std::string& executableFolder,
+                                                       std::string* error) {
+    return Load(std::vector<std::string>{homeFolder, executableFolder}, error);
+}
+
+std::unique_ptr<TKvLibrary> TKvLibrary::Load(const std::vector<std::string>& folders,
+                                             std::string* error) {
     const std::string bareName = KvLibraryFileName();
     std::string fileName;
     std::string failures;
     void* handle = nullptr;
-    // The program folder first; an empty folder would make the path absolute from the root.
-    if (!programFolder.empty()) {
-        fileName = programFolder + "/" + bareName;
+    // An empty folder would make the path absolute from the root.
+    for (const std::string& folder : folders) {
+        if (folder.empty()) continue;
+        fileName = folder + "/" + bareName;
         handle = dlopen(fileName.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!handle) failures = LastDlError() + "; ";
+        if (handle) break;
+        failures += LastDlError() + "; ";
     }
     if (!handle) {
         fileName = bareName;

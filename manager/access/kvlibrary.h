@@ -2,11 +2,13 @@
 //
 // "libkvsetup.so" (Linux) or "kvsetup.dll" (Windows) is looked for in the program folder first,
 // then through the system's library search path, so that a vendor's library with the same seven
-// functions can replace the project's own.
+// functions can replace the project's own. A program run on another folder (--home) looks there
+// first and then beside its executable: the window and the command line load it the same way.
 #pragma once
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "manager/access/deviceaccess.h"
 
@@ -18,6 +20,14 @@ class TKvLibrary : public IDeviceAccess {
     // Loads the library and resolves its seven functions. On failure returns null and puts a
     // text naming the file (and the missing function) into *error when error is not null.
     static std::unique_ptr<TKvLibrary> Load(const std::string& programFolder, std::string* error);
+    // The same, trying each folder in turn (empty ones are skipped) before the bare name.
+    static std::unique_ptr<TKvLibrary> Load(const std::vector<std::string>& folders,
+                                            std::string* error);
+    // A program's library: the home folder given on its command line (may be empty), then the
+    // folder of its executable, then the bare name.
+    static std::unique_ptr<TKvLibrary> LoadForProgram(const std::string& homeFolder,
+                                                      const std::string& executableFolder,
+                                                      std::string* error);
 
     ~TKvLibrary() override;
     TKvLibrary(const TKvLibrary&) = delete;

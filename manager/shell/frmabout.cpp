@@ -10,12 +10,11 @@
 
 #include "manager/shell/shellicons.h"
 
-namespace {
-constexpr int kVersionMajor = 1, kVersionMinor = 3, kVersionBuild = 9;
-}
-
 QString VersionText() {
-    return QStringLiteral(" V%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionBuild);
+    return QStringLiteral(" V%1.%2.%3")
+        .arg(PELMORA_VERSION_MAJOR)
+        .arg(PELMORA_VERSION_MINOR)
+        .arg(PELMORA_VERSION_PATCH);
 }
 
 TFrmAbout::TFrmAbout(const QString& programFolder, const QString& programFile, QWidget* parent)

@@ -1,36 +1,45 @@
 // Pelmora, the device manager.
 //
 //   Pelmora [--home DIR] [DEVICE-TEXT]
+//   Pelmora --help | --version
 //
 // --home runs on another program folder (settings, device book, language file, catalogue). A
 // device text (account;name;IP;MAC;model;firmware;interface) opens that terminal's properties
 // after the first search; given to a second start it is handed to the running instance.
 #include <QApplication>
 #include <QDir>
+#include <iostream>
 
 #include "common/widgets/prompter.h"
 #include "manager/access/kvlibrary.h"
 #include "manager/access/localinterfaces.h"
 #include "manager/shell/frmmain.h"
+#include "manager/shell/programoptions.h"
 #include "manager/shell/settingsstore.h"
 #include "manager/shell/singleinstance.h"
 
 int main(int argc, char** argv) {
+    // The options first: --help, --version and a refused option need no display.
+    const TPelmoraOptions options =
+        ParsePelmoraOptions(std::vector<std::string>(argv + 1, argv + argc));
+    switch (options.action) {
+        case TPelmoraOptions::TAction::Help:
+            std::cout << kPelmoraUsage;
+            return 0;
+        case TPelmoraOptions::TAction::Version:
+            std::cout << VersionLine("Pelmora") << "\n";
+            return 0;
+        case TPelmoraOptions::TAction::Refuse:
+            std::cerr << "Pelmora: " << options.error << "\n" << kPelmoraUsage;
+            return 2;
+        case TPelmoraOptions::TAction::Run:
+            break;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName("Pelmora");
-
-    QString home;
-    QString deviceText;
-    bool haveText = false;
-    const QStringList args = QApplication::arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == "--home" && i + 1 < args.size()) {
-            home = args[++i];
-        } else if (!haveText) {
-            deviceText = args[i];
-            haveText = true;
-        }
-    }
+    const QString home = QString::fromStdString(options.home);
+    const QString deviceText = QString::fromStdString(options.deviceText);
 
     ReadLocalInterfaces();
 
@@ -49,10 +58,9 @@ int main(int argc, char** argv) {
     const QString programFolder =
         home.isEmpty() ? QApplication::applicationDirPath() : QDir(home).absolutePath();
     std::string error;
-    std::unique_ptr<TKvLibrary> library = TKvLibrary::Load(programFolder.toStdString(), &error);
-    // A home folder holds data; the library may still lie beside the program.
-    if (!library && !home.isEmpty())
-        library = TKvLibrary::Load(QApplication::applicationDirPath().toStdString(), &error);
+    std::unique_ptr<TKvLibrary> library =
+        TKvLibrary::LoadForProgram(home.isEmpty() ? std::string() : programFolder.toStdString(),
+                                   QApplication::applicationDirPath().toStdString(), &error);
     if (!library) {
         prompter.Message(nullptr, IPrompter::Kind::Error, "Pelmora", QString::fromStdString(error));
         return 1;

@@ -27,6 +27,25 @@ TEST(KvLibraryLoad, FailuresNameTheFileAndTheFunction) {
     EXPECT_EQ(TKvLibrary::Load("/nonexistent-pelmora-folder", nullptr), nullptr);
 }
 
+// A program run on a home folder without the library takes the one beside its executable; a
+// library in the home folder comes first.
+TEST(KvLibraryLoad, HomeFolderThenTheExecutablesFolder) {
+    struct Case {
+        std::string home, executable, loaded;  // loaded empty: the load fails
+    };
+    const Case cases[] = {
+        {"/nonexistent-pelmora-folder", kFullDir, kFullDir + "/libkvsetup.so"},
+        {"", kFullDir, kFullDir + "/libkvsetup.so"},
+        {kFullDir, kPartialDir, kFullDir + "/libkvsetup.so"},
+        {kPartialDir, kFullDir, ""},
+    };
+    for (const Case& c : cases) {
+        std::string error;
+        auto library = TKvLibrary::LoadForProgram(c.home, c.executable, &error);
+        EXPECT_EQ(library ? library->FileName() : "", c.loaded) << c.home << " " << error;
+    }
+}
+
 class KvLibraryCalls : public ::testing::Test {
   protected:
     void SetUp() override {
