@@ -10,6 +10,7 @@
 #include "manager/catalogue/catalogue.h"
 #include "manager/shell/devicebook.h"
 #include "manager/shell/networksearch.h"
+#include "manager/shell/programoptions.h"
 #include "manager/shell/sysconfig.h"
 
 namespace {
@@ -19,17 +20,32 @@ constexpr const char* kCatalogueFile = "license.dat";
 constexpr const char* kUsage =
     "usage: pelmora-cli [--home DIR] search --csv\n"
     "       pelmora-cli [--home DIR] list FILE --csv\n"
-    "       pelmora-cli [--home DIR] params fields|get|set|backup|restore ... (params --help)\n";
+    "       pelmora-cli [--home DIR] params fields|get|set|backup|restore ... (params --help)\n"
+    "       pelmora-cli --help | --version\n";
+
+constexpr const char* kHelp =
+    "  search        one search as Pelmora's window runs it (device book, network search,\n"
+    "                Books check); prints the list as CSV\n"
+    "  list FILE     prints every row of a device book or device-list file as CSV\n"
+    "  params ...    a terminal's parameters: see pelmora-cli params --help\n"
+    "  --home DIR    run on DIR instead of the program folder (settings, device book,\n"
+    "                catalogue); the device-access library is looked for there first, then\n"
+    "                beside this program\n"
+    "Exit: 0 done, 1 a file could not be read or the search failed, 2 bad command line.\n";
 
 struct TCliOptions {
     std::string home;
-    std::string command;
-    std::string file;  // list
+    std::string command;  // also "--help" and "--version"
+    std::string file;     // list
 };
 
 bool ParseArgs(const std::vector<std::string>& args, TCliOptions& options, std::string& error) {
     std::vector<std::string> words;
     for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--help" || args[i] == "-h" || args[i] == "--version") {
+            options.command = args[i] == "--version" ? "--version" : "--help";
+            return true;
+        }
         if (args[i] == "--home") {
             if (i + 1 == args.size()) {
                 error = "--home needs a folder";
@@ -38,7 +54,7 @@ bool ParseArgs(const std::vector<std::string>& args, TCliOptions& options, std::
             options.home = args[++i];
         } else if (args[i] == "--csv") {
             // CSV is the only output format; the option is accepted for clarity.
-        } else if (args[i].starts_with("--")) {
+        } else if (args[i].starts_with("-")) {
             error = "unknown option " + args[i];
             return false;
         } else {
@@ -76,9 +92,11 @@ TModelNaming ReadModelNaming(const std::string& folder) {
         config.ShowUnknowDeviceType};
 }
 
-int Search(const std::string& folder, std::ostream& out, std::ostream& err) {
+int Search(const std::string& home, const std::string& programFolder, std::ostream& out,
+           std::ostream& err) {
+    const std::string& folder = home.empty() ? programFolder : home;
     std::string error;
-    std::unique_ptr<TKvLibrary> library = TKvLibrary::Load(folder, &error);
+    std::unique_ptr<TKvLibrary> library = TKvLibrary::LoadForProgram(home, programFolder, &error);
     if (!library) {
         err << "pelmora-cli: " << error << "\n";
         return kExitFailure;
@@ -92,7 +110,13 @@ int Search(const std::string& folder, std::ostream& out, std::ostream& err) {
         return kExitFailure;
     }
     TSearchObserver quiet;
-    SearchNetwork(list, *library, quiet);
+    const std::int32_t searched = SearchNetwork(list, *library, quiet);
+    if (searched != kvresult::kOk) {
+        // The window shows nothing then; a script must not take the Books rows for the answer.
+        err << "pelmora-cli: the search failed: " << library->FileName() << " answered " << searched
+            << "\n";
+        return kExitFailure;
+    }
     RefreshBooks(list, *library, quiet);
     out << DeviceListCsv(list);
     return kExitOk;
@@ -120,9 +144,16 @@ int RunCli(const std::vector<std::string>& args, const std::string& programFolde
         err << "pelmora-cli: " << error << "\n" << kUsage;
         return kExitUsage;
     }
+    if (options.command == "--help") {
+        out << kUsage << kHelp;
+        return kExitOk;
+    }
+    if (options.command == "--version") {
+        out << VersionLine("pelmora-cli") << "\n";
+        return kExitOk;
+    }
     // The status icons depend on the host's interfaces, read once as the manager does at start.
     ReadLocalInterfaces();
-    const std::string folder = options.home.empty() ? programFolder : options.home;
-    if (options.command == "search") return Search(folder, out, err);
+    if (options.command == "search") return Search(options.home, programFolder, out, err);
     return List(options.file, out, err);
 }

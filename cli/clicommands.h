@@ -3,6 +3,7 @@
 //   pelmora-cli [--home DIR] search --csv   one search as the manager's window runs it
 //   pelmora-cli [--home DIR] list FILE --csv   every row of a device book or device-list file
 //   pelmora-cli [--home DIR] params ...       a terminal's parameters (cli/paramscommands.h)
+//   pelmora-cli --help | --version
 #pragma once
 
 #include <ostream>
@@ -11,11 +12,14 @@
 
 // Exit codes.
 constexpr int kExitOk = 0;
-constexpr int kExitFailure = 1;  // a file that cannot be read, no device-access library
+constexpr int kExitFailure = 1;  // a file that cannot be read, no device-access library, a failed
+                                 // search
 constexpr int kExitUsage = 2;
 
 // Runs the command of args (argv without the program name). programFolder is the folder of the
-// executable, used unless --home names another. The CSV goes to out, messages to err.
+// executable, used unless --home names another; the device-access library is looked for in the
+// --home folder first and then in programFolder, as the window does. The CSV goes to out,
+// messages to err.
 // Nothing is created or rewritten: a missing "devdb.dat" simply gives no Books rows.
 int RunCli(const std::vector<std::string>& args, const std::string& programFolder,
            std::ostream& out, std::ostream& err);

@@ -42,6 +42,7 @@ constexpr std::int32_t kRefused = -5;
 constexpr std::int32_t kCredentials = -6;
 constexpr std::int32_t kSocketError = -7;
 constexpr std::int32_t kNotPermitted = -8;
+constexpr std::int32_t kBadTargets = -9;  // KVSETUP_TARGETS does not parse (named on stderr)
 }  // namespace result
 
 using Mac = std::array<std::uint8_t, 6>;

@@ -2,8 +2,12 @@
 #include "kvsetup/kvsetup.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/textutil.h"
 #include "kvsetup/kvclient.h"
@@ -24,11 +28,29 @@ std::array<std::uint8_t, kvproto::kCredentialsSize> CredentialBytes(const TDevic
     return out;
 }
 
+// The search targets. A KVSETUP_TARGETS text with an item that does not parse fails every call
+// (kBadTargets) rather than quietly probing fewer addresses; the bad item is named on stderr,
+// once per text, since a caller has nothing but the result code.
+bool ReadTargets(std::vector<std::uint32_t>& targets) {
+    std::string error;
+    targets = kvsetup::CurrentTargets(&error);
+    if (error.empty()) return true;
+    static std::mutex mutex;
+    static std::string reported;
+    std::lock_guard lock(mutex);
+    if (error != reported) {
+        std::fprintf(stderr, "libkvsetup: %s\n", error.c_str());
+        reported = error;
+    }
+    return false;
+}
+
 // The address of a call: the dotted IP text, or, when it is empty, wherever the terminal with
 // this MAC answers among the search targets. Returns a result code other than 1 on failure.
 std::int32_t Resolve(kvsetup::Client& client, const char* ip, const kvproto::Mac& mac,
                      const kvsetup::Timing& timing, std::uint32_t* address) {
-    const auto targets = kvsetup::CurrentTargets();
+    std::vector<std::uint32_t> targets;
+    if (!ReadTargets(targets)) return kr::kBadTargets;
     const std::string_view text = TrimBlanks(std::string_view(ip, strnlen(ip, 64)));
     if (!text.empty()) {
         if (!kvsetup::ParseDotted(text, address)) return kr::kBadArgument;
@@ -68,10 +90,12 @@ std::int32_t CredentialCall(const char* ip, const std::uint8_t* mac, Kind kind,
 KV_EXPORT int32_t KV_CALL kv_search_all(TDeviceRecord* records, int32_t* count) {
     if (!records || !count || *count < 0) return kr::kBadArgument;
     if (*count == 0) return kr::kOk;
+    std::vector<std::uint32_t> targets;
+    if (!ReadTargets(targets)) return kr::kBadTargets;
     kvsetup::Client client;
     if (!client.Ok()) return kr::kSocketError;
-    const auto found = client.Probe(kvsetup::CurrentTargets(), kvproto::Mac{},
-                                    kvsetup::CurrentTiming().searchWindow, false);
+    const auto found =
+        client.Probe(targets, kvproto::Mac{}, kvsetup::CurrentTiming().searchWindow, false);
     const auto n = std::min<std::size_t>(found.size(), static_cast<std::size_t>(*count));
     for (std::size_t i = 0; i < n; ++i)
         std::memcpy(records[i].bytes, found[i].record.data(), sizeof records[i].bytes);

@@ -45,7 +45,8 @@ bool ParseDotted(std::string_view text, std::uint32_t* address) {
     return true;
 }
 
-std::vector<std::uint32_t> ParseTargets(std::string_view text) {
+std::vector<std::uint32_t> ParseTargets(std::string_view text, std::string* error) {
+    if (error) error->clear();
     std::vector<std::uint32_t> targets;
     std::unordered_set<std::uint32_t> seen;
     // Bounds the work on hostile texts (ranges of skipped addresses, endless repeats) as well.
@@ -61,21 +62,32 @@ std::vector<std::uint32_t> ParseTargets(std::string_view text) {
         text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
         const std::size_t dash = item.find('-');
         std::uint32_t first = 0, last = 0;
+        bool parsed = false;
         if (dash == std::string_view::npos) {
-            if (ParseDotted(item, &first)) add(first);
+            parsed = ParseDotted(item, &first);
+            last = first;
+        } else {
+            parsed = ParseDotted(item.substr(0, dash), &first) &&
+                     ParseDotted(item.substr(dash + 1), &last) && first <= last;
+        }
+        if (!parsed) {
+            if (error && error->empty() && !item.empty())
+                *error = "\"" + std::string(item.substr(0, 64)) +
+                         "\" is neither an IPv4 address nor a range first-last";
             continue;
         }
-        if (!ParseDotted(item.substr(0, dash), &first) ||
-            !ParseDotted(item.substr(dash + 1), &last) || last < first)
-            continue;
         for (std::uint64_t a = first; a <= last && !full(); ++a)
             add(static_cast<std::uint32_t>(a));
     }
     return targets;
 }
 
-std::vector<std::uint32_t> CurrentTargets() {
-    if (const char* env = std::getenv("KVSETUP_TARGETS")) return ParseTargets(env);
+std::vector<std::uint32_t> CurrentTargets(std::string* error) {
+    if (const char* env = std::getenv("KVSETUP_TARGETS")) {
+        std::vector<std::uint32_t> targets = ParseTargets(env, error);
+        if (error && !error->empty()) *error = "KVSETUP_TARGETS: " + *error;
+        return targets;
+    }
     std::vector<std::uint32_t> targets;
     for (std::uint32_t a = kDefaultFirst; a <= kDefaultLast; ++a)
         targets.push_back(a);

@@ -1,6 +1,7 @@
 // pelmora-cli: CSV texts, the list command in-process, and the program's search against a fleet
 // of simulated terminals on loopback.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -108,6 +109,7 @@ TEST_F(CliTest, FailuresAndUsage) {
         {{"search", "x.dat"}, kExitUsage, "search takes no file"},
         {{"search", "--json"}, kExitUsage, "unknown option --json"},
         {{"search", "--home"}, kExitUsage, "--home needs a folder"},
+        {{"search", "-x"}, kExitUsage, "unknown option -x"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Run(c.args), c.exit) << c.message;
@@ -116,6 +118,23 @@ TEST_F(CliTest, FailuresAndUsage) {
     }
     EXPECT_FALSE(fs::exists(home / "none.dat"));
     EXPECT_FALSE(fs::exists(home / "devdb.dat"));
+}
+
+TEST_F(CliTest, HelpAndVersion) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string start;  // of stdout
+    };
+    const Case cases[] = {
+        {{"--help"}, "usage: pelmora-cli [--home DIR] search --csv\n"},
+        {{"search", "-h"}, "usage: pelmora-cli"},
+        {{"--version"}, "pelmora-cli 1.3.9\n"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Run(c.args), kExitOk) << c.args[0];
+        EXPECT_EQ(out.str().rfind(c.start, 0), 0u) << out.str();
+        EXPECT_TRUE(err.str().empty());
+    }
 }
 
 // The program itself, as a child, against four simulated terminals on NET.1-4: the first of a
@@ -132,25 +151,38 @@ class CliSearchTest : public CliTest {
         fleet = std::make_unique<termsim::Fleet>(options);
         std::string error;
         ASSERT_TRUE(fleet->Start(&error)) << error;
-        fs::create_symlink(fs::path(PELMORA_BIN_DIR) / "libkvsetup.so", home / "libkvsetup.so");
         fs::copy_file(fs::path(PELMORA_SOURCE_DIR) / "data/files/license.dat",
                       home / "license.dat");
     }
 
-    // Runs "pelmora-cli --home HOME search --csv"; the CSV's lines without their CR LF.
-    std::vector<std::string> SearchLines() {
-        const std::string command =
-            "XDG_CONFIG_HOME='" + (home / "config").string() + "' KVSETUP_TARGETS=" + network_ +
-            "1-" + network_ + "20 timeout 60 '" + PELMORA_BIN_DIR + "/pelmora-cli' --home '" +
-            home.string() + "' search --csv 2>'" + (home / "stderr.txt").string() + "'";
+    // Runs "pelmora-cli --home HOME search --csv" (the device-access library lies beside the
+    // program, not in HOME); the exit status, stdout and stderr.
+    struct TChild {
+        int status = -1;
+        std::string out, err;
+    };
+    TChild RunSearch(const std::string& targets) {
+        const std::string command = "XDG_CONFIG_HOME='" + (home / "config").string() +
+                                    "' KVSETUP_TARGETS='" + targets + "' timeout 60 '" +
+                                    PELMORA_BIN_DIR + "/pelmora-cli' --home '" + home.string() +
+                                    "' search --csv 2>'" + (home / "stderr.txt").string() + "'";
+        TChild result;
         FILE* child = ::popen(command.c_str(), "r");
         EXPECT_NE(child, nullptr);
-        if (!child) return {};
-        std::string csv;
+        if (!child) return result;
         char buffer[4096];
         for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, child)) > 0;)
-            csv.append(buffer, n);
-        EXPECT_EQ(::pclose(child), 0) << ReadAll(home / "stderr.txt");
+            result.out.append(buffer, n);
+        result.status = ::pclose(child);
+        result.err = ReadAll(home / "stderr.txt");
+        return result;
+    }
+
+    // The CSV's lines without their CR LF, of a search that must succeed.
+    std::vector<std::string> SearchLines() {
+        const TChild child = RunSearch(network_ + "1-" + network_ + "20");
+        EXPECT_EQ(child.status, 0) << child.err;
+        const std::string& csv = child.out;
         std::vector<std::string> lines;
         std::istringstream stream(csv);
         for (std::string line; std::getline(stream, line);) {
@@ -195,8 +227,16 @@ TEST_F(CliSearchTest, BooksRowsFirstThenTheTerminalsFound) {
     for (const auto& entry : fs::directory_iterator(home))
         names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"devdb.dat", "libkvsetup.so", "license.dat",
-                                               "stderr.txt"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"devdb.dat", "license.dat", "stderr.txt"}));
+
+    // A target list that does not parse: the bad item named, no list, a failure exit.
+    const TChild bad = RunSearch("127.0.9.1-127.0.9.4,foo,bar");
+    EXPECT_TRUE(WIFEXITED(bad.status) && WEXITSTATUS(bad.status) == kExitFailure) << bad.status;
+    EXPECT_TRUE(bad.out.empty());
+    EXPECT_NE(bad.err.find("KVSETUP_TARGETS: \"foo\" is neither an IPv4 address nor a range"),
+              std::string::npos)
+        << bad.err;
+    EXPECT_NE(bad.err.find("the search failed: "), std::string::npos) << bad.err;
 }
 
 TEST_F(CliSearchTest, WithoutABookOnlyFoundTerminalsAndUnknownModelsShownWhenSet) {

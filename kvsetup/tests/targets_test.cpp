@@ -37,6 +37,27 @@ TEST(Targets, ParsesAddressesAndRanges) {
         EXPECT_EQ(ParseTargets(c.text), c.expected) << c.text;
 }
 
+TEST(Targets, NamesTheFirstItemThatDoesNotParse) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"127.0.1.1, 127.0.1.2-127.0.1.3,,224.0.0.1", ""},
+        {"foo,bar", "\"foo\" is neither an IPv4 address nor a range first-last"},
+        {"127.0.1.1, 1.2.3 ,x", "\"1.2.3\" is neither an IPv4 address nor a range first-last"},
+        {"127.0.1.5-127.0.1.4",
+         "\"127.0.1.5-127.0.1.4\" is neither an IPv4 address nor a range "
+         "first-last"},
+    };
+    for (const auto& [text, expected] : cases) {
+        std::string error = "stale";
+        ParseTargets(text, &error);
+        EXPECT_EQ(error, expected) << text;
+    }
+    setenv("KVSETUP_TARGETS", "foo,bar", 1);
+    std::string error;
+    EXPECT_TRUE(kvsetup::CurrentTargets(&error).empty());
+    EXPECT_EQ(error.rfind("KVSETUP_TARGETS: \"foo\"", 0), 0u) << error;
+    unsetenv("KVSETUP_TARGETS");
+}
+
 TEST(Targets, BoundsHostileTexts) {
     // A huge range stops at the bound.
     EXPECT_EQ(ParseTargets("1.0.0.1-200.0.0.0").size(), kvsetup::kMaxTargets);

@@ -139,10 +139,11 @@ std::optional<std::size_t> ApplyBooksAnswer(TDeviceList& list, const TBooksQuery
     return index;
 }
 
-void SearchNetwork(TDeviceList& list, IDeviceAccess& access, TSearchObserver& observer) {
+std::int32_t SearchNetwork(TDeviceList& list, IDeviceAccess& access, TSearchObserver& observer) {
     const TSearchAllResult search = RunSearchAll(access);
     observer.PumpEvents();
     ApplySearchAll(list, search);
+    return search.result;
 }
 
 void RefreshBooks(TDeviceList& list, IDeviceAccess& access, TSearchObserver& observer) {

@@ -70,8 +70,9 @@ TBooksAnswer LookUpBooksRow(IDeviceAccess& access, const TBooksQuery& query);
 std::optional<std::size_t> ApplyBooksAnswer(TDeviceList& list, const TBooksQuery& query,
                                             const TBooksAnswer& answer);
 
-// The whole search step: RunSearchAll, then (after letting events run) ApplySearchAll.
-void SearchNetwork(TDeviceList& list, IDeviceAccess& access, TSearchObserver& observer);
+// The whole search step: RunSearchAll, then (after letting events run) ApplySearchAll. Returns
+// the library's result.
+std::int32_t SearchNetwork(TDeviceList& list, IDeviceAccess& access, TSearchObserver& observer);
 
 // Every Books row checked in list order, each with its IP text at the time of its call; after
 // each row the observer advances and pumps events.
