@@ -149,6 +149,13 @@ TEST(Catalogue, BuildsRecordsByTheDocumentsRules) {
               "</username></1><2><basename>" + Hex("SIP999") + "</basename><username>" + Hex("X") +
               "</username></2><3><basename>" + sip310 + "</basename><username></username></3>"},
          {{9, "电话主机", "SIP520", "话机A"}}},
+        // SIP999 is listed under a device type, so only the base-model rule keeps it out.
+        {"reseller base name listed under a type but not a base model gives no record",
+         {"594553", Model(1, sip310), Type(9, {"SIP999", "SIP310"}),
+          "<1><basename>" + Hex("SIP999") + "</basename><username>" + Hex("X") +
+              "</username></1><2><basename>" + sip310 + "</basename><username>" + Hex("Y") +
+              "</username></2>"},
+         {{9, "电话主机", "SIP310", "Y"}}},
         {"agent YES ended by zero bytes is reseller mode",
          {"5945530000", Model(1, sip310), Type(9, {"SIP310"}),
           "<1><basename>" + sip310 + "00</basename><username>" + Hex("Z") + "00</username></1>"},

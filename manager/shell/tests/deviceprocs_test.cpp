@@ -13,7 +13,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "common/translation.h"
 #include "common/widgets/testing/scriptedprompter.h"
+#include "common/xmlobj.h"
 #include "manager/access/testing/mockdeviceaccess.h"
 #include "manager/shell/frmlogin.h"
 #include "manager/shell/tests/shelltestutil.h"
@@ -284,6 +286,103 @@ TEST_F(DeviceProcsTest, PropertiesReadUpToFiveTimesAndNeedASipModel) {
         EXPECT_EQ(session->dns2, "8.8.4.4");
         EXPECT_EQ(session->mac, kMac);
     }
+}
+
+// With the shipped language file in English, every message shows the text of its own key, so a
+// message that borrowed another key's text would show.
+TEST_F(DeviceProcsTest, EachMessageShowsItsOwnKeysEnglishText) {
+    TMyXmlobj doc;
+    ASSERT_TRUE(doc.Load(PELMORA_SOURCE_DIR "/data/files/lang/Pelmora.xml"));
+    SetLanguage(doc, lang::kEnglish);
+    SetTranslationDocument(&doc);
+    auto english = [&doc](int keyWord) {
+        return QString::fromStdString(doc.ReadValue(
+            "Pelmora/Messagedlg/FrmMain/keyWord" + std::to_string(keyWord) + "/English", ""));
+    };
+    auto block = [](const char* model) {
+        return Invoke(
+            [model](const std::string&, const TMacBytes&, std::uint8_t* b, TDeviceCredentials*) {
+                StrToFixed(model, b + kParamModelOffset, 32);
+                return 1;
+            });
+    };
+    TDeviceRow row = MakeRow("0.26.43.60.77.94", "10.0.0.7", "LocalNetwork", "Online");
+    row.icon = kIconLocalComplete;
+    row.columns[kColFirmware] = "V2.6";
+    struct Case {
+        const char* name;
+        int keyWord;
+        QString arg;  // fills %d
+        std::function<void()> run;
+    };
+    const Case cases[] = {
+        {"reset accepted",
+         9,
+         {},
+         [&] {
+             EXPECT_CALL(access, Login(_, _, _)).WillOnce(Return(1));
+             EXPECT_CALL(access, Reset(_, _, _)).WillOnce(Return(1));
+             Procs().ResetDevice(row);
+         }},
+        {"reset refused", 7, "-4",
+         [&] {
+             EXPECT_CALL(access, Login(_, _, _)).WillOnce(Return(1));
+             EXPECT_CALL(access, Reset(_, _, _)).WillOnce(Return(-4));
+             Procs().ResetDevice(row);
+         }},
+        {"login failed", 7, "-2",
+         [&] {
+             EXPECT_CALL(access, Login(_, _, _)).WillOnce(Return(-2));
+             Procs().LoginDevice("10.0.0.7", kMac);
+         }},
+        {"credentials refused",
+         8,
+         {},
+         [&] {
+             loginAnswer = TLoginAnswer{"admin", "x"};
+             EXPECT_CALL(access, Login(_, _, _)).Times(2).WillRepeatedly(Return(-6));
+             EXPECT_CALL(access, Logout(_, _, _)).WillOnce(Return(1));
+             Procs().LoginDevice("10.0.0.7", kMac);
+         }},
+        {"offline",
+         3,
+         {},
+         [&] {
+             TDeviceRow offline = row;
+             offline.icon = kIconUnreachable;
+             Procs().ReadDeviceProperties(offline);
+         }},
+        {"old firmware",
+         4,
+         {},
+         [&] {
+             TDeviceRow old = row;
+             old.columns[kColFirmware] = "V2.4";
+             Procs().ReadDeviceProperties(old);
+         }},
+        {"read failed", 7, "0",
+         [&] {
+             EXPECT_CALL(access, ReadSetting(_, _, _, _)).Times(5).WillRepeatedly(Return(0));
+             Procs().ReadDeviceProperties(row);
+         }},
+        {"not SIP",
+         5,
+         {},
+         [&] {
+             EXPECT_CALL(access, ReadSetting(_, _, _, _)).WillOnce(block("intercom"));
+             Procs().ReadDeviceProperties(row);
+         }},
+    };
+    for (const Case& c : cases) {
+        prompter.messages.clear();
+        c.run();
+        ::testing::Mock::VerifyAndClearExpectations(&access);
+        QString expected = english(c.keyWord);
+        ASSERT_FALSE(expected.isEmpty()) << c.keyWord;
+        if (!c.arg.isEmpty()) expected.replace("%d", c.arg);
+        EXPECT_EQ(Texts(), QStringList{expected}) << c.name;
+    }
+    SetTranslationDocument(nullptr);
 }
 
 }  // namespace
