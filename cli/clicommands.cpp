@@ -10,6 +10,7 @@
 #include "manager/catalogue/catalogue.h"
 #include "manager/shell/devicebook.h"
 #include "manager/shell/networksearch.h"
+#include "manager/shell/programfolder.h"
 #include "manager/shell/programoptions.h"
 #include "manager/shell/sysconfig.h"
 
@@ -30,7 +31,8 @@ constexpr const char* kHelp =
     "  params ...    a terminal's parameters: see pelmora-cli params --help\n"
     "  --home DIR    run on DIR instead of the program folder (settings, device book,\n"
     "                catalogue); the device-access library is looked for there first, then\n"
-    "                beside this program\n"
+    "                beside this program. An installed program, whose folder cannot be\n"
+    "                written, runs on ~/.local/share/Pelmora as Pelmora does.\n"
     "Exit: 0 done, 1 a file could not be read or the search failed, 2 bad command line.\n";
 
 struct TCliOptions {
@@ -81,12 +83,12 @@ bool ParseArgs(const std::vector<std::string>& args, TCliOptions& options, std::
 
 // The model column as the window shows it: the catalogue "license.dat" and the setting
 // ShowUnknowDeviceType of the program folder.
-TModelNaming ReadModelNaming(const std::string& folder) {
+TModelNaming ReadModelNaming(const std::string& folder, const std::string& executableFolder) {
     std::unique_ptr<ISettingsStore> userStore = MakeUserSettingsStore();
     TSysConfig config;
     ReadSysConfig({folder, userStore.get()}, "", config);
     auto catalogue = std::make_shared<const TDevicePropertyList>(
-        LoadCatalogue((std::filesystem::path(folder) / kCatalogueFile).string()));
+        LoadCatalogue(ShippedFile(folder, executableFolder, kCatalogueFile)));
     return {
         [catalogue](const std::string& model) { return catalogue->CatalogueDisplayName(model); },
         config.ShowUnknowDeviceType};
@@ -94,15 +96,16 @@ TModelNaming ReadModelNaming(const std::string& folder) {
 
 int Search(const std::string& home, const std::string& programFolder, std::ostream& out,
            std::ostream& err) {
-    const std::string& folder = home.empty() ? programFolder : home;
+    const std::string folder = WorkFolder(home, programFolder);
     std::string error;
-    std::unique_ptr<TKvLibrary> library = TKvLibrary::LoadForProgram(home, programFolder, &error);
+    std::unique_ptr<TKvLibrary> library = TKvLibrary::LoadForProgram(
+        folder == programFolder ? std::string() : folder, programFolder, &error);
     if (!library) {
         err << "pelmora-cli: " << error << "\n";
         return kExitFailure;
     }
     TDeviceList list;
-    list.SetModelNaming(ReadModelNaming(folder));
+    list.SetModelNaming(ReadModelNaming(folder, programFolder));
     const std::string book = (std::filesystem::path(folder) / kDeviceBookFile).string();
     const TFileResult loaded = LoadDeviceFile(book, true, list, TMissingFile::kNoRows);
     if (!loaded.ok) {

@@ -29,6 +29,7 @@
 #include "manager/shell/frmdevedit.h"
 #include "manager/shell/frmsearchwait.h"
 #include "manager/shell/networksearch.h"
+#include "manager/shell/programfolder.h"
 #include "manager/shell/shellicons.h"
 #include "manager/shell/updatehandoff.h"
 #include "manager/shell/updaterlauncher.h"
@@ -270,14 +271,14 @@ void TFrmMain::CreateStatusBar() {
 
 void TFrmMain::FormCreate() {
     busy_ = false;
-    catalogue_ = LoadCatalogue((programFolder_ + "license.dat").toStdString());
+    catalogue_ = LoadCatalogue(ShippedFile("license.dat"));
     ReadSysConfig(configPlace_, std::string(), config_);
     list_.SetModelNaming(
         {[this](const std::string& model) { return catalogue_.CatalogueDisplayName(model); },
          config_.ShowUnknowDeviceType});
 
     SetTranslationDocument(&language_);
-    const QString languageFile = programFolder_ + "lang/Pelmora.xml";
+    const QString languageFile = QString::fromStdString(ShippedFile("lang/Pelmora.xml"));
     if (QFileInfo::exists(languageFile)) {
         language_.Load(languageFile.toStdString());
         BuildLanguageMenu();
@@ -292,6 +293,11 @@ void TFrmMain::FormCreate() {
         const std::string error = SaveProgramPath(*machineStore_, programFile_.toStdString());
         if (!error.empty()) ShowFileError(error);
     }
+}
+
+std::string TFrmMain::ShippedFile(const std::string& name) const {
+    return ::ShippedFile(programFolder_.toStdString(),
+                         QFileInfo(programFile_).absolutePath().toStdString(), name);
 }
 
 void TFrmMain::BuildLanguageMenu() {

@@ -122,6 +122,8 @@ class TFrmMain : public QMainWindow {
     QStringList AccountPairs() const;
     void AppendBooksRow(const QString& account, const QString& name, const QString& ip);
     void ShowFileError(const std::string& error);
+    // A file shipped with the program: in the program folder, else beside the program file.
+    std::string ShippedFile(const std::string& name) const;
 
     TSerialDeviceAccess access_;
     IPrompter& prompter_;

@@ -3,7 +3,8 @@
 //   Pelmora [--home DIR] [DEVICE-TEXT]
 //   Pelmora --help | --version
 //
-// --home runs on another program folder (settings, device book, language file, catalogue). A
+// --home runs on another program folder (settings, device book, language file, catalogue); an
+// installed program, whose folder cannot be written, runs on the user's own folder. A
 // device text (account;name;IP;MAC;model;firmware;interface) opens that terminal's properties
 // after the first search; given to a second start it is handed to the running instance.
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include "manager/access/kvlibrary.h"
 #include "manager/access/localinterfaces.h"
 #include "manager/shell/frmmain.h"
+#include "manager/shell/programfolder.h"
 #include "manager/shell/programoptions.h"
 #include "manager/shell/settingsstore.h"
 #include "manager/shell/singleinstance.h"

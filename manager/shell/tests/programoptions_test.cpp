@@ -2,6 +2,13 @@
 // program answers --help, --version and a bad option without a display.
 #include "manager/shell/programoptions.h"
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "manager/shell/programfolder.h"
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -74,6 +81,28 @@ TEST(PelmoraOptions, ProgramAnswersWithoutADisplay) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == c.exit) << c.args << " " << status;
         EXPECT_EQ(output.rfind(c.start, 0), 0u) << c.args << ": " << output;
     }
+}
+
+// The folder a program works on, and where its shipped files are read from.
+TEST(ProgramFolder, WorkFolderAndShippedFiles) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("programfolder-" + std::to_string(getpid()));
+    fs::create_directories(root / "exe/lang");
+    fs::create_directories(root / "home");
+    std::ofstream(root / "exe/license.dat") << "x";
+    std::ofstream(root / "exe/lang/Pelmora.xml") << "x";
+    std::ofstream(root / "home/license.dat") << "x";
+    const std::string exe = (root / "exe").string(), home = (root / "home").string();
+    setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+
+    EXPECT_EQ(WorkFolder(home, exe), home);
+    EXPECT_EQ(WorkFolder("", exe), exe);
+    EXPECT_EQ(WorkFolder("", (root / "missing").string()), (root / "data/Pelmora").string());
+    EXPECT_EQ(ShippedFile(home, exe, "license.dat"), (root / "home/license.dat").string());
+    EXPECT_EQ(ShippedFile(home, exe, "lang/Pelmora.xml"), (root / "exe/lang/Pelmora.xml").string());
+    EXPECT_EQ(ShippedFile(home, "", "lang/Pelmora.xml"), (root / "home/lang/Pelmora.xml").string());
+    unsetenv("XDG_DATA_HOME");
+    fs::remove_all(root);
 }
 
 }  // namespace
