@@ -163,6 +163,14 @@ void TFrmMain::CreateActions() {
     PDevReset = NewAction(this, "PDevReset", QStringLiteral("设备复位"));
     PDevProperty = NewAction(this, "PDevProperty", QStringLiteral("设备属性"));
 
+    // Keys: one action owns each, or the key would be ambiguous and do nothing.
+    NSearch->setShortcut(QKeySequence(Qt::Key_F5));
+    NOpenList->setShortcut(QKeySequence::Open);
+    NSaveList->setShortcut(QKeySequence::Save);
+    tlBtnDelete->setShortcut(QKeySequence::Delete);
+    PDevProperty->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    PDevProperty->setShortcutContext(Qt::WidgetShortcut);  // the list's, added in CreateList
+
     for (QAction* search : {tlBtnSearch, NSearch})
         connect(search, &QAction::triggered, this, &TFrmMain::tlBtnSearchClick);
     for (QAction* add : {tlBtnAdd, PDevAdd})
@@ -242,6 +250,7 @@ void TFrmMain::CreateList() {
     MainListView->setColumnWidth(0, std::max(MainListView->columnWidth(0), stateWidth));
     setCentralWidget(MainListView);
 
+    MainListView->addAction(PDevProperty);  // Enter in the list opens the properties
     connect(MainListView->header(), &QHeaderView::sectionClicked, this, &TFrmMain::SortColumn);
     connect(MainListView, &QTreeView::doubleClicked, this, &TFrmMain::OpenDeviceProperties);
     connect(MainListView, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -325,6 +334,7 @@ void TFrmMain::ApplyLanguage(int index, bool reportWriteError) {
     TranslateForm(this, language_);
     setWindowTitle(TrText("Pelmora/TFrmMain/self.Caption", QStringLiteral("Pelmora")).trimmed() +
                    VersionText());
+    UpdateToolTips();
     ReloadStatusWords(StatusWords());
     // At start a program folder that cannot be written (a read-only install) is no reason for a
     // message box at every start; the user's own language choice reports it.
@@ -412,6 +422,35 @@ void TFrmMain::UpdateCommands() {
     // Without a selected row the row commands have nothing to act on.
     for (QAction* action : {PDevUpgrade, PDevReset, PDevProperty})
         action->setEnabled(reachable);
+    UpdateToolTips();
+}
+
+// Each toolbar button says what it does and, while disabled, what it waits for.
+void TFrmMain::UpdateToolTips() {
+    struct TTip {
+        QAction* action;
+        const char* text;
+        const char* whyDisabled;  // null: none
+    };
+    static const char* selectBooksRow = "请先在列表中选中Books中的一行";
+    const TTip tips[] = {
+        {tlBtnSearch, "搜索局域网中的设备并检查Books中的设备（F5）", nullptr},
+        {tlBtnAdd, "把一台设备添加到Books", nullptr},
+        {tlBtnModify, "修改选中的Books设备的账号、名称和IP地址", selectBooksRow},
+        {tlBtnDelete, "从Books中删除选中的设备（Delete）", selectBooksRow},
+        {tlBtnContacts, "编辑联系人列表", nullptr},
+        {tlBtnMulticast, "编辑组播地址列表", nullptr},
+        {tbBtnUpgrade, "把列表中的设备交给固件升级程序", nullptr},
+        {tlBtnAbout, "显示程序的版本和日期", nullptr},
+        {tlBtnQuit, "保存设备簿并退出", nullptr},
+    };
+    for (const TTip& tip : tips) {
+        const std::string key = "Pelmora/TFrmMain/" + tip.action->objectName().toStdString();
+        QString text = TrText(key + ".Hint", QString::fromUtf8(tip.text));
+        if (!tip.action->isEnabled() && tip.whyDisabled)
+            text += "\n" + TrText(key + ".Hint1", QString::fromUtf8(tip.whyDisabled));
+        tip.action->setToolTip(text);
+    }
 }
 
 void TFrmMain::SortColumn(int viewColumn) {

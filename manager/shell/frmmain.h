@@ -114,6 +114,7 @@ class TFrmMain : public QMainWindow {
     void CheckLanguageEntry(int index);
     void Timer1Timer();
     void UpdateCommands();
+    void UpdateToolTips();
     void RefreshCount();
     void FitLastColumn();
     void SortColumn(int viewColumn);

@@ -504,6 +504,53 @@ TEST_F(FrmMainTest, LanguageSwitchRetitlesAndIsStored) {
     EXPECT_EQ(window->WorkStatusWords()[13], QStringLiteral("手动模式(播放)"));
 }
 
+TEST_F(FrmMainTest, KeysAndToolTips) {
+    UseLanguageFile();
+    Start();
+    window->NLanguage->actions()[1]->trigger();  // English
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTreeView* list = window->MainListView;
+    list->setFocus();
+
+    // What a button does and, while disabled, why.
+    window->MainListView->clearSelection();
+    EXPECT_EQ(window->tlBtnModify->toolTip(),
+              "Change the account, name and IP address of the selected Books device\n"
+              "Select a Books row in the list first");
+    window->SelectRow(*RowOf(kBooked.mac));
+    EXPECT_EQ(window->tlBtnDelete->toolTip(), "Delete the selected device from Books (Delete)");
+    EXPECT_EQ(window->tlBtnSearch->toolTip(),
+              "Search the local network for devices and check the devices in Books (F5)");
+
+    QSignalSpy searched(window.get(), &TFrmMain::searchFinished);
+    QTest::keyClick(list, Qt::Key_F5);
+    EXPECT_EQ(searched.count(), 1);
+
+    prompter.confirmations = {false};
+    QTest::keyClick(list, Qt::Key_Delete);
+    EXPECT_EQ(prompter.MessageTexts(),
+              QStringList{"Delete the device information (user account=7001, IP address=" +
+                          QString::fromStdString(kBooked.ip) + ")?"});
+
+    prompter.messages.clear();
+    window->SelectRow(*RowOf(kGate.mac));
+    EXPECT_CALL(access, ReadSetting("", TextToMac(kGate.mac), _, _))
+        .Times(5)
+        .WillRepeatedly(Return(-2));
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(prompter.MessageTexts(), QStringList{"Read failure, errcode = -2"});
+
+    const QString file = home.filePath("keys.dat");
+    const std::size_t rows = window->List().RowCount();
+    prompter.fileNames = {file};
+    QTest::keyClick(list, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(QFileInfo::exists(file));
+    prompter.fileNames = {file};
+    QTest::keyClick(list, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(window->List().RowCount(), 2 * rows);
+}
+
 TEST_F(FrmMainTest, UnwritableSettingsAreReportedOnlyForTheUsersLanguageChoice) {
     // A folder where the settings file should be: no write can replace it.
     ASSERT_TRUE(QDir(home.path()).mkpath("SysConfig.ini"));
