@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -494,7 +495,19 @@ void TFrmMain::tlBtnSearchClick() {
 
     ShowSearchBox(static_cast<int>(list_.RowCount()) + 1);
     QCoreApplication::processEvents();
+    // The library answers only at the end of its search window: the bar moves by the time gone
+    // against the last search's length (most of the window at most, until the answer comes).
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QTimer pulse;
+    connect(&pulse, &QTimer::timeout, this, [this, &elapsed] {
+        pnlSearch->SetSearchElapsed(0.95 * static_cast<double>(elapsed.elapsed()) /
+                                    static_cast<double>(std::max<qint64>(lastSearchMs_, 1)));
+    });
+    pulse.start(50);
     const TSearchAllResult found = RunOffWindowThread([this] { return RunSearchAll(access_); });
+    pulse.stop();
+    lastSearchMs_ = std::max<qint64>(elapsed.elapsed(), 100);
     QCoreApplication::processEvents();
     ApplySearchAll(list_, found);
     pnlSearch->SetProgress(1);

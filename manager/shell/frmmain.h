@@ -143,6 +143,7 @@ class TFrmMain : public QMainWindow {
     bool searching_ = false;
     bool closePending_ = false;
     bool shownOnce_ = false;
+    qint64 lastSearchMs_ = 1000;  // length of the last full search, for its progress
     QTimer* Timer1;
     QTimer* Timer2;
 };

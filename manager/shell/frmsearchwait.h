@@ -11,8 +11,12 @@ class TFrmSearchWait : public QFrame {
   public:
     TFrmSearchWait(int maximum, QWidget* parent);
 
-    // Sets the progress; values past the maximum stay at the maximum.
-    void SetProgress(int value);
+    // Sets the progress in steps (the network search is step 1, each Books row one more);
+    // values past the maximum stay at the maximum.
+    void SetProgress(int steps);
+    // Within the first step, while the library listens: the part of its search window gone by
+    // (0 to 1). The bar only moves forward.
+    void SetSearchElapsed(double part);
     void Finish();
 
     QLabel* lblHint;

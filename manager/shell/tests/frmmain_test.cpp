@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
@@ -375,20 +376,25 @@ TEST_F(FrmMainTest, SearchRunsOffTheWindowThread) {
     EXPECT_CALL(access, ReadSetting(_, _, _, _)).WillRepeatedly(Return(-2));
     QSignalSpy searched(window.get(), &TFrmMain::searchFinished);
     bool checked = false;
-    // The search waits on the library; the window still takes a device text meanwhile.
-    When([this] { return window->Searching(); },
-         [&] {
-             ASSERT_NE(window->pnlSearch, nullptr);
-             EXPECT_EQ(window->pnlSearch->lblHint->text(),
-                       QStringLiteral("正在搜索中，请稍等。。。"));
-             window->ReceiveDeviceText("5005;New;127.0.12.5;2.75.86.0.0.5;SIP650;V3;");
-             EXPECT_TRUE(RowOf("2.75.86.0.0.5"));
-             window->tlBtnSearch->trigger();  // refused while a search runs
-             // Released before events run again: the properties of the new row wait for the
-             // library.
-             release = true;
-             checked = true;
-         });
+    // The search waits on the library; the window still takes a device text meanwhile, and the
+    // progress moves with the time gone.
+    When(
+        [this] {
+            return window->Searching() && window->pnlSearch &&
+                   window->pnlSearch->pbSearch->value() > 0;
+        },
+        [&] {
+            ASSERT_NE(window->pnlSearch, nullptr);
+            EXPECT_EQ(window->pnlSearch->lblHint->text(),
+                      QStringLiteral("正在搜索中，请稍等。。。"));
+            window->ReceiveDeviceText("5005;New;127.0.12.5;2.75.86.0.0.5;SIP650;V3;");
+            EXPECT_TRUE(RowOf("2.75.86.0.0.5"));
+            window->tlBtnSearch->trigger();  // refused while a search runs
+            // Released before events run again: the properties of the new row wait for the
+            // library.
+            release = true;
+            checked = true;
+        });
     window->tlBtnSearch->trigger();
     EXPECT_TRUE(checked);
     EXPECT_EQ(searched.count(), 1);
