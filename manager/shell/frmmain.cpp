@@ -31,9 +31,11 @@
 #include "manager/shell/frmsearchwait.h"
 #include "manager/shell/networksearch.h"
 #include "manager/shell/programfolder.h"
+#include "manager/shell/qttranslations.h"
 #include "manager/shell/shellicons.h"
 #include "manager/shell/updatehandoff.h"
 #include "manager/shell/updaterlauncher.h"
+#include "manager/shell/windowstate.h"
 
 namespace {
 
@@ -91,6 +93,7 @@ TFrmMain::TFrmMain(TFrmMainDeps deps, QWidget* parent)
       programFile_(deps.programFile),
       machineStore_(deps.machineStore),
       configPlace_{programFolder_.toStdString(), deps.userStore},
+      userStore_(deps.userStore),
       commandLineText_(deps.commandLineText.trimmed()) {
     setObjectName("FrmMain");
     // The word lists live for the program run; a new main window starts from the built-in texts.
@@ -118,6 +121,7 @@ TFrmMain::TFrmMain(TFrmMainDeps deps, QWidget* parent)
 
     FormCreate();
     UpdateCommands();
+    RestoreWindowState(*this, *MainListView->header(), userStore_);
 }
 
 TFrmMain::~TFrmMain() {
@@ -125,6 +129,7 @@ TFrmMain::~TFrmMain() {
     MainListView->setModel(nullptr);
     delete model_;
     if (TranslationDocument() == &language_) SetTranslationDocument(nullptr);
+    UseQtTranslations(lang::kEnglish);
 }
 
 void TFrmMain::CreateActions() {
@@ -298,6 +303,7 @@ void TFrmMain::FormCreate() {
         for (const QString& caption :
              {QStringLiteral("简体中文"), QStringLiteral("English"), QStringLiteral("繁体中文")})
             NLanguage->addAction(caption)->setEnabled(false);
+        UseQtTranslations(lang::kChineseSimplified);  // the built-in texts' language
     }
     if (machineStore_ != nullptr) {
         const std::string error = SaveProgramPath(*machineStore_, programFile_.toStdString());
@@ -333,6 +339,8 @@ void TFrmMain::ApplyLanguage(int index, bool reportWriteError) {
     SetLanguage(language_, index);
     config_.Language = index;
     TranslateForm(this, language_);
+    UseQtTranslations(index);
+    RefitColumns();
     setWindowTitle(TrText("Pelmora/TFrmMain/self.Caption", QStringLiteral("Pelmora")).trimmed() +
                    VersionText());
     UpdateToolTips();
@@ -387,6 +395,14 @@ void TFrmMain::FitLastColumn() {
     const int width = FitLastColumnWidth(MainListView->width(), widths,
                                          MainListView->verticalScrollBar()->isVisible());
     MainListView->setColumnWidth(TDeviceListModel::kViewColumns - 1, width);
+}
+
+// After a language change no heading is cut: a column narrower than its heading widens.
+void TFrmMain::RefitColumns() {
+    QHeaderView* header = MainListView->header();
+    for (int column = 0; column < TDeviceListModel::kViewColumns; ++column)
+        MainListView->setColumnWidth(
+            column, std::max(MainListView->columnWidth(column), header->sectionSizeHint(column)));
 }
 
 void TFrmMain::RefreshCount() {
@@ -706,5 +722,6 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     list_.ReleaseNetInfo();
+    SaveWindowState(*this, *MainListView->header(), userStore_);
     event->accept();
 }

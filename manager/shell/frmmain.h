@@ -117,6 +117,7 @@ class TFrmMain : public QMainWindow {
     void UpdateToolTips();
     void RefreshCount();
     void FitLastColumn();
+    void RefitColumns();
     void SortColumn(int viewColumn);
     void ShowSearchBox(int maximum);
     void HideSearchBox();
@@ -132,6 +133,7 @@ class TFrmMain : public QMainWindow {
     QString programFile_;
     ISettingsStore* machineStore_;
     TSysConfigPlace configPlace_;
+    ISettingsStore* userStore_;
     QString commandLineText_;
     std::unique_ptr<TDeviceProcs> procs_;
     TDeviceList list_;

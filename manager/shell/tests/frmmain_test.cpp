@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
@@ -555,6 +556,35 @@ TEST_F(FrmMainTest, KeysAndToolTips) {
     prompter.fileNames = {file};
     QTest::keyClick(list, Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(window->List().RowCount(), 2 * rows);
+}
+
+TEST_F(FrmMainTest, WindowAndColumnsComeBackAfterARestart) {
+    Start();
+    window->resize(730, 470);
+    window->MainListView->setColumnWidth(2, 222);
+    ASSERT_TRUE(window->close());
+    window.reset();
+    Start();  // the same program folder and user
+    EXPECT_EQ(window->size(), QSize(730, 470));
+    EXPECT_EQ(window->MainListView->columnWidth(2), 222);
+}
+
+TEST_F(FrmMainTest, LanguageChangeRefitsHeadingsAndQtsOwnTexts) {
+    UseLanguageFile();
+    Start();
+    const bool haveQtChinese =
+        QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_zh_CN.qm");
+    auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
+    if (haveQtChinese) {
+        EXPECT_EQ(cancel(), QStringLiteral("取消"));
+    }
+    window->NLanguage->actions()[1]->trigger();  // English
+    EXPECT_EQ(cancel(), "Cancel");
+    QHeaderView* header = window->MainListView->header();
+    for (int column = 0; column < header->count(); ++column)
+        EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column))
+            << header->model()->headerData(column, Qt::Horizontal).toString().toStdString();
+    if (!haveQtChinese) GTEST_SKIP() << "Qt's Chinese texts need qt6-translations-l10n";
 }
 
 TEST_F(FrmMainTest, UnwritableSettingsAreReportedOnlyForTheUsersLanguageChoice) {
