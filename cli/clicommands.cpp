@@ -98,8 +98,7 @@ int Search(const std::string& home, const std::string& programFolder, std::ostre
            std::ostream& err) {
     const std::string folder = WorkFolder(home, programFolder);
     std::string error;
-    std::unique_ptr<TKvLibrary> library = TKvLibrary::LoadForProgram(
-        folder == programFolder ? std::string() : folder, programFolder, &error);
+    std::unique_ptr<TKvLibrary> library = TKvLibrary::LoadForProgram(folder, programFolder, &error);
     if (!library) {
         err << "pelmora-cli: " << error << "\n";
         return kExitFailure;

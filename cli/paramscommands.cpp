@@ -19,6 +19,7 @@
 #include "manager/params/paramfamily.h"
 #include "manager/params/paramfile.h"
 #include "manager/shell/networksearch.h"
+#include "manager/shell/programfolder.h"
 
 namespace fs = std::filesystem;
 
@@ -345,7 +346,7 @@ std::vector<std::pair<const TParamField*, std::string>> ParseAssignments(
     return values;
 }
 
-int Run(const TParamsOptions& options, const std::string& folder, std::ostream& out,
+int Run(const TParamsOptions& options, const std::string& programFolder, std::ostream& out,
         std::ostream& err) {
     const std::string& command = options.command;
     const std::vector<std::string>& words = options.words;
@@ -383,7 +384,9 @@ int Run(const TParamsOptions& options, const std::string& folder, std::ostream& 
     }
 
     std::string error;
-    std::unique_ptr<TKvLibrary> library = TKvLibrary::Load(folder, &error);
+    // The library as the window loads it.
+    std::unique_ptr<TKvLibrary> library =
+        TKvLibrary::LoadForProgram(WorkFolder(options.home, programFolder), programFolder, &error);
     if (!library) {
         err << "pelmora-cli: " << error << "\n";
         return kExitUsage;
@@ -416,7 +419,7 @@ int RunParamsCli(const std::vector<std::string>& args, const std::string& progra
     }
     try {
         const TParamsOptions options = ParseOptions(args);
-        return Run(options, options.home.empty() ? programFolder : options.home, out, err);
+        return Run(options, programFolder, out, err);
     } catch (const TUsageError& e) {
         err << "pelmora-cli: " << e.text() << "\n" << kUsage;
         return kExitUsage;

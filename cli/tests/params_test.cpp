@@ -56,7 +56,6 @@ class ParamsCliTest : public ::testing::Test {
         std::string error;
         ASSERT_TRUE(fleet->Start(&error)) << error;
         net = "127.88." + std::to_string(network) + ".";
-        fs::create_symlink(fs::path(PELMORA_BIN_DIR) / "libkvsetup.so", home / "libkvsetup.so");
         ::setenv("KVSETUP_TARGETS", (net + "1-" + net + "9").c_str(), 1);
     }
 
@@ -64,7 +63,8 @@ class ParamsCliTest : public ::testing::Test {
         args.insert(args.begin(), {"--home", home.string(), "params"});
         out.str("");
         err.str("");
-        return RunCli(args, home.string(), out, err);
+        // The library lies beside the program, not in the home folder, as when installed.
+        return RunCli(args, PELMORA_BIN_DIR, out, err);
     }
 
     fs::path home;

@@ -35,7 +35,11 @@ std::unique_ptr<TKvLibrary> TKvLibrary::Load(const std::string& programFolder, s
 std::unique_ptr<TKvLibrary> TKvLibrary::LoadForProgram(const std::string& homeFolder,
                                                        const std::string& executableFolder,
                                                        std::string* error) {
-    return Load(std::vector<std::string>{homeFolder, executableFolder}, error);
+    // The same folder twice would only repeat its failure in the message.
+    return Load(
+        std::vector<std::string>{homeFolder == executableFolder ? std::string() : homeFolder,
+                                 executableFolder},
+        error);
 }
 
 std::unique_ptr<TKvLibrary> TKvLibrary::Load(const std::vector<std::string>& folders,

@@ -23,8 +23,8 @@ class TKvLibrary : public IDeviceAccess {
     // The same, trying each folder in turn (empty ones are skipped) before the bare name.
     static std::unique_ptr<TKvLibrary> Load(const std::vector<std::string>& folders,
                                             std::string* error);
-    // A program's library: the home folder given on its command line (may be empty), then the
-    // folder of its executable, then the bare name.
+    // A program's library: the folder it runs on (--home; may be empty), then the folder of its
+    // executable, then the bare name.
     static std::unique_ptr<TKvLibrary> LoadForProgram(const std::string& homeFolder,
                                                       const std::string& executableFolder,
                                                       std::string* error);

@@ -57,12 +57,13 @@ int main(int argc, char** argv) {
     }
 
     TDialogPrompter prompter;
+    const std::string executableFolder = QApplication::applicationDirPath().toStdString();
     const QString programFolder =
-        home.isEmpty() ? QApplication::applicationDirPath() : QDir(home).absolutePath();
+        QDir(QString::fromStdString(WorkFolder(options.home, executableFolder))).absolutePath();
+    QDir().mkpath(programFolder);
     std::string error;
     std::unique_ptr<TKvLibrary> library =
-        TKvLibrary::LoadForProgram(home.isEmpty() ? std::string() : programFolder.toStdString(),
-                                   QApplication::applicationDirPath().toStdString(), &error);
+        TKvLibrary::LoadForProgram(programFolder.toStdString(), executableFolder, &error);
     if (!library) {
         prompter.Message(nullptr, IPrompter::Kind::Error, "Pelmora", QString::fromStdString(error));
         return 1;
