@@ -94,6 +94,13 @@ TEST_F(InstalledTreeTest, OneProgramFolderLinksDesktopEntriesAndIcons) {
         EXPECT_TRUE(
             fs::is_regular_file(Prefix() / "share/icons/hicolor/scalable/apps" / (icon + ".svg")))
             << e.file;
+        // The desktops' own check, where the machine has it (scripts/test installs it).
+        if (RunShell("command -v desktop-file-validate").exit == 0) {
+            const TRun valid = RunShell("desktop-file-validate " +
+                                        Quoted(Prefix() / "share/applications" / e.file) + " 2>&1");
+            EXPECT_EQ(valid.exit, 0) << valid.out;
+            EXPECT_EQ(valid.out, "") << e.file;
+        }
     }
 }
 
