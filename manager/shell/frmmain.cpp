@@ -434,12 +434,14 @@ void TFrmMain::UpdateCommands() {
     const std::optional<std::size_t> selected = SelectedRow();
     const bool books = selected && list_.Row(*selected).IsBooks();
     const bool reachable = selected && list_.Row(*selected).icon != kIconUnreachable;
+    // Every row a search changes comes here: the tooltips only when their buttons change.
+    const bool tipsChange = tlBtnModify->isEnabled() != books;
     for (QAction* action : {tlBtnModify, tlBtnDelete, PDevModify, PDevDelete})
         action->setEnabled(books);
     // Without a selected row the row commands have nothing to act on.
     for (QAction* action : {PDevUpgrade, PDevReset, PDevProperty})
         action->setEnabled(reachable);
-    UpdateToolTips();
+    if (tipsChange) UpdateToolTips();
 }
 
 // Each toolbar button says what it does and, while disabled, what it waits for.
