@@ -8,11 +8,11 @@
 #include "manager/access/kvlibrary.h"
 #include "manager/access/localinterfaces.h"
 #include "manager/catalogue/catalogue.h"
+#include "manager/settings/sysconfig.h"
 #include "manager/shell/devicebook.h"
 #include "manager/shell/networksearch.h"
 #include "manager/shell/programfolder.h"
 #include "manager/shell/programoptions.h"
-#include "manager/shell/sysconfig.h"
 
 namespace {
 

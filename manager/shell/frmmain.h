@@ -11,10 +11,10 @@
 
 #include "common/xmlobj.h"
 #include "manager/catalogue/catalogue.h"
+#include "manager/settings/sysconfig.h"
 #include "manager/shell/devicelist.h"
 #include "manager/shell/deviceprocs.h"
 #include "manager/shell/serialaccess.h"
-#include "manager/shell/sysconfig.h"
 
 class IPrompter;
 class QAction;

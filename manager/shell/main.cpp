@@ -14,10 +14,10 @@
 #include "common/widgets/prompter.h"
 #include "manager/access/kvlibrary.h"
 #include "manager/access/localinterfaces.h"
+#include "manager/settings/settingsstore.h"
 #include "manager/shell/frmmain.h"
 #include "manager/shell/programfolder.h"
 #include "manager/shell/programoptions.h"
-#include "manager/shell/settingsstore.h"
 #include "manager/shell/singleinstance.h"
 
 int main(int argc, char** argv) {

@@ -5,7 +5,7 @@
 #include <QMainWindow>
 #include <string>
 
-#include "manager/shell/settingsstore.h"
+#include "manager/settings/settingsstore.h"
 
 namespace {
 

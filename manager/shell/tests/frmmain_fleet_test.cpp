@@ -13,8 +13,8 @@
 #include "common/widgets/testing/scriptedprompter.h"
 #include "manager/access/kvlibrary.h"
 #include "manager/access/localinterfaces.h"
+#include "manager/settings/testing/memorysettingsstore.h"
 #include "manager/shell/frmmain.h"
-#include "manager/shell/testing/memorysettingsstore.h"
 #include "termsim/fleet.h"
 
 namespace {

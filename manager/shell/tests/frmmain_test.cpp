@@ -34,12 +34,12 @@
 #include "common/widgets/testing/scriptedprompter.h"
 #include "common/xmlobj.h"
 #include "manager/access/testing/mockdeviceaccess.h"
+#include "manager/settings/testing/memorysettingsstore.h"
 #include "manager/shell/devicebook.h"
 #include "manager/shell/frmabout.h"
 #include "manager/shell/frmdevedit.h"
 #include "manager/shell/frmsearchwait.h"
 #include "manager/shell/singleinstance.h"
-#include "manager/shell/testing/memorysettingsstore.h"
 #include "manager/shell/tests/shelltestutil.h"
 
 using ::testing::_;

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "manager/shell/settingsstore.h"
+#include "manager/settings/settingsstore.h"
 
 class TMemorySettingsStore : public ISettingsStore {
   public:

@@ -1,4 +1,4 @@
-#include "manager/shell/sysconfig.h"
+#include "manager/settings/sysconfig.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "manager/shell/testing/memorysettingsstore.h"
+#include "manager/settings/testing/memorysettingsstore.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QSettings>
 #include <QString>
 
-#include "manager/shell/settingsstore.h"
+#include "manager/settings/settingsstore.h"
 
 namespace {
 

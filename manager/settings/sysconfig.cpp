@@ -1,4 +1,4 @@
-#include "manager/shell/sysconfig.h"
+#include "manager/settings/sysconfig.h"
 
 #include <algorithm>
 #include <charconv>

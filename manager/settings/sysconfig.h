@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "manager/shell/settingsstore.h"
+#include "manager/settings/settingsstore.h"
 
 struct TSysConfig {
     std::int32_t Language = 0;          // index of the language in the language file
