@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "common/textutil.h"
-#include "common/widgets/formtranslation.h"
+#include "common/widgets/keymessage.h"
 #include "common/widgets/prompter.h"
 #include "manager/params/paramdevice.h"
 #include "manager/shell/frmlogin.h"
@@ -46,13 +46,6 @@ TDeviceProcs::TDeviceProcs(IDeviceAccess& access, IPrompter& prompter, QWidget* 
                            TAskLogin askLogin)
     : access_(access), prompter_(prompter), parent_(parent), askLogin_(std::move(askLogin)) {}
 
-bool ShowMainMessage(IPrompter& prompter, QWidget* parent, IPrompter::Kind kind, int keyWord,
-                     const QString& defaultText, const QStringList& args) {
-    const std::string key = "Pelmora/Messagedlg/FrmMain/keyWord" + std::to_string(keyWord);
-    return prompter.Message(parent, kind, QStringLiteral("Pelmora"),
-                            FormatKeyText(TrText(key, defaultText), args));
-}
-
 bool TDeviceProcs::LoginDevice(const std::string& ip, const TMacBytes& mac) {
     // Cancel ends the login: the terminal is not asked again with texts the user declined.
     const TLoginOutcome outcome =
@@ -67,14 +60,14 @@ bool TDeviceProcs::LoginDevice(const std::string& ip, const TMacBytes& mac) {
         case TLoginOutcome::TKind::kDeclined:
             return false;
         case TLoginOutcome::TKind::kRefused:
-            ShowMainMessage(prompter_, parent_, IPrompter::Kind::Error, 8,
-                            QStringLiteral("用户名或密码错误！"));
+            ShowKeyMessage(prompter_, parent_, IPrompter::Kind::Error, kMainMessages, 8,
+                           QStringLiteral("用户名或密码错误！"));
             return false;
         case TLoginOutcome::TKind::kFailed:
             break;
     }
-    ShowMainMessage(prompter_, parent_, IPrompter::Kind::Error, 7,
-                    QStringLiteral("读取故障，errcode = %d"), {QString::number(outcome.result)});
+    ShowKeyMessage(prompter_, parent_, IPrompter::Kind::Error, kMainMessages, 7,
+                   QStringLiteral("读取故障，errcode = %d"), {QString::number(outcome.result)});
     return false;
 }
 
@@ -90,22 +83,22 @@ void TDeviceProcs::ResetDevice(const TDeviceRow& row) {
     const std::int32_t result = access_.Reset(ip, mac, &credentials);
     // libkvsetup answers 1 when the terminal accepted the reset.
     if (result == kvresult::kOk)
-        ShowMainMessage(prompter_, parent_, IPrompter::Kind::Information, 9,
-                        QStringLiteral("复位成功"));
+        ShowKeyMessage(prompter_, parent_, IPrompter::Kind::Information, kMainMessages, 9,
+                       QStringLiteral("复位成功"));
     else
-        ShowMainMessage(prompter_, parent_, IPrompter::Kind::Error, 7,
-                        QStringLiteral("读取故障，errcode = %d"), {QString::number(result)});
+        ShowKeyMessage(prompter_, parent_, IPrompter::Kind::Error, kMainMessages, 7,
+                       QStringLiteral("读取故障，errcode = %d"), {QString::number(result)});
 }
 
 std::optional<TPropertySession> TDeviceProcs::ReadDeviceProperties(const TDeviceRow& row) {
     if (row.icon == kIconUnreachable) {
-        ShowMainMessage(prompter_, parent_, IPrompter::Kind::Error, 3,
-                        QStringLiteral("设备已离线，程序无法获取设备属性"));
+        ShowKeyMessage(prompter_, parent_, IPrompter::Kind::Error, kMainMessages, 3,
+                       QStringLiteral("设备已离线，程序无法获取设备属性"));
         return std::nullopt;
     }
     if (IsFirmwareTooOld(row.columns[kColFirmware])) {
-        ShowMainMessage(prompter_, parent_, IPrompter::Kind::Error, 4,
-                        QStringLiteral("本程序不支持设备的版本低于V2.5"));
+        ShowKeyMessage(prompter_, parent_, IPrompter::Kind::Error, kMainMessages, 4,
+                       QStringLiteral("本程序不支持设备的版本低于V2.5"));
         return std::nullopt;
     }
     TPropertySession session;
@@ -120,13 +113,13 @@ std::optional<TPropertySession> TDeviceProcs::ReadDeviceProperties(const TDevice
     const std::int32_t result =
         ReadParamBlock(access_, session.accessAddress, session.mac, session.block);
     if (result != kvresult::kOk) {
-        ShowMainMessage(prompter_, parent_, IPrompter::Kind::Error, 7,
-                        QStringLiteral("读取故障，errcode = %d"), {QString::number(result)});
+        ShowKeyMessage(prompter_, parent_, IPrompter::Kind::Error, kMainMessages, 7,
+                       QStringLiteral("读取故障，errcode = %d"), {QString::number(result)});
         return std::nullopt;
     }
     if (!IsSipModel(session.block.data() + kParamModelOffset)) {
-        ShowMainMessage(prompter_, parent_, IPrompter::Kind::Error, 5,
-                        QStringLiteral("不是SIP设备，无法获取设备属性"));
+        ShowKeyMessage(prompter_, parent_, IPrompter::Kind::Error, kMainMessages, 5,
+                       QStringLiteral("不是SIP设备，无法获取设备属性"));
         return std::nullopt;
     }
     return session;

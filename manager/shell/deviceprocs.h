@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "manager/access/deviceaccess.h"
 #include "manager/params/paramblock.h"
@@ -27,10 +28,8 @@ struct TLoginAnswer {
 };
 using TAskLogin = std::function<std::optional<TLoginAnswer>()>;
 
-// A message box of the main window: the text of "Pelmora/Messagedlg/FrmMain/keyWord<n>", or
-// the default text, with its %s and %d filled from args in order. Answers the prompter's answer.
-bool ShowMainMessage(IPrompter& prompter, QWidget* parent, IPrompter::Kind kind, int keyWord,
-                     const QString& defaultText, const QStringList& args = {});
+// The short name in the main window's message keys "Pelmora/Messagedlg/FrmMain/keyWord<n>".
+constexpr std::string_view kMainMessages = "FrmMain";
 
 // A TAskLogin that shows TFrmLogin modally, centred on parent.
 TAskLogin LoginDialogAsker(QWidget* parent);

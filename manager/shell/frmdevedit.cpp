@@ -6,41 +6,16 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "common/widgets/formtranslation.h"
+#include "common/widgets/keymessage.h"
 #include "common/widgets/prompter.h"
+#include "common/widgets/typedcharfilter.h"
 #include "manager/access/addresstext.h"
-
-namespace {
-
-// Drops typed characters outside the allowed set; control keys (backspace, tab, enter, editing
-// shortcuts) pass. Unlike a validator it never refuses an edit of a text that already holds other
-// characters, such as a row's account "alice" in modify mode.
-class TTypedCharacterFilter : public QObject {
-  public:
-    TTypedCharacterFilter(QString allowed, QObject* parent)
-        : QObject(parent), allowed_(std::move(allowed)) {}
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress) {
-            const QString typed = static_cast<QKeyEvent*>(event)->text();
-            for (const QChar c : typed)
-                if (c.isPrint() && !allowed_.contains(c)) return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-  private:
-    QString allowed_;
-};
-
-}  // namespace
 
 TFrmDevEdit::TFrmDevEdit(TMode mode, const QStringList& pairs, const QString& editedAccount,
                          IPrompter& prompter, QWidget* parent)
@@ -64,14 +39,14 @@ TFrmDevEdit::TFrmDevEdit(TMode mode, const QStringList& pairs, const QString& ed
     EdtDevNumber = new QLineEdit(grpBoxDevInfo);
     EdtDevNumber->setObjectName("EdtDevNumber");
     EdtDevNumber->setMaxLength(16);
-    EdtDevNumber->installEventFilter(new TTypedCharacterFilter("0123456789", EdtDevNumber));
+    AllowTypedCharacters(EdtDevNumber, "0123456789");
     EdtDevName = new QLineEdit(grpBoxDevInfo);
     EdtDevName->setObjectName("EdtDevName");
     EdtDevName->setMaxLength(16);
     EdtDevIP = new QLineEdit(grpBoxDevInfo);
     EdtDevIP->setObjectName("EdtDevIP");
     EdtDevIP->setMaxLength(15);
-    EdtDevIP->installEventFilter(new TTypedCharacterFilter("0123456789.", EdtDevIP));
+    AllowTypedCharacters(EdtDevIP, "0123456789.");
 
     auto* grid = new QGridLayout(grpBoxDevInfo);
     grid->addWidget(lblDevNumber, 0, 0);
@@ -136,10 +111,8 @@ void TFrmDevEdit::showEvent(QShowEvent* event) {
 
 void TFrmDevEdit::Refuse(int keyWord, const QString& defaultText, QLineEdit* focus,
                          const QString& arg) {
-    const std::string key = "Pelmora/Messagedlg/FrmDevAddEdit/keyWord" + std::to_string(keyWord);
-    QString text = TrText(key, defaultText);
-    if (!arg.isNull()) text = FormatKeyText(text, {arg});
-    prompter_.Message(this, IPrompter::Kind::Error, windowTitle(), text);
+    ShowKeyMessage(prompter_, this, IPrompter::Kind::Error, "FrmDevAddEdit", keyWord, defaultText,
+                   arg.isNull() ? QStringList() : QStringList{arg}, windowTitle());
     focus->setFocus();
 }
 

@@ -14,13 +14,14 @@
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QStatusBar>
-#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 
 #include "common/translation.h"
 #include "common/widgets/formtranslation.h"
+#include "common/widgets/keymessage.h"
+#include "common/widgets/offthread.h"
 #include "common/widgets/prompter.h"
 #include "manager/params/paramtexts.h"
 #include "manager/shell/devicebook.h"
@@ -50,20 +51,6 @@ class TFlagScope {
   private:
     bool& flag_;
 };
-
-// Runs a blocking device call on a worker thread while the window keeps serving its events.
-template <typename Fn>
-auto RunOffWindowThread(Fn fn) -> decltype(fn()) {
-    std::optional<decltype(fn())> result;
-    QEventLoop loop;
-    QThread* worker = QThread::create([&] { result = fn(); });
-    QObject::connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
-    worker->start();
-    loop.exec();
-    worker->wait();
-    delete worker;
-    return std::move(*result);
-}
 
 void WaitMilliseconds(int ms) {
     QEventLoop loop;
@@ -628,14 +615,14 @@ void TFrmMain::tlBtnDeleteClick() {
     TFlagScope busy(busy_);
     const TDeviceRow& row = list_.Row(*selected);
     if (!row.IsBooks()) {
-        ShowMainMessage(prompter_, this, IPrompter::Kind::Error, 2,
-                        QStringLiteral("对不起，您只能删除Books中的设备信息"));
+        ShowKeyMessage(prompter_, this, IPrompter::Kind::Error, kMainMessages, 2,
+                       QStringLiteral("对不起，您只能删除Books中的设备信息"));
         return;
     }
     const std::uint64_t id = row.id;
-    if (!ShowMainMessage(prompter_, this, IPrompter::Kind::Confirmation, 1,
-                         QStringLiteral("您确定要删除设备信息（用户账号=%s，IP地址=%s）吗？"),
-                         {Q(row.columns[kColAccount]), Q(row.columns[kColIp])}))
+    if (!ShowKeyMessage(prompter_, this, IPrompter::Kind::Confirmation, kMainMessages, 1,
+                        QStringLiteral("您确定要删除设备信息（用户账号=%s，IP地址=%s）吗？"),
+                        {Q(row.columns[kColAccount]), Q(row.columns[kColIp])}))
         return;
     if (const std::optional<std::size_t> now = list_.FindRow(id, *selected)) list_.RemoveRow(*now);
 }
