@@ -124,3 +124,25 @@ std::optional<TPropertySession> TDeviceProcs::ReadDeviceProperties(const TDevice
     }
     return session;
 }
+
+bool TDeviceProcs::WriteDeviceProperties(const TPropertySession& session,
+                                         const TParamBlock& edited) {
+    int attempts = 0;
+    const std::int32_t result =
+        WriteParamBlock(access_, session.accessAddress, session.mac, edited, &attempts);
+    const bool written = result == kvresult::kOk;
+    if (!written)
+        ShowKeyMessage(prompter_, parent_, IPrompter::Kind::Error, kMainMessages, 6,
+                       QStringLiteral("设置设备(IP=%s)参数失败，重试%d次"),
+                       {QString::fromStdString(session.ip), QString::number(attempts)});
+    LogoutDevice(session.accessAddress, session.mac);
+    return written;
+}
+
+void ShowWrittenBlock(TDeviceRow& row, const TParamBlock& block) {
+    row.columns[kColAccount] = GetFieldText(block, ParamField("sip.user"));
+    row.columns[kColDisplayName] = GetFieldText(block, ParamField("display_name"));
+    row.columns[kColIp] = GetFieldIp(block, ParamField("ip"));
+    row.icon = ChooseStatusIcon(row.columns[kColIp], row.columns[kColAccount],
+                                row.columns[kColDisplayName]);
+}

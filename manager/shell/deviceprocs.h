@@ -50,6 +50,14 @@ struct TPropertySession {
     TParamBlock block{};
 };
 
+// The property editor, shown modally: given the block read and the six texts, answers the edited
+// block when it ended with OK (it has logged in by then), nothing otherwise.
+using TEditProperties = std::function<std::optional<TParamBlock>(const TPropertySession&)>;
+
+// Puts what a written block says into the list row: account, display name and IP address, and
+// the icon they give.
+void ShowWrittenBlock(TDeviceRow& row, const TParamBlock& block);
+
 class TDeviceProcs {
   public:
     TDeviceProcs(IDeviceAccess& access, IPrompter& prompter, QWidget* parent, TAskLogin askLogin);
@@ -65,6 +73,10 @@ class TDeviceProcs {
     // The checks and the read before the property editor opens: offline (keyWord3), firmware
     // below V2.5 (keyWord4), up to 5 reads (keyWord7), not a SIP model (keyWord5).
     std::optional<TPropertySession> ReadDeviceProperties(const TDeviceRow& row);
+    // Writes the edited block back: up to 6 calls until one succeeds, keyWord6 with the row's IP
+    // text and 6 when none did; then, either way, the logout (only for a non-empty access
+    // address). Answers whether the block was written.
+    bool WriteDeviceProperties(const TPropertySession& session, const TParamBlock& edited);
 
   private:
     IDeviceAccess& access_;

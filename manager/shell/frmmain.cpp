@@ -75,6 +75,7 @@ constexpr const char* kDatFilter = "Dat file (*.dat)";
 TFrmMain::TFrmMain(TFrmMainDeps deps, QWidget* parent)
     : QMainWindow(parent),
       access_(*deps.access),
+      procsAccess_(access_),
       prompter_(*deps.prompter),
       programFolder_(QDir(deps.programFolder).absolutePath() + "/"),
       programFile_(deps.programFile),
@@ -86,8 +87,9 @@ TFrmMain::TFrmMain(TFrmMainDeps deps, QWidget* parent)
     // The word lists live for the program run; a new main window starts from the built-in texts.
     StatusWords() = DefaultStatusWords();
     setWindowTitle(QStringLiteral("Pelmora") + VersionText());
-    procs_ = std::make_unique<TDeviceProcs>(access_, prompter_, this,
+    procs_ = std::make_unique<TDeviceProcs>(procsAccess_, prompter_, this,
                                             deps.askLogin ? deps.askLogin : LoginDialogAsker(this));
+    editProperties_ = std::move(deps.editProperties);
 
     CreateActions();
     CreateMenus();
@@ -641,9 +643,14 @@ void TFrmMain::OpenDeviceProperties() {
     if (!selected) return;
     TFlagScope busy(busy_);
     const TDeviceRow row = list_.Row(*selected);
-    // The checks and the read of the block; the property editor that shows and writes it back
-    // is not part of this window yet.
-    procs_->ReadDeviceProperties(row);
+    const std::optional<TPropertySession> session = procs_->ReadDeviceProperties(row);
+    // Without an editor (a build without the property editor) the read is all there is.
+    if (!session || !editProperties_) return;
+    const std::optional<TParamBlock> edited = editProperties_(*session);
+    if (!edited || !procs_->WriteDeviceProperties(*session, *edited)) return;
+    // The row that was edited, wherever it is now.
+    if (const std::optional<std::size_t> now = list_.FindRow(row.id, *selected))
+        list_.EditRow(*now, [&](TDeviceRow& shown) { ShowWrittenBlock(shown, *edited); });
 }
 
 void TFrmMain::UpgradeDevices(bool selectedOnly) {

@@ -14,6 +14,7 @@
 #include "manager/settings/sysconfig.h"
 #include "manager/shell/devicelist.h"
 #include "manager/shell/deviceprocs.h"
+#include "manager/shell/offthreadaccess.h"
 #include "manager/shell/serialaccess.h"
 
 class IPrompter;
@@ -28,7 +29,7 @@ class TFrmSearchWait;
 
 // What the window is given: the device-access library, the prompter for every message box, the
 // per-user and per-machine settings stores, the program folder and the program file, the
-// command-line device text, and the login dialog step (null: TFrmLogin).
+// command-line device text, the login dialog step (null: TFrmLogin) and the property editor.
 struct TFrmMainDeps {
     IDeviceAccess* access = nullptr;
     IPrompter* prompter = nullptr;
@@ -38,6 +39,7 @@ struct TFrmMainDeps {
     QString programFile;
     QString commandLineText;
     TAskLogin askLogin;
+    TEditProperties editProperties;
 };
 
 class TFrmMain : public QMainWindow {
@@ -128,6 +130,7 @@ class TFrmMain : public QMainWindow {
     std::string ShippedFile(const std::string& name) const;
 
     TSerialDeviceAccess access_;
+    TOffThreadDeviceAccess procsAccess_;  // the device procedures' calls
     IPrompter& prompter_;
     QString programFolder_;
     QString programFile_;
@@ -136,6 +139,7 @@ class TFrmMain : public QMainWindow {
     ISettingsStore* userStore_;
     QString commandLineText_;
     std::unique_ptr<TDeviceProcs> procs_;
+    TEditProperties editProperties_;
     TDeviceList list_;
     TDeviceListModel* model_ = nullptr;
     TDevicePropertyList catalogue_;

@@ -22,6 +22,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QTreeView>
 #include <atomic>
@@ -151,6 +152,9 @@ class FrmMainTest : public ::testing::Test {
         deps.programFile = QCoreApplication::applicationFilePath();
         deps.commandLineText = commandLine;
         deps.askLogin = [] { return std::optional<TLoginAnswer>(); };
+        deps.editProperties = [this](const TPropertySession& session) {
+            return editor ? editor(session) : std::nullopt;
+        };
         window = std::make_unique<TFrmMain>(deps);
         QSignalSpy searched(window.get(), &TFrmMain::searchFinished);
         window->show();
@@ -178,6 +182,7 @@ class FrmMainTest : public ::testing::Test {
     TScriptedPrompter prompter;
     TMemorySettingsStore userStore, machineStore;
     std::vector<TTerminal> found{kGate, kHall, kPhone};
+    TEditProperties editor;  // the property editor's part; none: cancelled
     std::unique_ptr<TFrmMain> window;
 };
 
@@ -686,6 +691,110 @@ TEST_F(FrmMainTest, ResetFromThePopUp) {
     window->PDevReset->trigger();
     EXPECT_EQ(prompter.MessageTexts(), QStringList{QStringLiteral("复位成功")});
     EXPECT_EQ(prompter.messages[0].kind, IPrompter::Kind::Information);
+}
+
+TEST_F(FrmMainTest, PropertiesWriteTheEditedBlockBackAndShowItInTheRow) {
+    Start();
+    // The block as the terminal holds it, and what the editor makes of it.
+    auto block = [](const TTerminal& t) {
+        TParamBlock b{};
+        StrToFixed(t.model, b.data() + kParamModelOffset, 32);
+        StrToFixed(t.account, b.data() + 660, 16);
+        StrToFixed(t.displayName, b.data() + 796, 32);
+        const TIpBytes ip = TextToIpField(t.ip);
+        std::copy(ip.begin(), ip.end(), b.begin() + 144);
+        return b;
+    };
+    const TTerminal kEdited{.ip = "127.0.12.21", .account = "8101", .displayName = "Lobby"};
+    const TTerminal kNoAccount{.ip = "127.0.12.22", .account = "", .displayName = "Lobby"};
+    struct Case {
+        const char* what;
+        const TTerminal* terminal;
+        const TTerminal* edited;  // null: the editor is cancelled
+        std::vector<std::int32_t> writes;
+        const char* message;  // null: none
+        bool logout;
+        const char* row;  // null: as before
+    } cases[] = {
+        // The failures first: a successful write moves the row to its new address.
+        {"found row, every write fails", &kGate, &kEdited, std::vector<std::int32_t>(6, -2),
+         "设置设备(IP=127.0.12.1)参数失败，重试6次", false, nullptr},
+        {"book row, every write fails", &kBooked, &kEdited, std::vector<std::int32_t>(6, -3),
+         "设置设备(IP=127.0.12.9)参数失败，重试6次", true, nullptr},
+        {"cancelled", &kBooked, nullptr, {}, nullptr, false, nullptr},
+        {"found row written at the second call",
+         &kGate,
+         &kEdited,
+         {-3, 1},
+         nullptr,
+         false,
+         "Online|8101|Lobby|127.0.12.21|2.75.86.0.0.1|LocalNetwork|1"},
+        {"book row, account emptied",
+         &kBooked,
+         &kNoAccount,
+         {1},
+         nullptr,
+         true,
+         "Online||Lobby|127.0.12.22|2.75.86.0.0.9|Books|3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        prompter.messages.clear();
+        const std::size_t index = *RowOf(c.terminal->mac);
+        const QString before = Rows()[static_cast<int>(index)];
+        const bool books = c.terminal == &kBooked;
+        const std::string address = books ? c.terminal->ip : "";
+        const TMacBytes mac = TextToMac(c.terminal->mac);
+        EXPECT_CALL(access, ReadSetting(address, mac, _, _))
+            .WillOnce(Invoke(
+                [&](const std::string&, const TMacBytes&, std::uint8_t* read, TDeviceCredentials*) {
+                    const TParamBlock b = block(*c.terminal);
+                    std::copy(b.begin(), b.end(), read);
+                    return 1;
+                }));
+        std::optional<TParamBlock> edited;
+        editor = [&](const TPropertySession& session) -> std::optional<TParamBlock> {
+            EXPECT_TRUE(window->Busy());
+            const std::string texts[] = {session.accessAddress, session.ip,   session.mask,
+                                         session.gateway,       session.dns1, session.dns2};
+            EXPECT_THAT(texts, ::testing::ElementsAre(address, c.terminal->ip, "255.0.0.0",
+                                                      "127.0.0.254", "127.0.0.53", "127.0.0.54"));
+            if (c.edited == nullptr) return std::nullopt;
+            TTerminal next = *c.edited;
+            next.model = c.terminal->model;
+            edited = block(next);
+            return edited;
+        };
+        std::vector<TParamBlock> written;
+        auto writes = c.writes;
+        EXPECT_CALL(access, WriteSetting(address, mac, _, 1356, _))
+            .Times(static_cast<int>(c.writes.size()))
+            .WillRepeatedly(Invoke([&](const std::string&, const TMacBytes&, std::uint8_t* bytes,
+                                       std::int32_t, TDeviceCredentials*) {
+                // Off the window thread, so the window repaints meanwhile.
+                EXPECT_NE(QThread::currentThread(), QCoreApplication::instance()->thread());
+                written.emplace_back();
+                std::copy(bytes, bytes + 1356, written.back().begin());
+                const std::int32_t result = writes.front();
+                writes.erase(writes.begin());
+                return result;
+            }));
+        if (c.logout) {
+            EXPECT_CALL(access, Logout(address, mac, _)).WillOnce(Return(1));
+        } else {
+            EXPECT_CALL(access, Logout(_, _, _)).Times(0);
+        }
+        window->SelectRow(index);
+        window->PDevProperty->trigger();
+        ::testing::Mock::VerifyAndClearExpectations(&access);
+
+        for (const TParamBlock& bytes : written)
+            EXPECT_EQ(bytes, *edited);
+        EXPECT_EQ(prompter.MessageTexts(),
+                  c.message ? QStringList{QString::fromUtf8(c.message)} : QStringList{});
+        EXPECT_EQ(Rows()[static_cast<int>(index)], c.row ? QString(c.row) : before);
+        EXPECT_FALSE(window->Busy());
+    }
 }
 
 TEST_F(FrmMainTest, UpgradeHandsOffAllOrTheSelectedRows) {
