@@ -48,6 +48,11 @@ struct TPropertySession {
     std::string mask, gateway, dns1, dns2;  // "" for 0.0.0.0 or without a network record
     TMacBytes mac{};
     TParamBlock block{};
+
+    // The six texts in the editor's order: access address, IP, mask, gateway, DNS 1, DNS 2.
+    std::array<std::string, 6> Texts() const {
+        return {accessAddress, ip, mask, gateway, dns1, dns2};
+    }
 };
 
 // The property editor, shown modally: given the block read and the six texts, answers the edited

@@ -755,10 +755,9 @@ TEST_F(FrmMainTest, PropertiesWriteTheEditedBlockBackAndShowItInTheRow) {
         std::optional<TParamBlock> edited;
         editor = [&](const TPropertySession& session) -> std::optional<TParamBlock> {
             EXPECT_TRUE(window->Busy());
-            const std::string texts[] = {session.accessAddress, session.ip,   session.mask,
-                                         session.gateway,       session.dns1, session.dns2};
-            EXPECT_THAT(texts, ::testing::ElementsAre(address, c.terminal->ip, "255.0.0.0",
-                                                      "127.0.0.254", "127.0.0.53", "127.0.0.54"));
+            EXPECT_THAT(session.Texts(),
+                        ::testing::ElementsAre(address, c.terminal->ip, "255.0.0.0", "127.0.0.254",
+                                               "127.0.0.53", "127.0.0.54"));
             if (c.edited == nullptr) return std::nullopt;
             TTerminal next = *c.edited;
             next.model = c.terminal->model;
