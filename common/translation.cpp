@@ -75,3 +75,7 @@ std::vector<TLanguageEntry> LanguageMenuEntries(const TMyXmlobj& doc) {
     }
     return entries;
 }
+
+std::string MessageKey(std::string_view window, int keyWord) {
+    return "Pelmora/Messagedlg/" + std::string(window) + "/keyWord" + std::to_string(keyWord);
+}

@@ -36,6 +36,9 @@ TMyXmlobj* TranslationDocument();
 // Translate through the program-wide document; the default text while none is installed.
 std::string Translate(std::string_view key, std::string_view defaultText);
 
+// The key of a window's message n: "Pelmora/Messagedlg/" + window short name + "/keyWord" + n.
+std::string MessageKey(std::string_view window, int keyWord);
+
 // One entry of the language menu: the caption (the element's text) and the language index.
 struct TLanguageEntry {
     std::string caption;

@@ -97,7 +97,7 @@ void TStopRequest::WaitFor(std::chrono::milliseconds time) const {
 }
 
 std::string DownloadTextKey(int keyWord) {
-    return "Pelmora/Messagedlg/FrmDownloadWait/keyWord" + std::to_string(keyWord);
+    return MessageKey("FrmDownloadWait", keyWord);
 }
 
 std::string DownloadDefaultText(int keyWord) {

@@ -1,6 +1,7 @@
 #include "manager/params/paramchecks.h"
 
 #include "common/textutil.h"
+#include "common/translation.h"
 #include "manager/access/addresstext.h"
 
 namespace {
@@ -36,7 +37,7 @@ bool Optional(std::string_view text) {
 }  // namespace
 
 std::string PropertyMessageKey(int keyWord) {
-    return "Pelmora/Messagedlg/FrmProperty/keyWord" + std::to_string(keyWord);
+    return MessageKey("FrmProperty", keyWord);
 }
 
 std::optional<TCheckFailure> CheckNetworkInput(const TNetworkInput& input) {
