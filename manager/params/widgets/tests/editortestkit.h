@@ -1,0 +1,75 @@
+// An editor on a scratch program folder, with a scripted prompter and a recorded login.
+#pragma once
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/widgets/testing/scriptedprompter.h"
+#include "manager/access/addresstext.h"
+#include "manager/params/paramblock.h"
+#include "manager/params/widgets/editorpages.h"
+#include "manager/params/widgets/frmproperty.h"
+
+constexpr std::uint8_t kTestMac[6] = {0, 26, 43, 60, 77, 94};
+
+// A block of a model, with feature bit 3 when dataPort, the test MAC, and a valid network setup.
+inline TParamBlock MakeBlock(const char* model, bool dataPort = false) {
+    TParamBlock block;
+    StrToFixed(model, block.data() + kParamModelOffset, kParamModelWidth);
+    if (dataPort) block[8] = kFeatureDataPort;
+    std::copy(std::begin(kTestMac), std::end(kTestMac), block.data() + kParamMacOffset);
+    SetFieldIp(block, ParamField("ip"), "10.1.1.10");
+    SetFieldIp(block, ParamField("mask"), "255.0.0.0");
+    return block;
+}
+
+struct TLoginCall {
+    std::string ip;
+    TMacBytes mac;
+};
+
+class TEditorBench {
+  public:
+    explicit TEditorBench(TPageRegistry registry = StandardPageRegistry())
+        : registry_(std::move(registry)) {}
+
+    // Creates and shows an editor for block.
+    TFrmProperty& Open(const TParamBlock& block, const std::string& accessAddress = "") {
+        TFrmPropertyDeps deps;
+        deps.prompter = &prompter;
+        deps.pages = &registry_;
+        deps.programFolder = Folder();
+        deps.login = [this](const std::string& ip, const TMacBytes& mac) {
+            logins.push_back({ip, mac});
+            return loginAnswer;
+        };
+        editor = std::make_unique<TFrmProperty>(deps);
+        editor->SetBlock(block);
+        editor->SetAccessAddress(accessAddress);
+        editor->show();
+        QApplication::setActiveWindow(editor.get());
+        return *editor;
+    }
+
+    template <typename T>
+    T* Find(const char* name) const {
+        return editor->findChild<T*>(name);
+    }
+
+    QString Folder() const { return dir_.path() + "/"; }
+    std::string SettingsFile() const { return (Folder() + "SysConfig.ini").toStdString(); }
+    TPageRegistry& Registry() { return registry_; }
+
+    TScriptedPrompter prompter;
+    std::vector<TLoginCall> logins;
+    bool loginAnswer = true;
+    std::unique_ptr<TFrmProperty> editor;
+
+  private:
+    QTemporaryDir dir_;
+    TPageRegistry registry_;
+};

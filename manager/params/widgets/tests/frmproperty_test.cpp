@@ -1,0 +1,342 @@
+// The editor frame: the tree of each family, navigation, the order of checks, login and save,
+// cancel, family restrictions, captions and the parameter-file buttons.
+#include "manager/params/widgets/frmproperty.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "editortestkit.h"
+#include "manager/params/paramfamily.h"
+
+namespace {
+
+// Stands in for a page not registered here: logs its loads and saves, has one check box.
+class TProbePage : public TPropertyPage {
+  public:
+    TProbePage(TEditorContext& context, std::string name, std::vector<std::string>& log)
+        : TPropertyPage(context), name_(std::move(name)), log_(log) {
+        auto* box = new QCheckBox(this);
+        box->setObjectName("probe");
+        (new QVBoxLayout(this))->addWidget(box);
+    }
+    void Load(const TParamBlock&) override { log_.push_back("load " + name_); }
+    void Save(TParamBlock&) const override { log_.push_back("save " + name_); }
+
+  private:
+    std::string name_;
+    std::vector<std::string>& log_;
+};
+
+// The standard pages, and a probe for every other entry that has a page.
+TPageRegistry WithProbes(std::vector<std::string>& log,
+                         std::vector<TControlRestriction> restrictions = {}) {
+    TPageRegistry registry = StandardPageRegistry();
+    for (const TPageEntry& entry : PageTable()) {
+        const std::string name(entry.name);
+        if (entry.page.empty() || registry.Page(name) != nullptr) continue;
+        registry.AddPage(
+            {.name = name,
+             .create = [name, &log](
+                           TEditorContext& context) { return new TProbePage(context, name, log); },
+             .restrictions = restrictions});
+    }
+    return registry;
+}
+
+QStringList TreeEntries(const QTreeWidget* tree) {
+    QStringList entries;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* top = tree->topLevelItem(i);
+        entries << top->data(0, Qt::UserRole).toString();
+        for (int c = 0; c < top->childCount(); ++c)
+            entries << entries.last().section('/', 0, 0) + "/" +
+                           top->child(c)->data(0, Qt::UserRole).toString();
+    }
+    return entries;
+}
+
+QTreeWidgetItem* TreeItem(QTreeWidget* tree, const QString& name) {
+    for (QTreeWidgetItem* item : tree->findItems("*", Qt::MatchWildcard | Qt::MatchRecursive))
+        if (item->data(0, Qt::UserRole).toString() == name) return item;
+    return nullptr;
+}
+
+QString CurrentPage(const TEditorBench& bench) {
+    return bench.Find<QTabWidget>("RzPageControl1")->currentWidget()->objectName();
+}
+
+void Click(QPushButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+class FrmPropertyTest : public ::testing::Test {
+  protected:
+    std::vector<std::string> log;
+    TEditorBench bench{WithProbes(log)};
+};
+
+TEST_F(FrmPropertyTest, EachFamilyOpensWithItsTreeAndLoadsItsPagesInTableOrder) {
+    const QString common = "RunInfo BaseParam AccountInfo";
+    const QString tail = "Extended Extended/ControlUart DevMaintenance";
+    struct Case {
+        const char* model;
+        bool dataPort;
+        QString tree;
+        std::vector<std::string> probed;  // pages loaded, in order
+    } cases[] = {
+        {"SIP520",
+         false,
+         common +
+             " IntercomSetting MulticastSetting MonitorMulticast AddressBook "
+             "AddressBook/LocalContacts AddressBook/MulticastList " +
+             tail,
+         {"IntercomSetting", "MulticastSetting", "MonitorMulticast", "LocalContacts",
+          "MulticastList", "ControlUart"}},
+        {"SIP520",
+         true,
+         common + " IntercomSetting MulticastSetting MonitorMulticast AddressBook "
+                  "AddressBook/LocalContacts AddressBook/MulticastList Extended "
+                  "Extended/ControlUart Extended/DataUart GPIO DevMaintenance",
+         {"IntercomSetting", "MulticastSetting", "MonitorMulticast", "LocalContacts",
+          "MulticastList", "ControlUart", "DataUart", "GPIO"}},
+        {"xsip1601-b",
+         false,
+         common + " IntercomSetting MulticastSetting KeySetting MonitorMulticast " + tail,
+         {"IntercomSetting", "MulticastSetting", "KeySetting", "MonitorMulticast", "ControlUart"}},
+        {"SIP460",
+         false,
+         common + " IntercomSetting MonitorMulticast " + tail,
+         {"IntercomSetting", "MonitorMulticast", "ControlUart"}},
+        {"SIP650",
+         false,
+         common + " MulticastSetting KeySetting " + tail,
+         {"MulticastSetting", "KeySetting", "ControlUart"}},
+        {"SIP999",
+         true,
+         common + " Extended Extended/ControlUart Extended/DataUart GPIO "
+                  "DevMaintenance",
+         {"ControlUart", "DataUart", "GPIO"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.model + std::string(c.dataPort ? " with data port" : ""));
+        log.clear();
+        TFrmProperty& editor = bench.Open(MakeBlock(c.model, c.dataPort));
+        auto* tree = bench.Find<QTreeWidget>("OrgTreeView");
+        EXPECT_EQ(TreeEntries(tree).join(' '), c.tree);
+        EXPECT_EQ(tree->currentItem()->data(0, Qt::UserRole).toString(), "RunInfo");
+        EXPECT_EQ(CurrentPage(bench), "tbShtRunInfo");
+        std::vector<std::string> expected;
+        for (const std::string& page : c.probed)
+            expected.push_back("load " + page);
+        EXPECT_EQ(log, expected);
+
+        // Save writes the same pages, in the same order.
+        log.clear();
+        Click(bench.Find<QPushButton>("btnSave"));
+        EXPECT_EQ(editor.result(), QDialog::Accepted);
+        for (std::string& entry : expected)
+            entry.replace(0, 4, "save");
+        EXPECT_EQ(log, expected);
+    }
+}
+
+TEST_F(FrmPropertyTest, CursorKeysShowTheNextPageOnceTheTreeHasMovedAndClicksShowPagesOnly) {
+    bench.Open(MakeBlock("SIP650"));
+    auto* tree = bench.Find<QTreeWidget>("OrgTreeView");
+    tree->setCurrentItem(TreeItem(tree, "AccountInfo"));
+    QTest::keyClick(tree, Qt::Key_Down);
+    EXPECT_EQ(tree->currentItem()->data(0, Qt::UserRole).toString(), "MulticastSetting");
+    QTRY_COMPARE_WITH_TIMEOUT(CurrentPage(bench), QString("tbShtMulticast"), 5000);
+    QTest::keyClick(tree, Qt::Key_Up);
+    QTRY_COMPARE_WITH_TIMEOUT(CurrentPage(bench), QString("tbShtAccount"), 5000);
+
+    // Other keys move the selection but keep the page.
+    QTest::keyClick(tree, Qt::Key_End);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tree->currentItem()->data(0, Qt::UserRole).toString(), "DevMaintenance");
+    EXPECT_EQ(CurrentPage(bench), "tbShtAccount");
+
+    struct Case {
+        const char* entry;
+        Qt::MouseButton button;
+        const char* page;
+    } clicks[] = {
+        {"BaseParam", Qt::LeftButton, "tbShtBaseParam"},
+        {"Extended", Qt::LeftButton, "tbShtBaseParam"},  // no page of its own
+        {"ControlUart", Qt::LeftButton, "tbShtSerialCtrl"},
+        {"KeySetting", Qt::RightButton, "tbShtSerialCtrl"},
+    };
+    for (const Case& c : clicks) {
+        SCOPED_TRACE(c.entry);
+        QTreeWidgetItem* item = TreeItem(tree, c.entry);
+        QTest::mouseClick(tree->viewport(), c.button, {}, tree->visualItemRect(item).center());
+        EXPECT_EQ(CurrentPage(bench), c.page);
+    }
+    EXPECT_EQ(tree->currentItem()->data(0, Qt::UserRole).toString(), "KeySetting");
+}
+
+TEST_F(FrmPropertyTest, SaveStopsAtTheFirstFailingBoxWithItsPageAndFocus) {
+    struct Case {
+        const char* what;
+        std::function<void()> edit;
+        const char* message;
+        const char* page;
+        const char* focus;
+    } cases[] = {
+        {"manual IP address",
+         [&] {
+             bench.Find<QRadioButton>("rdBtnBaseNetwork_DhcpDisable")->setChecked(true);
+             bench.Find<QLineEdit>("EdtBaseNet_IP")->setText("10.1.1");
+         },
+         "IP地址为空或不正确，请查正", "tbShtBaseParam", "EdtBaseNet_IP"},
+        {"gateway",
+         [&] {
+             bench.Find<QRadioButton>("rdBtnBaseNetwork_DhcpDisable")->setChecked(true);
+             bench.Find<QLineEdit>("EdtBaseNet_Gateway")->setText("");
+         },
+         "网关地址为空或不正确，请查正！", "tbShtBaseParam", "EdtBaseNet_Gateway"},
+        {"secondary DNS, checked also with DHCP",
+         [&] { bench.Find<QLineEdit>("EdtBaseDns_Secondary")->setText("10.300.1.1"); },
+         "备选DNS不正确，请查正！", "tbShtBaseParam", "EdtBaseDns_Secondary"},
+        {"time server 2",
+         [&] { bench.Find<QComboBox>("cmbBox520TimeZone_TimeServerIp2")->setEditText("1.2.3"); },
+         "时区服务器地址不正确，请查正！", "tbShtMaintenance", "cmbBox520TimeZone_TimeServerIp2"},
+        {"the network page before the time servers",
+         [&] {
+             bench.Find<QComboBox>("cmbBox520TimeZone_TimeServerIp1")->setEditText("1.2.3");
+             bench.Find<QLineEdit>("EdtBaseDns_Primary")->setText("1.2.3");
+         },
+         "首选DNS不正确，请查正！", "tbShtBaseParam", "EdtBaseDns_Primary"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        bench.prompter.messages.clear();
+        bench.logins.clear();
+        const TParamBlock block = MakeBlock("SIP1601");
+        TFrmProperty& editor = bench.Open(block);
+        c.edit();
+        Click(bench.Find<QPushButton>("btnSave"));
+        ASSERT_EQ(bench.prompter.MessageTexts(), QStringList{QString::fromUtf8(c.message)});
+        EXPECT_EQ(bench.prompter.messages[0].kind, IPrompter::Kind::Error);
+        EXPECT_EQ(CurrentPage(bench), c.page);
+        QWidget* box = bench.Find<QWidget>(c.focus);
+        QWidget* focus = QApplication::focusWidget();
+        EXPECT_TRUE(focus == box || box->isAncestorOf(focus));
+        EXPECT_TRUE(bench.logins.empty());
+        EXPECT_TRUE(editor.isVisible());
+        EXPECT_EQ(editor.Block(), block);
+    }
+}
+
+TEST_F(FrmPropertyTest, SaveLogsInWithTheAccessAddressAndMacBeforeWritingTheBlock) {
+    for (const bool accepted : {false, true}) {
+        SCOPED_TRACE(accepted ? "login accepted" : "login refused");
+        bench.logins.clear();
+        bench.loginAnswer = accepted;
+        const TParamBlock block = MakeBlock("SIP1601");
+        TFrmProperty& editor = bench.Open(block, "10.1.1.10");
+        bench.Find<QLineEdit>("edtAccountBase_DisplayName")->setText("Gate");
+        Click(bench.Find<QPushButton>("btnSave"));
+        ASSERT_EQ(bench.logins.size(), 1u);
+        EXPECT_EQ(bench.logins[0].ip, "10.1.1.10");
+        EXPECT_TRUE(std::equal(bench.logins[0].mac.begin(), bench.logins[0].mac.end(), kTestMac));
+        EXPECT_TRUE(bench.prompter.messages.empty());
+        EXPECT_EQ(editor.result(), accepted ? QDialog::Accepted : QDialog::Rejected);
+        EXPECT_EQ(editor.isVisible(), !accepted);
+        EXPECT_EQ(GetFieldText(editor.Block(), ParamField("display_name")), accepted ? "Gate" : "");
+    }
+}
+
+TEST_F(FrmPropertyTest, CancelAndTheCloseBoxWriteNothing) {
+    const std::function<void(TFrmProperty&)> ways[] = {
+        [&](TFrmProperty&) { Click(bench.Find<QPushButton>("btnCancel")); },
+        [](TFrmProperty& editor) { editor.close(); },
+        [](TFrmProperty&) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); },
+    };
+    for (const auto& leave : ways) {
+        const TParamBlock block = MakeBlock("SIP520", true);
+        TFrmProperty& editor = bench.Open(block);
+        bench.Find<QLineEdit>("edtAccountBase_DisplayName")->setText("Gate");
+        bench.Find<QComboBox>("cmbBoxAccountSip_IP")->setEditText("sip.example.org");
+        bench.Find<QLineEdit>("EdtBaseDns_Primary")->setText("8.8.8.8");
+        leave(editor);
+        EXPECT_EQ(editor.result(), QDialog::Rejected);
+        EXPECT_FALSE(editor.isVisible());
+        EXPECT_EQ(editor.Block(), block);
+        EXPECT_TRUE(bench.logins.empty());
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(bench.SettingsFile())));
+    }
+}
+
+TEST(FrmPropertyRestrictions, FamiliesDisableAndHideTheControlsTheyName) {
+    std::vector<std::string> log;
+    TEditorBench bench(WithProbes(log, {{FamilyBit(TModelFamily::k520), {"probe"}, true},
+                                        {FamilyBit(TModelFamily::k460), {"probe"}, false}}));
+    struct Case {
+        const char* model;
+        bool enabled, hidden;
+    } cases[] = {{"SIP525", false, true}, {"SIP460", false, false}, {"SIP1601", true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.model);
+        bench.Open(MakeBlock(c.model));
+        auto* probe = bench.Find<QWidget>("tbShtIntercom")->findChild<QCheckBox*>("probe");
+        EXPECT_EQ(probe->isEnabled(), c.enabled);
+        EXPECT_EQ(probe->isHidden(), c.hidden);
+    }
+}
+
+TEST(FrmPropertyCaptions, TheCaptionsNameTheModelOnceWhateverLoadsLater) {
+    TEditorBench bench;
+    TFrmPropertyDeps deps;
+    struct Case {
+        const char* displayName;
+        const char* caption;
+        const char* title;
+    } cases[] = {
+        {"Door Station", "Parameter settings Door Station", "Door Station Parameter settings"},
+        {"undefined", "Parameter settings ", " Parameter settings"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.displayName);
+        deps.prompter = &bench.prompter;
+        TPageRegistry registry = StandardPageRegistry();
+        deps.pages = &registry;
+        deps.modelDisplayName = [&](const std::string& model) {
+            EXPECT_EQ(model, "SIP1601");
+            return QString::fromUtf8(c.displayName);
+        };
+        TFrmProperty editor(deps);
+        editor.SetBlock(MakeBlock("SIP1601"));
+        editor.show();
+        editor.LoadPages(MakeBlock("SIP650"), false);
+        EXPECT_EQ(editor.windowTitle(), c.caption);
+        EXPECT_EQ(editor.findChild<QLabel*>("pnlTitle")->text(), c.title);
+    }
+}
+
+TEST(FrmPropertyCommands, ParameterFileButtonsRunTheirRegisteredCommandsOrStayDisabled) {
+    TPageRegistry registry = StandardPageRegistry();
+    int defaults = 0;
+    registry.AddCommand("btnDefParams", [&](TFrmProperty& editor) {
+        ++defaults;
+        editor.LoadPages(MakeBlock("SIP1601"), false);
+    });
+    TEditorBench bench(std::move(registry));
+    bench.Open(MakeBlock("SIP1601"));
+    Click(bench.Find<QPushButton>("btnDefParams"));
+    EXPECT_EQ(defaults, 1);
+    for (const char* name : {"btnSaveParams", "btnExportParams", "btnImportParams"})
+        EXPECT_FALSE(bench.Find<QPushButton>(name)->isEnabled()) << name;
+    EXPECT_FALSE(bench.Registry().AddPage({.name = "Extended", .create = nullptr}));
+}
+
+}  // namespace
