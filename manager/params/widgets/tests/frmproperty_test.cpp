@@ -16,7 +16,10 @@
 #include <QVBoxLayout>
 
 #include "editortestkit.h"
+#include "common/translation.h"
+#include "common/xmlobj.h"
 #include "manager/params/paramfamily.h"
+#include "manager/params/paramtexts.h"
 
 namespace {
 
@@ -337,6 +340,47 @@ TEST(FrmPropertyCommands, ParameterFileButtonsRunTheirRegisteredCommandsOrStayDi
     for (const char* name : {"btnSaveParams", "btnExportParams", "btnImportParams"})
         EXPECT_FALSE(bench.Find<QPushButton>(name)->isEnabled()) << name;
     EXPECT_FALSE(bench.Registry().AddPage({.name = "Extended", .create = nullptr}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FrmPropertyLanguage, TheShippedLanguageFileTranslatesTheEditorItsTreeStatusAndMessages) {
+    TMyXmlobj doc;
+    ASSERT_TRUE(doc.Load(PELMORA_SOURCE_DIR "/data/files/lang/Pelmora.xml"));
+    SetLanguage(doc, lang::kEnglish);
+    SetTranslationDocument(&doc);
+    ReloadStatusWords(StatusWords());
+
+    TEditorBench bench;
+    TParamBlock block = MakeBlock("SIP1601");
+    SetFieldInt(block, ParamField("run_status"), 0x48);
+    TFrmProperty& editor = bench.Open(block);
+    struct Case {
+        const char* name;
+        QString text;
+    } cases[] = {
+        {"pnlTitle", "SIP1601 Parameter settings"},
+        {"lblBaseDns_Primary", "Primary DNS"},
+        {"lblAccountBase_StatusVal", "Registered, Playing"},
+        {"lbl520TimeZone_TimeServerIp2", "Time server address 2"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(bench.Find<QLabel>(c.name)->text(), c.text) << c.name;
+    EXPECT_EQ(editor.windowTitle(), "Parameter settings SIP1601");
+    EXPECT_EQ(bench.Find<QPushButton>("btnSave")->text(), "Save");
+    auto* tree = bench.Find<QTreeWidget>("OrgTreeView");
+    EXPECT_EQ(TreeItem(tree, "BaseParam")->text(0), "Basic parameters");
+    EXPECT_EQ(TreeItem(tree, "ControlUart"), nullptr) << "no page registered for it";
+
+    bench.Find<QComboBox>("cmbBox520TimeZone_TimeServerIp1")->setEditText("1.2.3");
+    Click(bench.Find<QPushButton>("btnSave"));
+    EXPECT_EQ(bench.prompter.MessageTexts(),
+              QStringList{"The time server address is wrong, please check it!"});
+
+    SetTranslationDocument(nullptr);
+    StatusWords() = DefaultStatusWords();
 }
 
 }  // namespace
