@@ -15,9 +15,11 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "editortestkit.h"
 #include "common/translation.h"
 #include "common/xmlobj.h"
+#include "editortestkit.h"
+#include "manager/access/testing/mockdeviceaccess.h"
+#include "manager/params/paramdevice.h"
 #include "manager/params/paramfamily.h"
 #include "manager/params/paramtexts.h"
 
@@ -381,6 +383,57 @@ TEST(FrmPropertyLanguage, TheShippedLanguageFileTranslatesTheEditorItsTreeStatus
 
     SetTranslationDocument(nullptr);
     StatusWords() = DefaultStatusWords();
+}
+
+}  // namespace
+
+namespace {
+
+using ::testing::_;
+using ::testing::Invoke;
+using ::testing::Return;
+
+// Save through the login procedure: the terminal asks for credentials, the asker gives them.
+TEST(FrmPropertyLogin, SaveAnswersACredentialsRequestAndWritesOnlyWhenTheyAreAccepted) {
+    struct Case {
+        std::int32_t secondLogin;
+        bool accepted;
+    } cases[] = {{1, true}, {-6, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.secondLogin);
+        ::testing::NiceMock<MockDeviceAccess> access;
+        std::vector<std::string> users;
+        EXPECT_CALL(access, Login("10.1.1.10", _, _))
+            .WillOnce(Return(-6))
+            .WillOnce(Invoke([&](const std::string&, const TMacBytes&, TDeviceCredentials* cred) {
+                users.push_back(std::string(cred->user) + "/" + cred->password);
+                return c.secondLogin;
+            }));
+        int asked = 0;
+        TEditorBench bench;
+        TFrmPropertyDeps deps;
+        TPageRegistry registry = StandardPageRegistry();
+        deps.prompter = &bench.prompter;
+        deps.pages = &registry;
+        deps.programFolder = bench.Folder();
+        deps.login = [&](const std::string& ip, const TMacBytes& mac) {
+            return LoginTerminal(access, ip, mac, [&] {
+                       ++asked;
+                       return std::optional<TLoginCredentials>({" admin ", "50738264"});
+                   }).kind == TLoginOutcome::TKind::kLoggedIn;
+        };
+        TFrmProperty editor(deps);
+        const TParamBlock block = MakeBlock("SIP1601");
+        editor.SetBlock(block);
+        editor.SetAccessAddress("10.1.1.10");
+        editor.show();
+        editor.findChild<QLineEdit*>("edtAccountBase_UserNumber")->setText("2002");
+        Click(editor.findChild<QPushButton*>("btnSave"));
+        EXPECT_EQ(asked, 1);
+        EXPECT_EQ(users, std::vector<std::string>{"admin/50738264"});
+        EXPECT_EQ(editor.result(), c.accepted ? QDialog::Accepted : QDialog::Rejected);
+        EXPECT_EQ(GetFieldText(editor.Block(), ParamField("sip.user")), c.accepted ? "2002" : "");
+    }
 }
 
 }  // namespace
