@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -22,6 +23,7 @@
 #include "manager/params/paramdevice.h"
 #include "manager/params/paramfamily.h"
 #include "manager/params/paramtexts.h"
+#include "manager/params/widgets/propertyeditor.h"
 
 namespace {
 
@@ -433,6 +435,44 @@ TEST(FrmPropertyLogin, SaveAnswersACredentialsRequestAndWritesOnlyWhenTheyAreAcc
         EXPECT_EQ(users, std::vector<std::string>{"admin/50738264"});
         EXPECT_EQ(editor.result(), c.accepted ? QDialog::Accepted : QDialog::Rejected);
         EXPECT_EQ(GetFieldText(editor.Block(), ParamField("sip.user")), c.accepted ? "2002" : "");
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PropertyEditorRunner, AnswersTheEditedBlockAfterSaveAndNothingOtherwise) {
+    for (const char* button : {"btnSave", "btnCancel"}) {
+        SCOPED_TRACE(button);
+        TEditorBench bench;
+        TPageRegistry registry = StandardPageRegistry();
+        TFrmPropertyDeps deps;
+        deps.prompter = &bench.prompter;
+        deps.pages = &registry;
+        deps.programFolder = bench.Folder();
+        std::string loggedIn;
+        deps.login = [&](const std::string& ip, const TMacBytes&) {
+            loggedIn = ip;
+            return true;
+        };
+        QTimer::singleShot(0, [button] {
+            QWidget* editor = QApplication::activeModalWidget();
+            ASSERT_NE(editor, nullptr);
+            editor->findChild<QLineEdit*>("edtAccountBase_DisplayName")->setText("Hall");
+            QTest::mouseClick(editor->findChild<QPushButton*>(button), Qt::LeftButton);
+        });
+        const std::optional<TParamBlock> edited =
+            RunPropertyEditor(nullptr, deps, MakeBlock("SIP460"),
+                              {"10.1.1.10", "10.1.1.10", "255.0.0.0", "", "", ""});
+        if (std::string_view(button) == "btnSave") {
+            ASSERT_TRUE(edited.has_value());
+            EXPECT_EQ(GetFieldText(*edited, ParamField("display_name")), "Hall");
+            EXPECT_EQ(loggedIn, "10.1.1.10");
+        } else {
+            EXPECT_FALSE(edited.has_value());
+            EXPECT_EQ(loggedIn, "");
+        }
     }
 }
 

@@ -65,7 +65,9 @@ void ExpectReservedKept(const TParamBlock& before, const TParamBlock& after) {
 TEST(EditorPagesReserved, LoadThenSaveOfEveryRegisteredPageKeepsEveryReservedByte) {
     TEditorBench bench;
     TEditorContext context;
+    context.prompter = &bench.prompter;
     context.settingsFile = QString::fromStdString(bench.SettingsFile());
+    context.dataFolder = bench.Folder() + "Data/";
     const TParamBlock block = Patterned("SIP1601");
     const TPageRegistry registry = StandardPageRegistry();
     for (const TPageRegistration& registration : registry.Pages()) {
@@ -85,6 +87,18 @@ TEST(EditorPagesReserved, LoadThenSaveOfEveryRegisteredPageKeepsEveryReservedByt
         ASSERT_EQ(editor.result(), QDialog::Accepted)
             << bench.prompter.MessageTexts().join(";").toStdString();
         ExpectReservedKept(terminal, editor.Block());
+    }
+}
+
+TEST(EditorPagesRegistry, EveryRestrictionNamesAControlOfItsPage) {
+    TEditorContext context;
+    const TPageRegistry registry = StandardPageRegistry();
+    for (const TPageRegistration& registration : registry.Pages()) {
+        std::unique_ptr<TPropertyPage> page(registration.create(context));
+        for (const TControlRestriction& restriction : registration.restrictions)
+            for (const QString& control : restriction.controls)
+                EXPECT_NE(page->findChild<QWidget*>(control), nullptr)
+                    << registration.name << ": " << control.toStdString();
     }
 }
 
