@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,14 +15,14 @@
 #include "manager/params/widgets/editorpages.h"
 #include "manager/params/widgets/frmproperty.h"
 
-constexpr std::uint8_t kTestMac[6] = {0, 26, 43, 60, 77, 94};
+constexpr TMacBytes kTestMac = {0, 26, 43, 60, 77, 94};
 
 // A block of a model, with feature bit 3 when dataPort, the test MAC, and a valid network setup.
 inline TParamBlock MakeBlock(const char* model, bool dataPort = false) {
     TParamBlock block;
     StrToFixed(model, block.data() + kParamModelOffset, kParamModelWidth);
     if (dataPort) block[8] = kFeatureDataPort;
-    std::copy(std::begin(kTestMac), std::end(kTestMac), block.data() + kParamMacOffset);
+    std::copy(kTestMac.begin(), kTestMac.end(), block.data() + kParamMacOffset);
     SetFieldIp(block, ParamField("ip"), "10.1.1.10");
     SetFieldIp(block, ParamField("mask"), "255.0.0.0");
     return block;
@@ -37,17 +38,23 @@ class TEditorBench {
     explicit TEditorBench(TPageRegistry registry = StandardPageRegistry())
         : registry_(std::move(registry)) {}
 
-    // Creates and shows an editor for block.
-    TFrmProperty& Open(const TParamBlock& block, const std::string& accessAddress = "") {
+    // What an editor of this bench is given.
+    TFrmPropertyDeps Deps() {
         TFrmPropertyDeps deps;
         deps.prompter = &prompter;
         deps.pages = &registry_;
         deps.programFolder = Folder();
         deps.login = [this](const std::string& ip, const TMacBytes& mac) {
             logins.push_back({ip, mac});
-            return loginAnswer;
+            return login ? login(ip, mac) : true;
         };
-        editor = std::make_unique<TFrmProperty>(deps);
+        deps.modelDisplayName = displayName;
+        return deps;
+    }
+
+    // Creates and shows an editor for block.
+    TFrmProperty& Open(const TParamBlock& block, const std::string& accessAddress = "") {
+        editor = std::make_unique<TFrmProperty>(Deps());
         editor->SetBlock(block);
         editor->SetAccessAddress(accessAddress);
         editor->show();
@@ -65,8 +72,9 @@ class TEditorBench {
     TPageRegistry& Registry() { return registry_; }
 
     TScriptedPrompter prompter;
-    std::vector<TLoginCall> logins;
-    bool loginAnswer = true;
+    std::vector<TLoginCall> logins;                                   // every login, in order
+    std::function<bool(const std::string&, const TMacBytes&)> login;  // none: accepted
+    std::function<QString(const std::string&)> displayName;           // none: the model name
     std::unique_ptr<TFrmProperty> editor;
 
   private:

@@ -27,6 +27,10 @@
 
 namespace {
 
+using ::testing::_;
+using ::testing::Invoke;
+using ::testing::Return;
+
 // Stands in for a page not registered here: logs its loads and saves, has one check box.
 class TProbePage : public TPropertyPage {
   public:
@@ -245,25 +249,6 @@ TEST_F(FrmPropertyTest, SaveStopsAtTheFirstFailingBoxWithItsPageAndFocus) {
     }
 }
 
-TEST_F(FrmPropertyTest, SaveLogsInWithTheAccessAddressAndMacBeforeWritingTheBlock) {
-    for (const bool accepted : {false, true}) {
-        SCOPED_TRACE(accepted ? "login accepted" : "login refused");
-        bench.logins.clear();
-        bench.loginAnswer = accepted;
-        const TParamBlock block = MakeBlock("SIP1601");
-        TFrmProperty& editor = bench.Open(block, "10.1.1.10");
-        bench.Find<QLineEdit>("edtAccountBase_DisplayName")->setText("Gate");
-        Click(bench.Find<QPushButton>("btnSave"));
-        ASSERT_EQ(bench.logins.size(), 1u);
-        EXPECT_EQ(bench.logins[0].ip, "10.1.1.10");
-        EXPECT_TRUE(std::equal(bench.logins[0].mac.begin(), bench.logins[0].mac.end(), kTestMac));
-        EXPECT_TRUE(bench.prompter.messages.empty());
-        EXPECT_EQ(editor.result(), accepted ? QDialog::Accepted : QDialog::Rejected);
-        EXPECT_EQ(editor.isVisible(), !accepted);
-        EXPECT_EQ(GetFieldText(editor.Block(), ParamField("display_name")), accepted ? "Gate" : "");
-    }
-}
-
 TEST_F(FrmPropertyTest, CancelAndTheCloseBoxWriteNothing) {
     const std::function<void(TFrmProperty&)> ways[] = {
         [&](TFrmProperty&) { Click(bench.Find<QPushButton>("btnCancel")); },
@@ -302,34 +287,6 @@ TEST(FrmPropertyRestrictions, FamiliesDisableAndHideTheControlsTheyName) {
     }
 }
 
-TEST(FrmPropertyCaptions, TheCaptionsNameTheModelOnceWhateverLoadsLater) {
-    TEditorBench bench;
-    TFrmPropertyDeps deps;
-    struct Case {
-        const char* displayName;
-        const char* caption;
-        const char* title;
-    } cases[] = {
-        {"Door Station", "Parameter settings Door Station", "Door Station Parameter settings"},
-        {"undefined", "Parameter settings ", " Parameter settings"}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.displayName);
-        deps.prompter = &bench.prompter;
-        TPageRegistry registry = StandardPageRegistry();
-        deps.pages = &registry;
-        deps.modelDisplayName = [&](const std::string& model) {
-            EXPECT_EQ(model, "SIP1601");
-            return QString::fromUtf8(c.displayName);
-        };
-        TFrmProperty editor(deps);
-        editor.SetBlock(MakeBlock("SIP1601"));
-        editor.show();
-        editor.LoadPages(MakeBlock("SIP650"), false);
-        EXPECT_EQ(editor.windowTitle(), c.caption);
-        EXPECT_EQ(editor.findChild<QLabel*>("pnlTitle")->text(), c.title);
-    }
-}
-
 TEST(FrmPropertyCommands, ParameterFileButtonsRunTheirRegisteredCommandsOrStayDisabled) {
     TPageRegistry registry = StandardPageRegistry();
     int defaults = 0;
@@ -346,10 +303,6 @@ TEST(FrmPropertyCommands, ParameterFileButtonsRunTheirRegisteredCommandsOrStayDi
     EXPECT_FALSE(bench.Registry().AddPage({.name = "Extended", .create = nullptr}));
 }
 
-}  // namespace
-
-namespace {
-
 TEST(FrmPropertyLanguage, TheShippedLanguageFileTranslatesTheEditorItsTreeStatusAndMessages) {
     TMyXmlobj doc;
     ASSERT_TRUE(doc.Load(PELMORA_SOURCE_DIR "/data/files/lang/Pelmora.xml"));
@@ -358,6 +311,9 @@ TEST(FrmPropertyLanguage, TheShippedLanguageFileTranslatesTheEditorItsTreeStatus
     ReloadStatusWords(StatusWords());
 
     TEditorBench bench;
+    bench.displayName = [](const std::string& model) {
+        return model == "SIP1601" ? QString("Door Station") : QString("undefined");
+    };
     TParamBlock block = MakeBlock("SIP1601");
     SetFieldInt(block, ParamField("run_status"), 0x48);
     TFrmProperty& editor = bench.Open(block);
@@ -365,14 +321,16 @@ TEST(FrmPropertyLanguage, TheShippedLanguageFileTranslatesTheEditorItsTreeStatus
         const char* name;
         QString text;
     } cases[] = {
-        {"pnlTitle", "SIP1601 Parameter settings"},
         {"lblBaseDns_Primary", "Primary DNS"},
         {"lblAccountBase_StatusVal", "Registered, Playing"},
         {"lbl520TimeZone_TimeServerIp2", "Time server address 2"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(bench.Find<QLabel>(c.name)->text(), c.text) << c.name;
-    EXPECT_EQ(editor.windowTitle(), "Parameter settings SIP1601");
+    editor.LoadPages(MakeBlock("SIP650"), false);  // the captions name the model once
+    EXPECT_EQ(editor.windowTitle(), "Parameter settings Door Station");
+    EXPECT_EQ(bench.Find<QLabel>("pnlTitle")->text(), "Door Station Parameter settings");
+    EXPECT_EQ(bench.Open(MakeBlock("SIP999")).windowTitle(), "Parameter settings ");
     EXPECT_EQ(bench.Find<QPushButton>("btnSave")->text(), "Save");
     auto* tree = bench.Find<QTreeWidget>("OrgTreeView");
     EXPECT_EQ(TreeItem(tree, "BaseParam")->text(0), "Basic parameters");
@@ -387,91 +345,56 @@ TEST(FrmPropertyLanguage, TheShippedLanguageFileTranslatesTheEditorItsTreeStatus
     StatusWords() = DefaultStatusWords();
 }
 
-}  // namespace
-
-namespace {
-
-using ::testing::_;
-using ::testing::Invoke;
-using ::testing::Return;
-
-// Save through the login procedure: the terminal asks for credentials, the asker gives them.
+// Save logs in with the access address and the block's MAC through the login procedure: the
+// terminal asks for credentials, the asker gives them, and the block is written only after the
+// terminal accepts them.
 TEST(FrmPropertyLogin, SaveAnswersACredentialsRequestAndWritesOnlyWhenTheyAreAccepted) {
-    struct Case {
-        std::int32_t secondLogin;
-        bool accepted;
-    } cases[] = {{1, true}, {-6, false}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.secondLogin);
+    for (const std::int32_t secondLogin : {1, -6}) {
+        SCOPED_TRACE(secondLogin);
         ::testing::NiceMock<MockDeviceAccess> access;
         std::vector<std::string> users;
-        EXPECT_CALL(access, Login("10.1.1.10", _, _))
+        EXPECT_CALL(access, Login("10.1.1.10", kTestMac, _))
             .WillOnce(Return(-6))
             .WillOnce(Invoke([&](const std::string&, const TMacBytes&, TDeviceCredentials* cred) {
                 users.push_back(std::string(cred->user) + "/" + cred->password);
-                return c.secondLogin;
+                return secondLogin;
             }));
-        int asked = 0;
         TEditorBench bench;
-        TFrmPropertyDeps deps;
-        TPageRegistry registry = StandardPageRegistry();
-        deps.prompter = &bench.prompter;
-        deps.pages = &registry;
-        deps.programFolder = bench.Folder();
-        deps.login = [&](const std::string& ip, const TMacBytes& mac) {
-            return LoginTerminal(access, ip, mac, [&] {
-                       ++asked;
+        bench.login = [&](const std::string& ip, const TMacBytes& mac) {
+            return LoginTerminal(access, ip, mac, [] {
                        return std::optional<TLoginCredentials>({" admin ", "50738264"});
                    }).kind == TLoginOutcome::TKind::kLoggedIn;
         };
-        TFrmProperty editor(deps);
-        const TParamBlock block = MakeBlock("SIP1601");
-        editor.SetBlock(block);
-        editor.SetAccessAddress("10.1.1.10");
-        editor.show();
-        editor.findChild<QLineEdit*>("edtAccountBase_UserNumber")->setText("2002");
-        Click(editor.findChild<QPushButton*>("btnSave"));
-        EXPECT_EQ(asked, 1);
+        TFrmProperty& editor = bench.Open(MakeBlock("SIP1601"), "10.1.1.10");
+        bench.Find<QLineEdit>("edtAccountBase_UserNumber")->setText("2002");
+        Click(bench.Find<QPushButton>("btnSave"));
         EXPECT_EQ(users, std::vector<std::string>{"admin/50738264"});
-        EXPECT_EQ(editor.result(), c.accepted ? QDialog::Accepted : QDialog::Rejected);
-        EXPECT_EQ(GetFieldText(editor.Block(), ParamField("sip.user")), c.accepted ? "2002" : "");
+        const bool accepted = secondLogin == 1;
+        EXPECT_TRUE(bench.prompter.messages.empty());
+        EXPECT_EQ(editor.result(), accepted ? QDialog::Accepted : QDialog::Rejected);
+        EXPECT_EQ(editor.isVisible(), !accepted);
+        EXPECT_EQ(GetFieldText(editor.Block(), ParamField("sip.user")), accepted ? "2002" : "");
     }
 }
-
-}  // namespace
-
-namespace {
 
 TEST(PropertyEditorRunner, AnswersTheEditedBlockAfterSaveAndNothingOtherwise) {
     for (const char* button : {"btnSave", "btnCancel"}) {
         SCOPED_TRACE(button);
         TEditorBench bench;
-        TPageRegistry registry = StandardPageRegistry();
-        TFrmPropertyDeps deps;
-        deps.prompter = &bench.prompter;
-        deps.pages = &registry;
-        deps.programFolder = bench.Folder();
-        std::string loggedIn;
-        deps.login = [&](const std::string& ip, const TMacBytes&) {
-            loggedIn = ip;
-            return true;
-        };
         QTimer::singleShot(0, [button] {
             QWidget* editor = QApplication::activeModalWidget();
             ASSERT_NE(editor, nullptr);
             editor->findChild<QLineEdit*>("edtAccountBase_DisplayName")->setText("Hall");
-            QTest::mouseClick(editor->findChild<QPushButton*>(button), Qt::LeftButton);
+            Click(editor->findChild<QPushButton*>(button));
         });
         const std::optional<TParamBlock> edited =
-            RunPropertyEditor(nullptr, deps, MakeBlock("SIP460"),
+            RunPropertyEditor(nullptr, bench.Deps(), MakeBlock("SIP460"),
                               {"10.1.1.10", "10.1.1.10", "255.0.0.0", "", "", ""});
-        if (std::string_view(button) == "btnSave") {
-            ASSERT_TRUE(edited.has_value());
+        const bool saved = std::string_view(button) == "btnSave";
+        ASSERT_EQ(edited.has_value(), saved);
+        EXPECT_EQ(bench.logins.size(), saved ? 1u : 0u);
+        if (saved) {
             EXPECT_EQ(GetFieldText(*edited, ParamField("display_name")), "Hall");
-            EXPECT_EQ(loggedIn, "10.1.1.10");
-        } else {
-            EXPECT_FALSE(edited.has_value());
-            EXPECT_EQ(loggedIn, "");
         }
     }
 }
