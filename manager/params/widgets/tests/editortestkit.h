@@ -17,7 +17,7 @@
 
 constexpr TMacBytes kTestMac = {0, 26, 43, 60, 77, 94};
 
-// A block of a model, with feature bit 3 when dataPort, the test MAC, and a valid network setup.
+// A block of a model, with feature bit 3 when dataPort, the test MAC, and addresses from DHCP.
 inline TParamBlock MakeBlock(const char* model, bool dataPort = false) {
     TParamBlock block;
     StrToFixed(model, block.data() + kParamModelOffset, kParamModelWidth);
@@ -25,6 +25,7 @@ inline TParamBlock MakeBlock(const char* model, bool dataPort = false) {
     std::copy(kTestMac.begin(), kTestMac.end(), block.data() + kParamMacOffset);
     SetFieldIp(block, ParamField("ip"), "10.1.1.10");
     SetFieldIp(block, ParamField("mask"), "255.0.0.0");
+    SetFieldInt(block, ParamField("dhcp"), 1);
     return block;
 }
 

@@ -23,10 +23,6 @@
 
 namespace {
 
-std::vector<std::uint8_t> Bytes(const TParamBlock& block, std::size_t offset, std::size_t n) {
-    return {block.begin() + offset, block.begin() + offset + n};
-}
-
 void WriteFile(const std::string& path, const std::string& bytes) {
     QFile file(QString::fromStdString(path));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -102,223 +98,150 @@ TEST(EditorPagesRegistry, EveryRestrictionNamesAControlOfItsPage) {
     }
 }
 
-// One editor session: block in, edits, Save, block out.
-class EditorPagesTest : public ::testing::Test {
-  protected:
-    TParamBlock SaveAfter(const TParamBlock& block, const std::function<void()>& edit = {}) {
-        TFrmProperty& editor = bench.Open(block);
-        if (edit) edit();
-        QTest::mouseClick(bench.Find<QPushButton>("btnSave"), Qt::LeftButton);
-        EXPECT_EQ(editor.result(), QDialog::Accepted)
-            << bench.prompter.MessageTexts().join(";").toStdString();
-        return editor.Block();
-    }
-    QLineEdit* Box(const char* name) { return bench.Find<QLineEdit>(name); }
-    QComboBox* Combo(const char* name) { return bench.Find<QComboBox>(name); }
-    QSpinBox* Spin(const char* name) { return bench.Find<QSpinBox>(name); }
+// The text a control shows, and a text entered into it.
+QString Shown(QWidget* control) {
+    if (auto* box = qobject_cast<QLineEdit*>(control)) return box->text();
+    if (auto* combo = qobject_cast<QComboBox*>(control)) return combo->currentText();
+    if (auto* spin = qobject_cast<QSpinBox*>(control)) return QString::number(spin->value());
+    if (auto* radio = qobject_cast<QRadioButton*>(control)) return radio->isChecked() ? "on" : "";
+    return static_cast<QLabel*>(control)->text();
+}
+void Enter(QWidget* control, const QString& text) {
+    if (auto* box = qobject_cast<QLineEdit*>(control)) return box->setText(text);
+    if (auto* combo = qobject_cast<QComboBox*>(control))
+        return combo->isEditable() ? combo->setEditText(text) : combo->setCurrentText(text);
+    if (auto* spin = qobject_cast<QSpinBox*>(control)) return spin->setValue(text.toInt());
+    static_cast<QRadioButton*>(control)->setChecked(true);
+}
 
-    TEditorBench bench;
-};
+// Stores a field's value as the terminal would, also outside what the editor accepts.
+void Store(TParamBlock& block, const char* name, const std::string& value) {
+    const TParamField& field = ParamField(name);
+    if (field.kind == TFieldKind::kIpv4) return SetFieldIp(block, field, value);
+    if (field.kind == TFieldKind::kText || field.kind == TFieldKind::kTextCleared)
+        return SetFieldText(block, field, value);
+    SetFieldInt(block, field, std::stoll(value));
+}
 
-TEST_F(EditorPagesTest, NetworkPageShowsAndWritesAddressesFlagsAndTheManagementServer) {
-    TParamBlock block = MakeBlock("SIP1601");
-    SetFieldInt(block, ParamField("dhcp"), 0);
-    SetFieldInt(block, ParamField("auto_dns"), 1);
-    SetFieldIp(block, ParamField("gateway"), "10.1.1.1");
-    SetFieldIp(block, ParamField("dns2"), "8.8.4.4");
-    SetFieldText(block, ParamField("mgmt.server"), "10.1.1.2");
-    SetFieldInt(block, ParamField("mgmt.port"), 9000);
-    WriteFile(bench.SettingsFile(), "[Pelmora]\r\nManageServerIP = 10.9.9.9 \r\n");
-
-    bench.Open(block);
-    EXPECT_TRUE(bench.Find<QRadioButton>("rdBtnBaseNetwork_DhcpDisable")->isChecked());
-    EXPECT_TRUE(Box("EdtBaseNet_IP")->isEnabled());
-    EXPECT_EQ(Box("EdtBaseNet_IP")->text(), "10.1.1.10");
-    EXPECT_TRUE(bench.Find<QRadioButton>("rdBtnBaseDns_Enable")->isChecked());
-    EXPECT_FALSE(Box("EdtBaseDns_Primary")->isEnabled());
-    EXPECT_EQ(Box("EdtBaseDns_Primary")->text(), "");  // 0.0.0.0 is shown empty
-    EXPECT_EQ(Box("EdtBaseDns_Secondary")->text(), "8.8.4.4");
-    EXPECT_EQ(Combo("cmbBoxBaseServer_IP")->currentText(), "10.1.1.2");
-    ASSERT_EQ(Combo("cmbBoxBaseServer_IP")->count(), 1);
-    EXPECT_EQ(Combo("cmbBoxBaseServer_IP")->itemText(0), "10.9.9.9");
-    EXPECT_EQ(Spin("SpEdtBaseServer_Port")->value(), 9000);
-    bench.Find<QRadioButton>("rdBtnBaseNetwork_DhcpEnable")->setChecked(true);
-    EXPECT_FALSE(Box("EdtBaseNet_IP")->isEnabled());
-
+TEST(EditorPagesBinding, EachControlShowsItsFieldAndSaveWritesWhatItHolds) {
     struct Case {
-        const char* what;
-        std::function<void()> edit;
-        std::size_t offset;
-        std::vector<std::uint8_t> bytes;
+        const char* field;
+        const char* stored;
+        const char* control;
+        const char* shown;
+        const char* entered;  // nullptr: left as shown
+        const char* saved;    // as the command line shows the field
     } cases[] = {
-        {"DHCP with an empty address box",
-         [&] { Box("EdtBaseNet_IP")->setText(""); },
-         144,
-         {0, 0, 0, 0}},
-        {"DHCP with an impossible address",
-         [&] { Box("EdtBaseNet_IP")->setText("192.168.1.300"); },
-         144,
-         {0, 0, 0, 0}},
-        {"manual DNS, both boxes empty",
-         [&] {
-             bench.Find<QRadioButton>("rdBtnBaseDns_Disable")->setChecked(true);
-             Box("EdtBaseDns_Secondary")->setText("");
-         },
-         156,
-         {0, 0, 0, 0, 0, 0, 0, 0}},
-        {"manual addressing with 0.0.0.0",
-         [&] {
-             bench.Find<QRadioButton>("rdBtnBaseNetwork_DhcpDisable")->setChecked(true);
-             Box("EdtBaseNet_IP")->setText(" 0.0.0.0 ");
-         },
-         144,
-         {0, 0, 0, 0, 255, 0, 0, 0, 10, 1, 1, 1}},
-        {"management port",
-         [&] { Spin("SpEdtBaseServer_Port")->setValue(8877); },
-         176,
-         {0x22, 0xAD}},
-        {"management server",
-         [&] { Combo("cmbBoxBaseServer_IP")->setEditText(" pbx.lan "); },
-         548,
-         {'p', 'b', 'x', '.', 'l', 'a', 'n', 0}},
+        {"dhcp", "0", "rdBtnBaseNetwork_DhcpEnable", "", "on", "1"},
+        {"auto_dns", "1", "rdBtnBaseDns_Disable", "", "on", "0"},
+        {"ip", "10.1.1.10", "EdtBaseNet_IP", "10.1.1.10", "192.168.1.300", "0.0.0.0"},
+        {"mask", "255.0.0.0", "EdtBaseNet_SubMask", "255.0.0.0", " 255.255.0.0 ", "255.255.0.0"},
+        {"gateway", "0.0.0.0", "EdtBaseNet_Gateway", "0.0.0.0", nullptr, "0.0.0.0"},
+        {"dns1", "0.0.0.0", "EdtBaseDns_Primary", "", "8.8.8.8", "8.8.8.8"},
+        {"dns2", "8.8.4.4", "EdtBaseDns_Secondary", "8.8.4.4", "", ""},
+        {"mgmt.server", "10.1.1.2", "cmbBoxBaseServer_IP", "10.1.1.2", " pbx.lan ", "pbx.lan"},
+        {"mgmt.port", "9000", "SpEdtBaseServer_Port", "9000", "8877", "8877"},
+        {"run_status", "72", "lblAccountBase_StatusVal", "已经注册, 播放", nullptr, "72"},
+        {"run_status", "65", "lblAccountBase_StatusVal", "已经注册", nullptr, "65"},
+        {"display_name", "Front", "edtAccountBase_DisplayName", "Front", "Gate 1", "Gate 1"},
+        {"sip.user", "1001", "edtAccountBase_UserNumber", "1001", "2002", "2002"},
+        {"sip.password", "abc", "edtAccountBase_Password", "abc", "", ""},
+        {"sip.local_port", "5060", "spEdtAccountBase_Port", "5060", "5070", "5070"},
+        {"keepalive", "0", "spEdtAccountBase_KeepAlive", "30", nullptr, "30"},
+        {"expiry", "10", "spEdtAccountBase_Expire", "3600", nullptr, "3600"},
+        {"expiry", "7200", "spEdtAccountBase_Expire", "7200", "20", "20"},
+        {"sip.server", "1.2.3.4", "cmbBoxAccountSip_IP", "1.2.3.4", "", ""},
+        {"sip.port", "5060", "spEdtAccountSip_Port", "5060", "5061", "5061"},
+        {"maint.user", "admin", "edtSystemUser_Name", "admin", " ", ""},
+        {"maint.password", "1234", "edtSystemUser_Password", "1234", "pw", "pw"},
+        {"timezone", "330", "cmbBox520TimeZone_Current", "+05:30", nullptr, "+05:30"},
+        {"timezone", "100", "cmbBox520TimeZone_Current", "+08:00", nullptr, "+08:00"},
+        {"timezone", "480", "cmbBox520TimeZone_Current", "+08:00", "-03:30", "-03:30"},
+        {"time_server1", "0.0.0.0", "cmbBox520TimeZone_TimeServerIp1", "", "10.0.0.5", "10.0.0.5"},
+        {"time_server2", "10.0.0.9", "cmbBox520TimeZone_TimeServerIp2", "10.0.0.9", "", ""},
+    };
+    TEditorBench bench;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " " + c.stored);
+        TParamBlock block = MakeBlock("SIP1601");
+        Store(block, c.field, c.stored);
+        TFrmProperty& editor = bench.Open(block);
+        QWidget* control = bench.Find<QWidget>(c.control);
+        EXPECT_EQ(Shown(control), QString::fromUtf8(c.shown));
+        if (c.entered) Enter(control, QString::fromUtf8(c.entered));
+        QTest::mouseClick(bench.Find<QPushButton>("btnSave"), Qt::LeftButton);
+        ASSERT_EQ(editor.result(), QDialog::Accepted);
+        EXPECT_EQ(FormatFieldValue(editor.Block(), ParamField(c.field)), c.saved);
+    }
+}
+
+TEST(EditorPagesTyping, BoxesTakeWhatTheirFieldsHoldAndAddressBoxesOnlyDigitsAndDots) {
+    TEditorBench bench;
+    TParamBlock block = MakeBlock("SIP1601");
+    bench.Open(block);
+    auto* ip = bench.Find<QLineEdit>("EdtBaseNet_IP");
+    EXPECT_FALSE(ip->isEnabled());
+    bench.Find<QRadioButton>("rdBtnBaseNetwork_DhcpDisable")->setChecked(true);
+    EXPECT_TRUE(ip->isEnabled());
+    EXPECT_EQ(bench.Find<QLineEdit>("edtAccountBase_UserNumber")->contextMenuPolicy(),
+              Qt::NoContextMenu);
+    EXPECT_EQ(bench.Find<QLineEdit>("edtSystemUser_Password")->echoMode(), QLineEdit::Password);
+
+    const QString address = "1a9 2.-168,.1.x1000000";
+    struct Case {
+        QLineEdit* box;
+        QString typed, kept;
+    } cases[] = {
+        {bench.Find<QLineEdit>("edtAccountBase_UserNumber"), "1234567890123456", "123456789012345"},
+        {bench.Find<QLineEdit>("edtAccountBase_Password"), "abcdefghijklmnopq", "abcdefghijklmno"},
+        {bench.Find<QLineEdit>("edtSystemUser_Name"), "administrator123", "administrator12"},
+        {bench.Find<QLineEdit>("edtAccountBase_DisplayName"), "ABCDEFGHIJKLMNOPQ",
+         "ABCDEFGHIJKLMNOP"},
+        // 16 characters are allowed, but the field holds 31 bytes: 15 of these.
+        {bench.Find<QLineEdit>("edtAccountBase_DisplayName"), QString(17, QChar(0x4E2D)),
+         QString(15, QChar(0x4E2D))},
+        {ip, address, "192.168.1.10000"},
+        {bench.Find<QLineEdit>("EdtBaseDns_Secondary"), address, "192.168.1.10000"},
+        {bench.Find<QComboBox>("cmbBox520TimeZone_TimeServerIp1")->lineEdit(), address,
+         "192.168.1.10000"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        TParamBlock saved = SaveAfter(block, [&] {
-            bench.Find<QRadioButton>("rdBtnBaseNetwork_DhcpEnable")->setChecked(true);
-            c.edit();
-        });
-        EXPECT_EQ(Bytes(saved, c.offset, c.bytes.size()), c.bytes);
-    }
-    // The last non-empty server is remembered; the file's other lines stay.
-    EXPECT_EQ(ReadFile(bench.SettingsFile()), "[Pelmora]\r\nManageServerIP =pbx.lan\r\n");
-}
-
-TEST_F(EditorPagesTest, AccountPageShowsAndWritesTheAccountAndItsCopies) {
-    TParamBlock block = MakeBlock("SIP520");
-    SetFieldInt(block, ParamField("run_status"), 0x48);
-    SetFieldText(block, ParamField("sip.user"), "1001");
-    SetFieldText(block, ParamField("sip.password"), "abc");
-    SetFieldText(block, ParamField("sip.server"), "1.2.3.4");
-    SetFieldInt(block, ParamField("expiry"), 10);
-    SetFieldInt(block, ParamField("keepalive"), 0);
-    WriteFile(bench.SettingsFile(), "; kept\n[Pelmora]\nSipServerIP=10.0.0.7\n");
-
-    bench.Open(block);
-    EXPECT_EQ(bench.Find<QLabel>("lblAccountBase_StatusVal")->text(), "已经注册, 播放");
-    EXPECT_EQ(bench.Find<QLabel>("lblRunInfo_AccountVal")->text(), "1001 已经注册, 播放");
-    EXPECT_EQ(Spin("spEdtAccountBase_Expire")->value(), 3600);
-    EXPECT_EQ(Spin("spEdtAccountBase_KeepAlive")->value(), 30);
-    EXPECT_EQ(Combo("cmbBoxAccountSip_IP")->itemText(0), "10.0.0.7");
-    EXPECT_EQ(Box("edtAccountBase_UserNumber")->contextMenuPolicy(), Qt::NoContextMenu);
-
-    struct Typing {
-        const char* box;
-        QString typed, kept;
-    } typing[] = {
-        {"edtAccountBase_UserNumber", "1234567890123456", "123456789012345"},
-        {"edtAccountBase_Password", "abcdefghijklmnopq", "abcdefghijklmno"},
-        {"edtAccountBase_DisplayName", "ABCDEFGHIJKLMNOPQ", "ABCDEFGHIJKLMNOP"},
-        {"edtAccountBase_DisplayName", QString(17, QChar(0x4E2D)), QString(15, QChar(0x4E2D))},
-        {"edtSystemUser_Name", "administrator123", "administrator12"},
-    };
-    for (const Typing& t : typing) {
-        SCOPED_TRACE(t.box);
-        Box(t.box)->clear();
-        Type(Box(t.box), t.typed);
-        EXPECT_EQ(Box(t.box)->text(), t.kept);
-    }
-
-    const TParamBlock saved = SaveAfter(block, [&] {
-        Box("edtAccountBase_DisplayName")->setText("ABCDEFGHIJKLMNOP");
-        Box("edtAccountBase_UserNumber")->setText("123456789012345");
-        Box("edtAccountBase_Password")->setText("");
-        Spin("spEdtAccountBase_Port")->setValue(5060);
-        Spin("spEdtAccountSip_Port")->setValue(5060);
-        Combo("cmbBoxAccountSip_IP")->setEditText("");
-    });
-    const std::string name = "ABCDEFGHIJKLMNOP", user = "123456789012345";
-    EXPECT_EQ(Bytes(saved, 796, 17), std::vector<std::uint8_t>(name.c_str(), name.c_str() + 17));
-    EXPECT_EQ(Bytes(saved, 112, 16), Bytes(saved, 796, 16));
-    EXPECT_EQ(Bytes(saved, 660, 16), std::vector<std::uint8_t>(user.c_str(), user.c_str() + 16));
-    EXPECT_EQ(Bytes(saved, 128, 16), Bytes(saved, 660, 16));
-    EXPECT_EQ(Bytes(saved, 520, 3), (std::vector<std::uint8_t>{0, 'b', 'c'}));
-    EXPECT_EQ(Bytes(saved, 760, 2), (std::vector<std::uint8_t>{0x13, 0xC4}));
-    EXPECT_EQ(Bytes(saved, 638, 2), (std::vector<std::uint8_t>{0xC4, 0x13}));
-    EXPECT_EQ(Bytes(saved, 762, 2), (std::vector<std::uint8_t>{0x10, 0x0E}));  // 3600
-    EXPECT_EQ(saved[934], 30);
-    EXPECT_EQ(Bytes(saved, 860, 4), (std::vector<std::uint8_t>{0, '.', '2', '.'}));
-    EXPECT_EQ(ReadFile(bench.SettingsFile()), "; kept\n[Pelmora]\nSipServerIP=10.0.0.7\n");
-}
-
-TEST_F(EditorPagesTest, MaintenancePageShowsAndWritesLoginTimeZoneAndTimeServers) {
-    struct Zone {
-        int stored;
-        const char* shown;
-        const char* chosen;  // nullptr: keep what is shown
-        std::vector<std::uint8_t> saved;
-    } zones[] = {
-        {330, "+05:30", nullptr, {0x4A, 0x01}},
-        {100, "+08:00", nullptr, {0xE0, 0x01}},
-        {480, "+08:00", "-03:30", {0x2E, 0xFF}},
-        {-720, "-12:00", "+14:00", {0x48, 0x03}},
-    };
-    for (const Zone& z : zones) {
-        SCOPED_TRACE(z.stored);
-        TParamBlock block = MakeBlock("SIP1601");
-        SetFieldInt(block, ParamField("timezone"), z.stored);
-        SetFieldText(block, ParamField("maint.user"), "admin");
-        SetFieldIp(block, ParamField("time_server2"), "10.0.0.9");
-        const TParamBlock saved = SaveAfter(block, [&] {
-            EXPECT_EQ(Combo("cmbBox520TimeZone_Current")->currentText(), z.shown);
-            EXPECT_EQ(Combo("cmbBox520TimeZone_TimeServerIp1")->currentText(), "");
-            EXPECT_EQ(Combo("cmbBox520TimeZone_TimeServerIp2")->currentText(), "10.0.0.9");
-            EXPECT_EQ(Box("edtSystemUser_Password")->echoMode(), QLineEdit::Password);
-            if (z.chosen) Combo("cmbBox520TimeZone_Current")->setCurrentText(z.chosen);
-            Box("edtSystemUser_Name")->setText(" ");
-            Combo("cmbBox520TimeZone_TimeServerIp1")->setEditText("10.0.0.5");
-        });
-        EXPECT_EQ(Bytes(saved, 696, 2), z.saved);
-        EXPECT_EQ(Bytes(saved, 80, 16), std::vector<std::uint8_t>(16, 0));
-        EXPECT_EQ(Bytes(saved, 700, 8), (std::vector<std::uint8_t>{10, 0, 0, 5, 10, 0, 0, 9}));
-    }
-    TIniFile ini;
-    ASSERT_TRUE(ini.Load(bench.SettingsFile()));
-    EXPECT_EQ(ini.ReadString("Pelmora", "TimeServerIP1", ""), "10.0.0.5");
-    EXPECT_EQ(ini.ReadString("Pelmora", "TimeServerIP2", ""), "10.0.0.9");
-}
-
-TEST_F(EditorPagesTest, AddressBoxesTakeOnlyDigitsAndDots) {
-    bench.Open(MakeBlock("SIP1601"));
-    QLineEdit* boxes[] = {Box("EdtBaseNet_IP"), Box("EdtBaseDns_Secondary"),
-                          Combo("cmbBox520TimeZone_TimeServerIp1")->lineEdit()};
-    for (QLineEdit* box : boxes) {
-        SCOPED_TRACE(box->objectName().toStdString());
-        box->setEnabled(true);
-        box->clear();
-        Type(box, "1a9 2.-168,.1.x1000000");
-        EXPECT_EQ(box->text(), "192.168.1.10000");
+        SCOPED_TRACE(c.box->objectName().toStdString());
+        c.box->setEnabled(true);
+        c.box->clear();
+        Type(c.box, c.typed);
+        EXPECT_EQ(c.box->text(), c.kept);
     }
 }
 
-TEST(ServerAddresses, RememberedAddressesLiveInTheirSectionBesideEverythingElse) {
+TEST(EditorPagesServers, ServerBoxesOfferTheRememberedAddressAndSaveRemembersNewOnes) {
     TEditorBench bench;
-    const std::string file = bench.SettingsFile();
-    EXPECT_EQ(RememberedServer(file, kManageServerKey), "");  // no file
-    WriteFile(file, "; settings\n[SYSTEM]\nLanguage=1\n\n[pelmora]\nEventServerIP= 10.0.0.1\n");
-    RememberServer(file, kSipServerKey, "sip.lan");
-    RememberServer(file, kEventServerKey, "10.0.0.2");
-    EXPECT_EQ(ReadFile(file),
-              "; settings\n[SYSTEM]\nLanguage=1\n\n[pelmora]\nEventServerIP=10.0.0.2\n"
-              "SipServerIP=sip.lan\n");
-    EXPECT_EQ(RememberedServer(file, kSipServerKey), "sip.lan");
+    WriteFile(bench.SettingsFile(),
+              "; kept\r\n[SYSTEM]\r\nLanguage=1\r\n[Pelmora]\r\n"
+              "SipServerIP = 10.0.0.7 \r\n");
+    TFrmProperty& editor = bench.Open(MakeBlock("SIP1601"));
+    auto* sip = bench.Find<QComboBox>("cmbBoxAccountSip_IP");
+    ASSERT_EQ(sip->count(), 1);
+    EXPECT_EQ(sip->itemText(0), "10.0.0.7");
+    EXPECT_EQ(bench.Find<QComboBox>("cmbBoxBaseServer_IP")->count(), 0);
+    bench.Find<QComboBox>("cmbBoxBaseServer_IP")->setEditText("pbx.lan");
+    sip->setEditText("");
+    bench.Find<QComboBox>("cmbBox520TimeZone_TimeServerIp2")->setEditText("10.0.0.9");
+    QTest::mouseClick(bench.Find<QPushButton>("btnSave"), Qt::LeftButton);
+    ASSERT_EQ(editor.result(), QDialog::Accepted);
+    EXPECT_EQ(ReadFile(bench.SettingsFile()),
+              "; kept\r\n[SYSTEM]\r\nLanguage=1\r\n[Pelmora]\r\nSipServerIP = 10.0.0.7 \r\n"
+              "ManageServerIP=pbx.lan\r\nTimeServerIP2=10.0.0.9\r\n");
+}
 
-    // A settings file that cannot be read is left alone.
-    const std::string folder = bench.Folder().toStdString() + "unreadable.ini";
-    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(folder)));
-    RememberServer(folder, kSipServerKey, "sip.lan");
-    EXPECT_EQ(RememberedServer(folder, kSipServerKey), "");
-    EXPECT_TRUE(QFileInfo(QString::fromStdString(folder)).isDir());
+TEST(ServerAddresses, AMissingFileRemembersNothingAndOneThatCannotBeReadIsLeftAlone) {
+    TEditorBench bench;
+    EXPECT_EQ(RememberedServer(bench.SettingsFile(), kManageServerKey), "");
+    const QString unreadable = bench.Folder() + "unreadable.ini";
+    ASSERT_TRUE(QDir().mkdir(unreadable));
+    RememberServer(unreadable.toStdString(), kSipServerKey, "sip.lan");
+    EXPECT_EQ(RememberedServer(unreadable.toStdString(), kSipServerKey), "");
+    EXPECT_TRUE(QFileInfo(unreadable).isDir());
 }
 
 TEST(ServerAddresses, DefaultManagementServerFallsBackToThePlayerInterfaceThenTheFirstAddress) {
