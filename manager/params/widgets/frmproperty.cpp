@@ -14,6 +14,7 @@
 
 #include "common/widgets/formtranslation.h"
 #include "common/widgets/prompter.h"
+#include "manager/params/widgets/familyrestrictions.h"
 
 namespace {
 
@@ -150,7 +151,7 @@ void TFrmProperty::LoadPages(const TParamBlock& block, bool runInfo) {
         if (page == pages_.end()) continue;
         const TPageRegistration& registration = *deps_.pages->Page(entry.name);
         if (registration.runInfo && !runInfo) continue;
-        ApplyRestrictions(registration, page->second);
+        ApplyRestrictions(entry.name, page->second);
         page->second->Load(block);
     }
 }
@@ -165,11 +166,11 @@ void TFrmProperty::SavePages(TParamBlock& block) const {
     }
 }
 
-void TFrmProperty::ApplyRestrictions(const TPageRegistration& registration,
-                                     TPropertyPage* page) const {
-    for (const TControlRestriction& restriction : registration.restrictions) {
-        if ((restriction.families & FamilyBit(context_.family)) == 0) continue;
-        for (const QString& name : restriction.controls)
+void TFrmProperty::ApplyRestrictions(std::string_view entry, TPropertyPage* page) const {
+    for (const TFamilyRestriction& restriction : FamilyRestrictions()) {
+        if (restriction.page != entry || (restriction.families & FamilyBit(context_.family)) == 0)
+            continue;
+        for (const QString& name : ControlNames(restriction))
             if (auto* control = page->findChild<QWidget*>(name)) {
                 control->setEnabled(false);
                 if (restriction.hide) control->setVisible(false);

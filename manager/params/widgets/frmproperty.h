@@ -64,7 +64,7 @@ class TFrmProperty : public QDialog {
     void Open();
     void BuildTree();
     void ShowEntryPage(const QTreeWidgetItem* item);
-    void ApplyRestrictions(const TPageRegistration& registration, TPropertyPage* page) const;
+    void ApplyRestrictions(std::string_view entry, TPropertyPage* page) const;
     bool Present(const TPageEntry& entry) const;
 
     TFrmPropertyDeps deps_;

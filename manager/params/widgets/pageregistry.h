@@ -1,14 +1,19 @@
 // The pages of the property editor and how they plug into it.
 //
 // A page is a widget derived from TPropertyPage. It is registered once, by the name of its entry
-// in the page table (PageTable(), e.g. "BaseParam"), with a factory that builds it and, as data,
-// the controls that model families disable or hide on it. The editor (TFrmProperty) builds every
-// registered page when it is created, places it in the page area, and calls its operations:
+// in the page table (PageTable(), e.g. "BaseParam"), with a factory that builds it. The editor
+// (TFrmProperty) builds every registered page when it is created, places it in the page area,
+// disables or hides the controls its model family restricts (familyrestrictions.h, by object
+// name), and calls its operations:
 //
 //   Load(block)   fill the controls from a block: at opening with the terminal's block, and again
 //                 from another block for the parameter-file commands;
 //   Save(block)   write the controls into a block's fields (through the field table);
 //   Check()       the page's input checks before a save; the first failure names the box.
+//
+// A page fills its own lists when it is built, and disables what it never lets the user edit (all
+// controls of the control serial page) when it loads; the frame touches its controls only for the
+// family restrictions.
 //
 // Loads, checks and saves run in page table order, over the pages whose entry is shown for the
 // block's model family and feature flags (IsPageShown). A page that is not registered is left out
@@ -19,11 +24,8 @@
 //
 //   class TTalkPage : public TPropertyPage { ... };          // controls named as the system names
 //   void RegisterTalkPage(TPageRegistry& registry) {
-//       registry.AddPage(
-//           {.name = "IntercomSetting",
-//            .create = [](TEditorContext& context) { return new TTalkPage(context); },
-//            .restrictions = {{FamilyBit(TModelFamily::k310), {"rdBtnTalk_Mic",
-//            "rdBtnTalk_LineIn"}}}});
+//       registry.AddPage({.name = "IntercomSetting",
+//                         .create = [](TEditorContext& c) { return new TTalkPage(c); }});
 //   }
 //
 // and one line calling RegisterTalkPage in StandardPageRegistry() (editorpages.cpp). The page's
@@ -32,7 +34,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -88,18 +89,9 @@ class TPropertyPage : public QWidget {
     TEditorContext& context_;
 };
 
-// Controls of a page that the given families disable (and hide, with hide set). They keep their
-// loaded values and are saved as loaded.
-struct TControlRestriction {
-    std::uint8_t families = 0;  // FamilyBit of each family
-    QStringList controls;       // object names on the page
-    bool hide = false;
-};
-
 struct TPageRegistration {
     std::string name{};  // entry of the page table
     std::function<TPropertyPage*(TEditorContext&)> create{};
-    std::vector<TControlRestriction> restrictions{};
     bool runInfo = false;  // loaded only at opening, with the running state of the terminal
 };
 

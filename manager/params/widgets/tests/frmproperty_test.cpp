@@ -23,6 +23,7 @@
 #include "manager/params/paramdevice.h"
 #include "manager/params/paramfamily.h"
 #include "manager/params/paramtexts.h"
+#include "manager/params/widgets/familyrestrictions.h"
 #include "manager/params/widgets/propertyeditor.h"
 
 namespace {
@@ -31,14 +32,20 @@ using ::testing::_;
 using ::testing::Invoke;
 using ::testing::Return;
 
-// Stands in for a page not registered here: logs its loads and saves, has one check box.
+// Stands in for a page not registered here: logs its loads and saves, and has a check box for
+// each control that a family restricts on its page.
 class TProbePage : public TPropertyPage {
   public:
     TProbePage(TEditorContext& context, std::string name, std::vector<std::string>& log)
         : TPropertyPage(context), name_(std::move(name)), log_(log) {
-        auto* box = new QCheckBox(this);
-        box->setObjectName("probe");
-        (new QVBoxLayout(this))->addWidget(box);
+        auto* layout = new QVBoxLayout(this);
+        for (const TFamilyRestriction& restriction : FamilyRestrictions())
+            if (restriction.page == name_)
+                for (const QString& control : ControlNames(restriction)) {
+                    auto* box = new QCheckBox(this);
+                    box->setObjectName(control);
+                    layout->addWidget(box);
+                }
     }
     void Load(const TParamBlock&) override { log_.push_back("load " + name_); }
     void Save(TParamBlock&) const override { log_.push_back("save " + name_); }
@@ -49,17 +56,14 @@ class TProbePage : public TPropertyPage {
 };
 
 // The standard pages, and a probe for every other entry that has a page.
-TPageRegistry WithProbes(std::vector<std::string>& log,
-                         std::vector<TControlRestriction> restrictions = {}) {
+TPageRegistry WithProbes(std::vector<std::string>& log) {
     TPageRegistry registry = StandardPageRegistry();
     for (const TPageEntry& entry : PageTable()) {
         const std::string name(entry.name);
         if (entry.page.empty() || registry.Page(name) != nullptr) continue;
-        registry.AddPage(
-            {.name = name,
-             .create = [name, &log](
-                           TEditorContext& context) { return new TProbePage(context, name, log); },
-             .restrictions = restrictions});
+        registry.AddPage({.name = name, .create = [name, &log](TEditorContext& context) {
+                              return new TProbePage(context, name, log);
+                          }});
     }
     return registry;
 }
@@ -270,20 +274,32 @@ TEST_F(FrmPropertyTest, CancelAndTheCloseBoxWriteNothing) {
     }
 }
 
-TEST(FrmPropertyRestrictions, FamiliesDisableAndHideTheControlsTheyName) {
+TEST(FrmPropertyRestrictions, FamiliesDisableAndHideTheirControls) {
     std::vector<std::string> log;
-    TEditorBench bench(WithProbes(log, {{FamilyBit(TModelFamily::k520), {"probe"}, true},
-                                        {FamilyBit(TModelFamily::k460), {"probe"}, false}}));
+    TEditorBench bench(WithProbes(log));
     struct Case {
         const char* model;
+        const char* control;
         bool enabled, hidden;
-    } cases[] = {{"SIP525", false, true}, {"SIP460", false, false}, {"SIP1601", true, false}};
+    } cases[] = {
+        {"SIP525", "rdBtnTalk_Mic", false, false},
+        {"SIP525", "chkBoxTalk_TalkLine", false, true},
+        {"SIP525", "rdBtnMulticast_LineIn", false, false},
+        {"SIP460", "btnTalk_DefAec", false, false},
+        {"SIP460", "chkBoxTalk_RingHangup", false, true},
+        {"SIP1601", "chkBoxTalk_RingLine", true, false},
+        {"SIP1601", "cmbBoxKey_4Mode", true, false},
+        {"SIP310", "pnlKey_4Sip", false, false},
+        {"SIP310", "cmbBoxKey_3Mode", true, false},
+        {"SIP650", "pnlKey_2Multicast", false, false},
+        {"SIP650", "rdBtnMulticast_Mic", true, false},
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.model);
+        SCOPED_TRACE(std::string(c.model) + " " + c.control);
         bench.Open(MakeBlock(c.model));
-        auto* probe = bench.Find<QWidget>("tbShtIntercom")->findChild<QCheckBox*>("probe");
-        EXPECT_EQ(probe->isEnabled(), c.enabled);
-        EXPECT_EQ(probe->isHidden(), c.hidden);
+        auto* control = bench.Find<QWidget>(c.control);
+        EXPECT_EQ(control->isEnabled(), c.enabled);
+        EXPECT_EQ(control->isHidden(), c.hidden);
     }
 }
 

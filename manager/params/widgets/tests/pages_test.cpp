@@ -19,6 +19,7 @@
 #include "editortestkit.h"
 #include "manager/access/localinterfaces.h"
 #include "manager/params/paramfamily.h"
+#include "manager/params/widgets/familyrestrictions.h"
 #include "manager/params/widgets/serveraddresses.h"
 
 namespace {
@@ -86,15 +87,16 @@ TEST(EditorPagesReserved, LoadThenSaveOfEveryRegisteredPageKeepsEveryReservedByt
     }
 }
 
-TEST(EditorPagesRegistry, EveryRestrictionNamesAControlOfItsPage) {
+TEST(EditorPagesRegistry, EveryFamilyRestrictionNamesAControlOfItsRegisteredPage) {
     TEditorContext context;
     const TPageRegistry registry = StandardPageRegistry();
-    for (const TPageRegistration& registration : registry.Pages()) {
-        std::unique_ptr<TPropertyPage> page(registration.create(context));
-        for (const TControlRestriction& restriction : registration.restrictions)
-            for (const QString& control : restriction.controls)
-                EXPECT_NE(page->findChild<QWidget*>(control), nullptr)
-                    << registration.name << ": " << control.toStdString();
+    for (const TFamilyRestriction& restriction : FamilyRestrictions()) {
+        const TPageRegistration* registration = registry.Page(restriction.page);
+        if (registration == nullptr) continue;
+        std::unique_ptr<TPropertyPage> page(registration->create(context));
+        for (const QString& control : ControlNames(restriction))
+            EXPECT_NE(page->findChild<QWidget*>(control), nullptr)
+                << registration->name << ": " << control.toStdString();
     }
 }
 
