@@ -146,6 +146,9 @@ TEST(EditorPagesBinding, EachControlShowsItsFieldAndSaveWritesWhatItHolds) {
         {"run_status", "72", "lblAccountBase_StatusVal", "已经注册, 播放", nullptr, "72"},
         {"run_status", "65", "lblAccountBase_StatusVal", "已经注册", nullptr, "65"},
         {"display_name", "Front", "edtAccountBase_DisplayName", "Front", "Gate 1", "Gate 1"},
+        // Longer than the box lets anyone type: shown and saved whole.
+        {"display_name", "Reception desk, 2nd floor", "edtAccountBase_DisplayName",
+         "Reception desk, 2nd floor", nullptr, "Reception desk, 2nd floor"},
         {"sip.user", "1001", "edtAccountBase_UserNumber", "1001", "2002", "2002"},
         {"sip.password", "abc", "edtAccountBase_Password", "abc", "", ""},
         {"sip.local_port", "5060", "spEdtAccountBase_Port", "5060", "5070", "5070"},
