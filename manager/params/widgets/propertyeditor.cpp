@@ -1,9 +1,14 @@
 #include "manager/params/widgets/propertyeditor.h"
 
+#include "manager/params/widgets/editorpages.h"
+
 std::optional<TParamBlock> RunPropertyEditor(QWidget* parent, const TFrmPropertyDeps& deps,
                                              const TParamBlock& block,
                                              const TPropertyEditorTexts& texts) {
-    TFrmProperty editor(deps, parent);
+    static const TPageRegistry standardPages = StandardPageRegistry();
+    TFrmPropertyDeps withPages = deps;
+    if (withPages.pages == nullptr) withPages.pages = &standardPages;
+    TFrmProperty editor(withPages, parent);
     editor.SetBlock(block);
     editor.SetAccessAddress(texts[0]);
     std::array<QString, 5> display;

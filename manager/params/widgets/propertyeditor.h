@@ -15,6 +15,7 @@ class QWidget;
 // gateway, primary and secondary DNS of the terminal.
 using TPropertyEditorTexts = std::array<std::string, 6>;
 
+// Without deps.pages the editor has the standard pages (StandardPageRegistry()).
 std::optional<TParamBlock> RunPropertyEditor(QWidget* parent, const TFrmPropertyDeps& deps,
                                              const TParamBlock& block,
                                              const TPropertyEditorTexts& texts);

@@ -403,8 +403,10 @@ TEST(PropertyEditorRunner, AnswersTheEditedBlockAfterSaveAndNothingOtherwise) {
             editor->findChild<QLineEdit*>("edtAccountBase_DisplayName")->setText("Hall");
             Click(editor->findChild<QPushButton*>(button));
         });
+        TFrmPropertyDeps deps = bench.Deps();
+        deps.pages = nullptr;  // the standard pages
         const std::optional<TParamBlock> edited =
-            RunPropertyEditor(nullptr, bench.Deps(), MakeBlock("SIP460"),
+            RunPropertyEditor(nullptr, deps, MakeBlock("SIP460"),
                               {"10.1.1.10", "10.1.1.10", "255.0.0.0", "", "", ""});
         const bool saved = std::string_view(button) == "btnSave";
         ASSERT_EQ(edited.has_value(), saved);
