@@ -106,6 +106,7 @@ TFrmProperty::TFrmProperty(TFrmPropertyDeps deps, QWidget* parent)
     layout->addWidget(pnlTitle);
     layout->addLayout(body, 1);
     layout->addLayout(buttons);
+    resize(760, 520);
 }
 
 void TFrmProperty::showEvent(QShowEvent* event) {

@@ -149,4 +149,5 @@ void AddRow(QGridLayout* grid, QWidget* label, QWidget* control) {
     const int row = grid->rowCount();
     grid->addWidget(label, row, 0);
     grid->addWidget(control, row, 1);
+    grid->setColumnStretch(1, 1);
 }

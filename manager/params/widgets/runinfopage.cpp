@@ -32,7 +32,6 @@ class TRunInfoPage : public TPropertyPage {
             values_[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
             AddRow(grid, NewLabel(this, kRows[i].name, kRows[i].caption), values_[i]);
         }
-        grid->setColumnStretch(1, 1);
         auto* layout = new QVBoxLayout(this);
         layout->addLayout(grid);
         layout->addStretch();
