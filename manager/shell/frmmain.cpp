@@ -24,6 +24,7 @@
 #include "common/widgets/offthread.h"
 #include "common/widgets/prompter.h"
 #include "manager/params/paramtexts.h"
+#include "manager/params/widgets/propertyeditor.h"
 #include "manager/shell/devicebook.h"
 #include "manager/shell/devicelistmodel.h"
 #include "manager/shell/devicetext.h"
@@ -89,7 +90,7 @@ TFrmMain::TFrmMain(TFrmMainDeps deps, QWidget* parent)
     setWindowTitle(QStringLiteral("Pelmora") + VersionText());
     procs_ = std::make_unique<TDeviceProcs>(procsAccess_, prompter_, this,
                                             deps.askLogin ? deps.askLogin : LoginDialogAsker(this));
-    editProperties_ = std::move(deps.editProperties);
+    editProperties_ = deps.editProperties ? std::move(deps.editProperties) : EditorRunner();
 
     CreateActions();
     CreateMenus();
@@ -635,6 +636,20 @@ void TFrmMain::PDevResetClick() {
     TFlagScope busy(busy_);
     const TDeviceRow row = list_.Row(*selected);
     procs_->ResetDevice(row);
+}
+
+TEditProperties TFrmMain::EditorRunner() {
+    return [this](const TPropertySession& session) {
+        TFrmPropertyDeps deps;
+        deps.prompter = &prompter_;
+        deps.programFolder = programFolder_;
+        deps.login = std::bind_front(&TDeviceProcs::LoginDevice, procs_.get());
+        deps.logout = std::bind_front(&TDeviceProcs::LogoutDevice, procs_.get());
+        deps.modelDisplayName = [this](const std::string& model) {
+            return QString::fromStdString(list_.ModelDisplayName(model));
+        };
+        return RunPropertyEditor(this, deps, session.block, session.Texts());
+    };
 }
 
 void TFrmMain::OpenDeviceProperties() {

@@ -107,6 +107,8 @@ class TFrmMain : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // The property editor with this window's prompter, folder, login and model names.
+    TEditProperties EditorRunner();
     void FormCreate();
     void CreateActions();
     void CreateMenus();

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <cstdlib>
 #include <map>
 
@@ -92,12 +96,25 @@ TEST_F(FrmMainFleetTest, SearchFillsTheListAndCommandsReachTheTerminals) {
               QStringList{QStringLiteral("本程序不支持设备的版本低于V2.5")});
     EXPECT_EQ(fleet->Stats(2).reads, 0u);
 
-    // A current terminal's block is read without a message.
+    // A current terminal's block opens the property editor; a new display name saved there is
+    // written to the terminal and shown in the row.
     prompter.messages.clear();
     window->SelectRow(RowOfIp("127.0.13.1"));
+    QTimer editorWatch;
+    QObject::connect(&editorWatch, &QTimer::timeout, [&] {
+        QWidget* editor = QApplication::activeModalWidget();
+        if (editor == nullptr || editor->objectName() != "FrmProperty") return;
+        editorWatch.stop();
+        editor->findChild<QLineEdit*>("edtAccountBase_DisplayName")->setText("Lobby");
+        QTest::mouseClick(editor->findChild<QPushButton*>("btnSave"), Qt::LeftButton);
+    });
+    editorWatch.start(20);
     window->PDevProperty->trigger();
+    EXPECT_FALSE(editorWatch.isActive()) << "the editor did not open";
     EXPECT_TRUE(prompter.messages.empty()) << prompter.MessageTexts().join("\n").toStdString();
     EXPECT_EQ(fleet->Stats(0).reads, 1u);
+    EXPECT_EQ(fleet->Stats(0).writes, 1u);
+    EXPECT_EQ(window->List().Row(RowOfIp("127.0.13.1")).columns[kColDisplayName], "Lobby");
 
     // Reset: one login, one reset, "复位成功".
     window->SelectRow(RowOfIp("127.0.13.2"));
