@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -14,6 +13,7 @@
 #include "common/textcodec.h"
 #include "common/textutil.h"
 #include "common/widgets/formtranslation.h"
+#include "common/widgets/typedcharfilter.h"
 #include "manager/params/widgets/serveraddresses.h"
 
 namespace {
@@ -33,19 +33,8 @@ class TDeviceBytesValidator : public QValidator {
     std::size_t maxBytes_;
 };
 
-// Drops typed characters other than digits and "."; editing keys pass.
-class TAddressKeyFilter : public QObject {
-  public:
-    using QObject::QObject;
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress)
-            for (const QChar c : static_cast<QKeyEvent*>(event)->text())
-                if (c.isPrint() && !c.isDigit() && c != '.') return true;
-        return QObject::eventFilter(watched, event);
-    }
-};
+// Address keys: digits and "."; the editing keys pass.
+const QString kAddressKeys = QStringLiteral("0123456789.");
 
 void LimitBox(QLineEdit* box, int maxChars, std::size_t fieldWidth) {
     box->setProperty(kTypingLimit, maxChars);
@@ -89,7 +78,7 @@ QLineEdit* NewTextBox(QWidget* parent, const char* name, int maxChars, std::size
 
 QLineEdit* NewAddressBox(QWidget* parent, const char* name) {
     QLineEdit* box = NewTextBox(parent, name, 15, 16);
-    box->installEventFilter(new TAddressKeyFilter(box));
+    AllowTypedCharacters(box, kAddressKeys);
     return box;
 }
 
@@ -100,7 +89,7 @@ QComboBox* NewServerBox(QWidget* parent, const char* name, int maxChars, std::si
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
     LimitBox(box->lineEdit(), maxChars, fieldWidth);
-    if (addressKeysOnly) box->lineEdit()->installEventFilter(new TAddressKeyFilter(box));
+    if (addressKeysOnly) AllowTypedCharacters(box->lineEdit(), kAddressKeys);
     return box;
 }
 
