@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -96,8 +97,8 @@ TEST_F(FrmMainFleetTest, SearchFillsTheListAndCommandsReachTheTerminals) {
               QStringList{QStringLiteral("本程序不支持设备的版本低于V2.5")});
     EXPECT_EQ(fleet->Stats(2).reads, 0u);
 
-    // A current terminal's block opens the property editor; a new display name saved there is
-    // written to the terminal and shown in the row.
+    // A current terminal's block opens the property editor; a new display name and address saved
+    // there are written to the terminal, which moves, and shown in the row.
     prompter.messages.clear();
     window->SelectRow(RowOfIp("127.0.13.1"));
     QTimer editorWatch;
@@ -106,6 +107,8 @@ TEST_F(FrmMainFleetTest, SearchFillsTheListAndCommandsReachTheTerminals) {
         if (editor == nullptr || editor->objectName() != "FrmProperty") return;
         editorWatch.stop();
         editor->findChild<QLineEdit*>("edtAccountBase_DisplayName")->setText("Lobby");
+        editor->findChild<QRadioButton*>("rdBtnBaseNetwork_DhcpDisable")->setChecked(true);
+        editor->findChild<QLineEdit*>("EdtBaseNet_IP")->setText("127.0.13.200");
         QTest::mouseClick(editor->findChild<QPushButton*>("btnSave"), Qt::LeftButton);
     });
     editorWatch.start(20);
@@ -114,7 +117,9 @@ TEST_F(FrmMainFleetTest, SearchFillsTheListAndCommandsReachTheTerminals) {
     EXPECT_TRUE(prompter.messages.empty()) << prompter.MessageTexts().join("\n").toStdString();
     EXPECT_EQ(fleet->Stats(0).reads, 1u);
     EXPECT_EQ(fleet->Stats(0).writes, 1u);
-    EXPECT_EQ(window->List().Row(RowOfIp("127.0.13.1")).columns[kColDisplayName], "Lobby");
+    const TDeviceRow& moved = window->List().Row(RowOfIp("127.0.13.200"));
+    EXPECT_EQ(moved.columns[kColDisplayName], "Lobby");
+    EXPECT_EQ(termsim::AddressText(fleet->State(0).address), "127.0.13.200");
 
     // Reset: one login, one reset, "复位成功".
     window->SelectRow(RowOfIp("127.0.13.2"));
