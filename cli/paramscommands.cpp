@@ -3,18 +3,18 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <optional>
 
 #include "cli/clicommands.h"
 #include "cli/csvwriter.h"
+#include "cli/plancommands.h"
 #include "common/textutil.h"
 #include "manager/access/addresstext.h"
 #include "manager/access/devicerecord.h"
 #include "manager/access/kvlibrary.h"
+#include "manager/params/paramassign.h"
 #include "manager/params/paramblock.h"
-#include "manager/params/paramchecks.h"
 #include "manager/params/paramdevice.h"
 #include "manager/params/paramfamily.h"
 #include "manager/params/paramfile.h"
@@ -31,6 +31,7 @@ constexpr const char* kUsage =
     "       pelmora-cli [--home DIR] params set TARGET NAME=VALUE ... [--user U --password P]\n"
     "       pelmora-cli [--home DIR] params backup --out DIR [TARGET ...]\n"
     "       pelmora-cli [--home DIR] params restore FILE.dps TARGET [--user U --password P]\n"
+    "       pelmora-cli [--home DIR] params plan-export|apply ... (params apply --help)\n"
     "TARGET: a terminal's IP address, or its MAC text (six decimal numbers joined by \".\") for a\n"
     "terminal on the local network.\n";
 
@@ -121,7 +122,7 @@ class TParamsJob {
         : options_(options), access_(access), out_(out), err_(err) {}
 
     int Get(TTarget target);
-    int Set(TTarget target, const std::vector<std::pair<const TParamField*, std::string>>& values);
+    int Set(TTarget target, const std::vector<TFieldAssignment>& values);
     int Backup(std::vector<TTarget> targets);
     int Restore(const TParamBlock& file, TTarget target);
 
@@ -211,36 +212,12 @@ int TParamsJob::Get(TTarget target) {
     return kExitOk;
 }
 
-int TParamsJob::Set(TTarget target,
-                    const std::vector<std::pair<const TParamField*, std::string>>& values) {
+int TParamsJob::Set(TTarget target, const std::vector<TFieldAssignment>& values) {
     TParamBlock block;
     if (!Reach(target) || !Read(target, block) || !IsSip(target, block)) return kExitFailure;
-    // What the page boxes would hold: the given text, else the block's value as a page shows it.
-    std::map<std::string, std::string> given;
-    for (const auto& [field, text] : values) {
-        const std::string error = ParseFieldValue(block, *field, text);
-        if (!error.empty()) {
-            err_ << "pelmora-cli: " << error << "; nothing was written\n";
-            return kExitUsage;
-        }
-        given[field->name] = text;
-    }
-    auto box = [&](const char* name) {
-        const auto it = given.find(name);
-        if (it != given.end()) return it->second;
-        const TParamField& field = ParamField(name);
-        return field.kind == TFieldKind::kIpv4 && !field.zeroShownEmpty
-                   ? GetFieldIp(block, field)
-                   : FormatFieldValue(block, field);
-    };
-    const TNetworkInput network{
-        GetFieldInt(block, ParamField("dhcp")) == 1,     box("ip"),   box("mask"), box("gateway"),
-        GetFieldInt(block, ParamField("auto_dns")) == 1, box("dns1"), box("dns2")};
-    std::optional<TCheckFailure> failure = CheckNetworkInput(network);
-    if (!failure) failure = CheckTimeServers(box("time_server1"), box("time_server2"));
-    if (failure) {
-        err_ << "pelmora-cli: " << failure->field << ": " << failure->defaultText << " (check "
-             << failure->keyWord << "); nothing was written\n";
+    const std::string refused = AssignFieldValues(block, values);
+    if (!refused.empty()) {
+        err_ << "pelmora-cli: " << refused << "; nothing was written\n";
         return kExitUsage;
     }
     return WriteBack(target, block);
@@ -331,16 +308,15 @@ int Fields(std::ostream& out) {
     return kExitOk;
 }
 
-std::vector<std::pair<const TParamField*, std::string>> ParseAssignments(
-    const std::vector<std::string>& words) {
-    std::vector<std::pair<const TParamField*, std::string>> values;
+std::vector<TFieldAssignment> ParseAssignments(const std::vector<std::string>& words) {
+    std::vector<TFieldAssignment> values;
     for (const std::string& word : words) {
         const std::size_t equals = word.find('=');
         if (equals == std::string::npos) throw TUsageError("\"" + word + "\" is not NAME=VALUE");
         const std::string name = word.substr(0, equals);
         const TParamField* field = FindParamField(name);
         if (!field) throw TUsageError("unknown field " + name + " (see: params fields)");
-        values.emplace_back(field, word.substr(equals + 1));
+        values.push_back({field, word.substr(equals + 1)});
     }
     if (values.empty()) throw TUsageError("set needs at least one NAME=VALUE");
     return values;
@@ -356,7 +332,7 @@ int Run(const TParamsOptions& options, const std::string& programFolder, std::os
     }
     std::optional<TParamBlock> file;
     std::vector<TTarget> targets;
-    std::vector<std::pair<const TParamField*, std::string>> values;
+    std::vector<TFieldAssignment> values;
     if (command == "get") {
         if (words.size() != 1) throw TUsageError("get needs one TARGET");
         targets.push_back(ParseTarget(words[0]));
@@ -413,6 +389,7 @@ bool IsParamsCommand(const std::vector<std::string>& args) {
 
 int RunParamsCli(const std::vector<std::string>& args, const std::string& programFolder,
                  std::ostream& out, std::ostream& err) {
+    if (IsPlanCommand(args)) return RunPlanCli(args, programFolder, out, err);
     if (std::find(args.begin(), args.end(), "--help") != args.end()) {
         out << kUsage;
         return kExitOk;

@@ -1,0 +1,255 @@
+#include "manager/plans/planrun.h"
+
+#include <map>
+
+#include "common/csv.h"
+#include "common/textutil.h"
+#include "manager/access/devicerecord.h"
+#include "manager/shell/devicelist.h"
+#include "manager/shell/networksearch.h"
+
+namespace {
+
+std::string WithResult(std::string text, std::int32_t result) {
+    return text + " (result " + std::to_string(result) + ")";
+}
+
+TMacBytes RecordMac(const TDeviceRecord& record) {
+    TMacBytes mac;
+    std::copy_n(record.bytes + devrec::kMac, mac.size(), mac.begin());
+    return mac;
+}
+
+std::string RecordIp(const TDeviceRecord& record) {
+    return IpToText(record.bytes + devrec::kIp);
+}
+
+class TPlanApplier {
+  public:
+    TPlanApplier(IDeviceAccess& access, const TPlanRunOptions& options)
+        : access_(access), options_(options) {}
+
+    // The search that finds terminals planned by MAC, once for the whole plan.
+    void SearchLocalNetwork() {
+        for (const TDeviceRecord& record : RunSearchAll(access_).records)
+            found_.emplace(RecordMac(record), RecordIp(record));
+    }
+
+    TPlanResult Apply(const TPlanRow& row, TPlanKey key);
+
+  private:
+    // Finds the terminal: its access address (empty: reached by MAC) and MAC.
+    bool Find(const TPlanRow& row, TPlanKey key, TPlanResult& result, std::string& access,
+              TMacBytes& mac);
+    // Login, write with retries, logout by the rule. False with the reason in result.
+    bool Write(const std::string& access, const TMacBytes& mac, const TParamBlock& block,
+               TPlanResult& result);
+    // After an address change: the terminal asked for at its new address.
+    void FindAgain(const TMacBytes& mac, const std::string& newIp, TPlanResult& result);
+
+    IDeviceAccess& access_;
+    const TPlanRunOptions& options_;
+    std::map<TMacBytes, std::string> found_;
+};
+
+bool TPlanApplier::Find(const TPlanRow& row, TPlanKey key, TPlanResult& result, std::string& access,
+                        TMacBytes& mac) {
+    if (key == TPlanKey::kMac) {
+        const auto it = found_.find(row.mac);
+        if (it == found_.end()) {
+            result.detail = "not found by the search on the local network";
+            return false;
+        }
+        mac = row.mac;
+        access.clear();
+        result.address = it->second;
+    } else {
+        TDeviceRecord record{};
+        const std::int32_t answer = access_.SearchOne(row.ip, &record);
+        if (answer != kvresult::kOk) {
+            result.detail = WithResult("no terminal answers at this address", answer);
+            return false;
+        }
+        mac = RecordMac(record);
+        access = row.ip;
+        result.address = row.ip;
+    }
+    result.mac = MacToText(mac.data());
+    return true;
+}
+
+bool TPlanApplier::Write(const std::string& access, const TMacBytes& mac, const TParamBlock& block,
+                         TPlanResult& result) {
+    const TLoginOutcome login = LoginTerminal(access_, access, mac, options_.askCredentials);
+    switch (login.kind) {
+        case TLoginOutcome::TKind::kLoggedIn:
+            break;
+        case TLoginOutcome::TKind::kDeclined:
+            result.detail = WithResult("login: the terminal asks for credentials", login.result);
+            return false;
+        case TLoginOutcome::TKind::kRefused:
+            result.detail =
+                WithResult("login: the user name or password was refused", login.result);
+            return false;
+        case TLoginOutcome::TKind::kFailed:
+            result.detail = WithResult("login failed", login.result);
+            return false;
+    }
+    int attempts = 0;
+    const std::int32_t written = WriteParamBlock(access_, access, mac, block, &attempts);
+    if (written != kvresult::kOk) {
+        LogoutTerminal(access_, access, mac);
+        result.detail =
+            WithResult("writing failed after " + std::to_string(attempts) + " attempts", written);
+        return false;
+    }
+    return true;
+}
+
+void TPlanApplier::FindAgain(const TMacBytes& mac, const std::string& newIp, TPlanResult& result) {
+    TDeviceRecord record{};
+    const std::int32_t answer = access_.SearchOne(newIp, &record);
+    if (answer == kvresult::kOk && RecordMac(record) == mac) {
+        result.address = newIp;
+        if (found_.contains(mac)) found_[mac] = newIp;
+    } else {
+        result.detail = WithResult("written, but not found again at " + newIp, answer);
+    }
+}
+
+TPlanResult TPlanApplier::Apply(const TPlanRow& row, TPlanKey key) {
+    TPlanResult result;
+    result.line = row.line;
+    result.terminal = row.terminal;
+    std::string access;
+    TMacBytes mac{};
+    if (!Find(row, key, result, access, mac)) {
+        result.outcome = TPlanOutcome::kNotFound;
+        return result;
+    }
+    result.outcome = TPlanOutcome::kRefused;
+    TParamBlock before;
+    const std::int32_t read = ReadParamBlock(access_, access, mac, before);
+    if (read != kvresult::kOk) {
+        result.detail =
+            WithResult("reading failed after " + std::to_string(kReadAttempts) + " attempts", read);
+        return result;
+    }
+    if (!IsSipModel(before.data() + kParamModelOffset)) {
+        result.detail = "not a SIP terminal";
+        return result;
+    }
+    TParamBlock after = before;
+    result.detail = AssignFieldValues(after, row.values);
+    if (!result.detail.empty()) return result;
+    for (const TFieldAssignment& value : row.values) {
+        std::string current = FormatFieldValue(before, *value.field);
+        std::string next = FormatFieldValue(after, *value.field);
+        if (current != next) result.changes.push_back({value.field->name, current, next});
+    }
+    if (after == before) {
+        result.outcome = TPlanOutcome::kUnchanged;
+        return result;
+    }
+    if (options_.dryRun) {
+        result.outcome = TPlanOutcome::kWouldChange;
+        return result;
+    }
+    if (!Write(access, mac, after, result)) return result;
+    result.outcome = TPlanOutcome::kChanged;
+    result.written = after;
+    const TParamField& ip = ParamField("ip");
+    const std::string newIp = GetFieldIp(after, ip);
+    // The terminal now answers at its new address: it is found there and logged out there.
+    if (GetFieldIp(before, ip) != newIp && newIp != result.address) FindAgain(mac, newIp, result);
+    LogoutTerminal(access_, access.empty() ? access : result.address, mac);
+    return result;
+}
+
+}  // namespace
+
+std::string_view PlanOutcomeText(TPlanOutcome outcome) {
+    switch (outcome) {
+        case TPlanOutcome::kChanged:
+            return "changed";
+        case TPlanOutcome::kUnchanged:
+            return "unchanged";
+        case TPlanOutcome::kWouldChange:
+            return "would change";
+        case TPlanOutcome::kNotFound:
+            return "not found";
+        case TPlanOutcome::kRefused:
+            return "refused";
+        case TPlanOutcome::kNotApplied:
+            break;
+    }
+    return "not applied";
+}
+
+std::vector<TPlanResult> RunPlan(IDeviceAccess& access, const TPlan& plan,
+                                 const TPlanRunOptions& options) {
+    std::vector<TPlanResult> results;
+    for (const TPlanRow& row : plan.rows) {
+        TPlanResult result;
+        result.line = row.line;
+        result.terminal = row.terminal;
+        results.push_back(result);
+    }
+    TPlanApplier applier(access, options);
+    bool searched = false;
+    for (std::size_t i = 0; i < plan.rows.size(); ++i) {
+        if (options.stopRequested && options.stopRequested()) break;
+        if (plan.key == TPlanKey::kMac && !searched) {
+            applier.SearchLocalNetwork();
+            searched = true;
+        }
+        results[i] = applier.Apply(plan.rows[i], plan.key);
+        if (options.progress) options.progress(i, results[i]);
+    }
+    return results;
+}
+
+bool PlanSucceeded(const std::vector<TPlanResult>& results) {
+    for (const TPlanResult& result : results)
+        if (result.outcome != TPlanOutcome::kChanged &&
+            result.outcome != TPlanOutcome::kUnchanged &&
+            result.outcome != TPlanOutcome::kWouldChange)
+            return false;
+    return true;
+}
+
+std::string ChangesText(const std::vector<TFieldChange>& changes) {
+    std::string text;
+    for (const TFieldChange& change : changes) {
+        if (!text.empty()) text += "; ";
+        text += change.field + ": " + change.current + " → " + change.next;
+    }
+    return text;
+}
+
+std::string PlanReportCsv(const std::vector<TPlanResult>& results) {
+    std::string csv = "Line,Terminal,MAC,Address,Result,Detail,Changes\r\n";
+    for (const TPlanResult& result : results)
+        csv += std::to_string(result.line) + "," + CsvField(result.terminal) + "," +
+               CsvField(result.mac) + "," + CsvField(result.address) + "," +
+               CsvField(PlanOutcomeText(result.outcome)) + "," + CsvField(result.detail) + "," +
+               CsvField(ChangesText(result.changes)) + "\r\n";
+    return csv;
+}
+
+void UpdateListRows(TDeviceList& list, const std::vector<TPlanResult>& results) {
+    for (const TPlanResult& result : results) {
+        if (!result.written) continue;
+        const TParamBlock& block = *result.written;
+        const std::string account = GetFieldText(block, ParamField("sip.user"));
+        const std::string name = GetFieldText(block, ParamField("display_name"));
+        const std::string ip = GetFieldIp(block, ParamField("ip"));
+        for (std::size_t index : list.RowsWithMac(result.mac))
+            list.EditRow(index, [&](TDeviceRow& row) {
+                row.columns[kColAccount] = account;
+                row.columns[kColDisplayName] = name;
+                row.columns[kColIp] = ip;
+                row.icon = ChooseStatusIcon(ip, account, name);
+            });
+    }
+}
