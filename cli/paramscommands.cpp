@@ -132,7 +132,7 @@ class TParamsJob {
     bool Read(const TTarget& target, TParamBlock& block);
     bool IsSip(const TTarget& target, const TParamBlock& block);
     // Login, write with its retries, logout by the rule: 0 or 1.
-    int WriteBack(const TTarget& target, const TParamBlock& block);
+    int WriteBack(const TTarget& target, const TParamBlock& before, const TParamBlock& block);
     void Fail(const TTarget& target, const std::string& text) {
         err_ << "pelmora-cli: " << target.label << ": " << text << "\n";
     }
@@ -169,32 +169,20 @@ bool TParamsJob::IsSip(const TTarget& target, const TParamBlock& block) {
     return false;
 }
 
-int TParamsJob::WriteBack(const TTarget& target, const TParamBlock& block) {
-    const TLoginOutcome login = LoginTerminal(
-        access_, target.accessAddress, target.mac, [this]() -> std::optional<TLoginCredentials> {
+int TParamsJob::WriteBack(const TTarget& target, const TParamBlock& before,
+                          const TParamBlock& block) {
+    const TWriteBackOutcome outcome = WriteBackBlock(
+        access_, target.accessAddress, target.mac, block,
+        [this]() -> std::optional<TLoginCredentials> {
             if (!options_.user) return std::nullopt;
             return TLoginCredentials{*options_.user, *options_.password};
-        });
-    switch (login.kind) {
-        case TLoginOutcome::TKind::kLoggedIn:
-            break;
-        case TLoginOutcome::TKind::kDeclined:
-            Fail(target, "the terminal asks for credentials: give --user and --password");
-            return kExitFailure;
-        case TLoginOutcome::TKind::kRefused:
-            Fail(target, "the terminal refused the user name or password");
-            return kExitFailure;
-        case TLoginOutcome::TKind::kFailed:
-            Fail(target, "login failed (result " + std::to_string(login.result) + ")");
-            return kExitFailure;
-    }
-    int attempts = 0;
-    const std::int32_t result =
-        WriteParamBlock(access_, target.accessAddress, target.mac, block, &attempts);
-    LogoutTerminal(access_, target.accessAddress, target.mac);
-    if (result == kvresult::kOk) return kExitOk;
-    Fail(target, "writing the parameters failed after " + std::to_string(attempts) +
-                     " attempts (result " + std::to_string(result) + ")");
+        },
+        MovedAddress(before, block));
+    if (outcome.kind == TWriteBackOutcome::TKind::kWritten) return kExitOk;
+    if (outcome.kind == TWriteBackOutcome::TKind::kLoginDeclined)
+        Fail(target, outcome.text + ": give --user and --password");
+    else
+        Fail(target, outcome.text);
     return kExitFailure;
 }
 
@@ -213,14 +201,15 @@ int TParamsJob::Get(TTarget target) {
 }
 
 int TParamsJob::Set(TTarget target, const std::vector<TFieldAssignment>& values) {
-    TParamBlock block;
-    if (!Reach(target) || !Read(target, block) || !IsSip(target, block)) return kExitFailure;
+    TParamBlock before;
+    if (!Reach(target) || !Read(target, before) || !IsSip(target, before)) return kExitFailure;
+    TParamBlock block = before;
     const std::string refused = AssignFieldValues(block, values);
     if (!refused.empty()) {
         err_ << "pelmora-cli: " << refused << "; nothing was written\n";
         return kExitUsage;
     }
-    return WriteBack(target, block);
+    return WriteBack(target, before, block);
 }
 
 int TParamsJob::Backup(std::vector<TTarget> targets) {
@@ -271,7 +260,7 @@ int TParamsJob::Restore(const TParamBlock& file, TTarget target) {
                          GetFieldText(terminal, ParamField("model")) + "\")");
         return kExitFailure;
     }
-    return WriteBack(target, RestoreBlock(file, terminal));
+    return WriteBack(target, terminal, RestoreBlock(file, terminal));
 }
 
 int Fields(std::ostream& out) {

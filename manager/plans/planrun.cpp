@@ -41,9 +41,6 @@ class TPlanApplier {
     // Finds the terminal: its access address (empty: reached by MAC) and MAC.
     bool Find(const TPlanRow& row, TPlanKey key, TPlanResult& result, std::string& access,
               TMacBytes& mac);
-    // Login, write with retries, logout by the rule. False with the reason in result.
-    bool Write(const std::string& access, const TMacBytes& mac, const TParamBlock& block,
-               TPlanResult& result);
     // After an address change: the terminal asked for at its new address.
     void FindAgain(const TMacBytes& mac, const std::string& newIp, TPlanResult& result);
 
@@ -75,34 +72,6 @@ bool TPlanApplier::Find(const TPlanRow& row, TPlanKey key, TPlanResult& result, 
         result.address = row.ip;
     }
     result.mac = MacToText(mac.data());
-    return true;
-}
-
-bool TPlanApplier::Write(const std::string& access, const TMacBytes& mac, const TParamBlock& block,
-                         TPlanResult& result) {
-    const TLoginOutcome login = LoginTerminal(access_, access, mac, options_.askCredentials);
-    switch (login.kind) {
-        case TLoginOutcome::TKind::kLoggedIn:
-            break;
-        case TLoginOutcome::TKind::kDeclined:
-            result.detail = WithResult("login: the terminal asks for credentials", login.result);
-            return false;
-        case TLoginOutcome::TKind::kRefused:
-            result.detail =
-                WithResult("login: the user name or password was refused", login.result);
-            return false;
-        case TLoginOutcome::TKind::kFailed:
-            result.detail = WithResult("login failed", login.result);
-            return false;
-    }
-    int attempts = 0;
-    const std::int32_t written = WriteParamBlock(access_, access, mac, block, &attempts);
-    if (written != kvresult::kOk) {
-        LogoutTerminal(access_, access, mac);
-        result.detail =
-            WithResult("writing failed after " + std::to_string(attempts) + " attempts", written);
-        return false;
-    }
     return true;
 }
 
@@ -155,14 +124,17 @@ TPlanResult TPlanApplier::Apply(const TPlanRow& row, TPlanKey key) {
         result.outcome = TPlanOutcome::kWouldChange;
         return result;
     }
-    if (!Write(access, mac, after, result)) return result;
+    const std::string movedTo = MovedAddress(before, after);
+    const TWriteBackOutcome written =
+        WriteBackBlock(access_, access, mac, after, options_.askCredentials, movedTo);
+    if (written.kind != TWriteBackOutcome::TKind::kWritten) {
+        result.detail = written.text;
+        return result;
+    }
     result.outcome = TPlanOutcome::kChanged;
     result.written = after;
-    const TParamField& ip = ParamField("ip");
-    const std::string newIp = GetFieldIp(after, ip);
-    // The terminal now answers at its new address: it is found there and logged out there.
-    if (GetFieldIp(before, ip) != newIp && newIp != result.address) FindAgain(mac, newIp, result);
-    LogoutTerminal(access_, access.empty() ? access : result.address, mac);
+    // The terminal now answers at its new address: the report names it there.
+    if (!movedTo.empty()) FindAgain(mac, movedTo, result);
     return result;
 }
 

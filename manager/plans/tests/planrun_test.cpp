@@ -110,7 +110,7 @@ TEST_F(PlanRunTest, FleetByMacDryRunThenApply) {
             "3,02-4b-56-00-00-02,2.75.86.0.0.2," +
             net +
             "2,refused,"
-            "login: the user name or password was refused (result -6),sip.user: 8002 → 9002\r\n"
+            "the terminal refused the user name or password (result -6),sip.user: 8002 → 9002\r\n"
             "4,024B56000003,2.75.86.0.0.3," +
             net +
             "3,unchanged,,\r\n"
