@@ -121,8 +121,9 @@ bool ParsePlan(std::string_view csv, TPlan& plan, std::vector<TPlanError>& error
     }
     std::set<const TParamField*> seenColumns;
     for (std::size_t c = 1; c < header.fields.size(); ++c) {
-        const std::string name = Lower(TrimBlanks(header.fields[c]));
+        const std::string name(TrimBlanks(header.fields[c]));
         const TParamField* field = FindParamField(name);
+        if (!field) field = FindParamField(Lower(name));
         const int column = static_cast<int>(c + 1);
         if (!field)
             errors.push_back({header.line, column,

@@ -29,7 +29,7 @@ TEST(PlanTest, ParsingAndWholePlanChecks) {
         std::vector<std::vector<Value>> rows;
     } cases[] = {
         {"empty cells leave fields alone; BOM, CRLF, quotes, blank lines",
-         "\xEF\xBB\xBFMAC, display_name ,sip.user,ip\r\n"
+         "\xEF\xBB\xBFMAC, Display_Name ,sip.user,ip\r\n"
          "02:4B:56:00:00:01,\"Gate, West\",,\r\n"
          "\r\n"
          "024b56000002,,9002,127.0.0.7\n"
