@@ -116,7 +116,8 @@ TPlanResult TPlanApplier::Apply(const TPlanRow& row, TPlanKey key) {
         std::string next = FormatFieldValue(after, *value.field);
         if (current != next) result.changes.push_back({value.field->name, current, next});
     }
-    if (after == before) {
+    // Only the planned fields count: the copies that a write refreshes alone are not worth one.
+    if (result.changes.empty()) {
         result.outcome = TPlanOutcome::kUnchanged;
         return result;
     }

@@ -66,6 +66,10 @@ TEST_F(PlanRunTest, FleetByMacDryRunThenApply) {
         "02-4b-56-00-00-02,,,9002\n"       // refuses the login
         "024B56000003,Terminal 3,,8003\n"  // already so
         "02:4B:56:00:00:09,Nobody,,\n";    // not on the network
+    // A stale display-name copy alone does not make the third terminal worth a write.
+    TParamBlock stale = BlockOf(fleet->State(2));
+    stale[ParamField("display_name_copy").offset + 15] = 0x55;
+    fleet->SetBlock(2, stale.bytes);
     std::vector<TParamBlock> before;
     for (int i = 0; i < 3; ++i)
         before.push_back(BlockOf(fleet->State(i)));
