@@ -2,6 +2,7 @@
 // 127.91.5.x: the preview rows before anything is written, and a stop during the first terminal.
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -12,8 +13,12 @@
 #include <fstream>
 
 #include "common/atomicfile.h"
+#include "common/translation.h"
+#include "common/widgets/formtranslation.h"
 #include "common/widgets/testing/scriptedprompter.h"
+#include "common/xmlobj.h"
 #include "manager/access/kvlibrary.h"
+#include "manager/access/testing/mockdeviceaccess.h"
 #include "manager/plans/widgets/frmplanapply.h"
 #include "termsim/fleet.h"
 
@@ -161,6 +166,55 @@ TEST(FrmPlanApplyTest, PreviewThenApplyStoppedAfterTheCurrentTerminal) {
               "display_name: Terminal 1 → Site 1\r\n"
               "3,02:4B:56:00:00:02,,,not applied,,\r\n"
               "4,02:4B:56:00:00:03,,,not applied,,\r\n");
+}
+
+TEST(FrmPlanApplyTest, ShippedLanguageFileTranslatesTheWindow) {
+    TMyXmlobj doc;
+    ASSERT_TRUE(doc.Load(PELMORA_SOURCE_DIR "/data/files/lang/Pelmora.xml"));
+    SetTranslationDocument(&doc);
+    const struct {
+        const char* name;
+        const char* chinese;
+        const char* english;
+    } captions[] = {
+        {"btnOpenPlan", "打开…", "Open…"},
+        {"btnApply", "应  用", "Apply"},
+        {"btnStop", "停  止", "Stop"},
+        {"btnSaveReport", "保存报告…", "Save report…"},
+        {"btnClose", "关  闭", "Close"},
+        {"lblPlanFile", "设置计划", "Settings plan"},
+        {"lblPreview", "将要修改的参数", "Changes to be made"},
+        {"lblResults", "各终端结果", "Result per terminal"},
+    };
+    QTemporaryDir dir;
+    const QString bad = dir.filePath("bad.csv");
+    ASSERT_TRUE(WriteFileAtomically(bad.toStdString(), "ip\n1.2.3\n"));
+    ::testing::NiceMock<MockDeviceAccess> access;
+    for (int language : {lang::kChineseSimplified, lang::kEnglish}) {
+        const bool english = language == lang::kEnglish;
+        SetLanguage(doc, language);
+        TScriptedPrompter prompter;
+        prompter.fileNames = {bad};
+        TFrmPlanApply window(access, prompter, nullptr, dir.path());
+        TranslateForm(&window, doc);
+        EXPECT_EQ(window.windowTitle(), english ? "Apply settings plan" : "应用设置计划");
+        for (const auto& c : captions) {
+            const QString text = english ? c.english : c.chinese;
+            if (auto* button = window.findChild<QPushButton*>(c.name))
+                EXPECT_EQ(button->text(), text) << c.name;
+            else
+                EXPECT_EQ(window.findChild<QLabel*>(c.name)->text(), text) << c.name;
+        }
+        EXPECT_EQ(window.findChild<QTreeWidget*>("lvResults")->headerItem()->text(5),
+                  english ? "Fields changed" : "修改的参数");
+        window.findChild<QPushButton*>("btnOpenPlan")->click();
+        ASSERT_EQ(prompter.messages.size(), 1u);
+        EXPECT_EQ(prompter.messages[0].text,
+                  QString(english ? "The settings plan has errors; nothing was applied:\n"
+                                  : "设置计划有误，未应用任何设置：\n") +
+                      "line 2, column 1: \"1.2.3\" is not an IPv4 address");
+    }
+    SetTranslationDocument(nullptr);
 }
 
 }  // namespace
