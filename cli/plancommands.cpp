@@ -13,6 +13,7 @@
 #include "manager/plans/planrun.h"
 #include "manager/shell/devicebook.h"
 #include "manager/shell/networksearch.h"
+#include "manager/shell/programfolder.h"
 
 namespace {
 
@@ -180,8 +181,9 @@ int Apply(const TPlanOptions& options, const TPlan& plan, IDeviceAccess& access,
     return exit;
 }
 
-int Run(const TPlanOptions& options, const std::string& folder, std::ostream& out,
+int Run(const TPlanOptions& options, const std::string& programFolder, std::ostream& out,
         std::ostream& err) {
+    const std::string folder = WorkFolder(options.home, programFolder);
     std::optional<TPlan> plan;
     if (options.command == "apply") {
         TPlan parsed;
@@ -198,7 +200,8 @@ int Run(const TPlanOptions& options, const std::string& folder, std::ostream& ou
         ChosenFields(options.fields);  // refuses a bad list before the search
     }
     std::string error;
-    std::unique_ptr<TKvLibrary> library = TKvLibrary::Load(folder, &error);
+    // The library as the window loads it.
+    std::unique_ptr<TKvLibrary> library = TKvLibrary::LoadForProgram(folder, programFolder, &error);
     if (!library) {
         err << "pelmora-cli: " << error << "\n";
         return kExitUsage;
@@ -235,7 +238,7 @@ int RunPlanCli(const std::vector<std::string>& args, const std::string& programF
     }
     try {
         const TPlanOptions options = ParseOptions(args);
-        return Run(options, options.home.empty() ? programFolder : options.home, out, err);
+        return Run(options, programFolder, out, err);
     } catch (const TUsageError& e) {
         err << "pelmora-cli: " << e.text << "\n" << kUsage;
         return kExitUsage;
