@@ -173,6 +173,7 @@ bool ParsePlan(std::string_view csv, TPlan& plan, std::vector<TPlanError>& error
         }
         plan.rows.push_back(std::move(row));
     }
+    if (plan.rows.empty()) errors.push_back({2, 0, "the plan names no terminal"});
     return errors.empty();
 }
 

@@ -75,6 +75,7 @@ TEST(PlanTest, ParsingAndWholePlanChecks) {
          {"line 2: a quoted cell is not closed where it should be"},
          {}},
         {"nothing at all", "", {"line 1: the plan is empty: it needs a header line"}, {}},
+        {"a header alone", "mac,ip\r\n", {"line 2: the plan names no terminal"}, {}},
     };
     for (const auto& c : cases) {
         TPlan plan;

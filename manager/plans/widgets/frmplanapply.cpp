@@ -165,12 +165,6 @@ bool TFrmPlanApply::LoadPlan(const QString& path) {
         UpdateButtons();
         return false;
     }
-    if (plan.rows.empty()) {
-        prompter_.Message(this, IPrompter::Kind::Error, windowTitle(),
-                          Message(2, QStringLiteral("设置计划中没有终端")));
-        UpdateButtons();
-        return false;
-    }
     plan_ = std::move(plan);
     Start(true);
     return true;
@@ -200,7 +194,7 @@ void TFrmPlanApply::btnSaveReportClick() {
     std::string error;
     if (!WriteFileAtomically(path.toStdString(), PlanReportCsv(results_), &error))
         prompter_.Message(this, IPrompter::Kind::Error, windowTitle(),
-                          Message(3, QStringLiteral("保存报告失败：%s"), {Q(error)}));
+                          Message(2, QStringLiteral("保存报告失败：%s"), {Q(error)}));
 }
 
 void TFrmPlanApply::Start(bool dryRun) {

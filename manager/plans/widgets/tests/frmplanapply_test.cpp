@@ -91,7 +91,7 @@ TEST(FrmPlanApplyTest, PreviewThenApplyStoppedAfterTheCurrentTerminal) {
                                     "02:4B:56:00:00:02,Site 2\n"
                                     "02:4B:56:00:00:03,Terminal 3\n"));
     TScriptedPrompter prompter;
-    prompter.fileNames = {bad, good, report};
+    prompter.fileNames = {bad, good, dir.filePath("none/report.csv"), report};
     int loginDialogs = 0;
     TFrmPlanApply window(
         access, prompter,
@@ -157,6 +157,10 @@ TEST(FrmPlanApplyTest, PreviewThenApplyStoppedAfterTheCurrentTerminal) {
     EXPECT_FALSE(btnStop->isEnabled());
 
     ASSERT_TRUE(btnSaveReport->isEnabled());
+    btnSaveReport->click();  // into a folder that does not exist
+    ASSERT_EQ(prompter.messages.size(), 2u);
+    EXPECT_TRUE(prompter.messages[1].text.startsWith(QStringLiteral("保存报告失败：")))
+        << prompter.messages[1].text.toStdString();
     btnSaveReport->click();
     std::string bytes;
     ASSERT_TRUE(ReadWholeFile(report.toStdString(), bytes));
