@@ -145,14 +145,10 @@ class TParamsJob {
 
 bool TParamsJob::Reach(TTarget& target) {
     if (target.accessAddress.empty()) return true;
-    TDeviceRecord record{};
-    const std::int32_t result = access_.SearchOne(target.accessAddress, &record);
-    if (result != kvresult::kOk) {
-        Fail(target, "no terminal answers at this address (result " + std::to_string(result) + ")");
-        return false;
-    }
-    std::copy_n(record.bytes + devrec::kMac, target.mac.size(), target.mac.begin());
-    return true;
+    const std::int32_t result = FindTerminalAt(access_, target.accessAddress, target.mac);
+    if (result == kvresult::kOk) return true;
+    Fail(target, "no terminal answers at this address (result " + std::to_string(result) + ")");
+    return false;
 }
 
 bool TParamsJob::Read(const TTarget& target, TParamBlock& block) {

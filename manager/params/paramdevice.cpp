@@ -1,8 +1,10 @@
 #include "manager/params/paramdevice.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/textutil.h"
+#include "manager/access/devicerecord.h"
 
 namespace {
 
@@ -19,6 +21,13 @@ void StoreCredential(std::string_view text, char (&field)[16]) {
 }
 
 }  // namespace
+
+std::int32_t FindTerminalAt(IDeviceAccess& access, const std::string& ip, TMacBytes& mac) {
+    TDeviceRecord record{};
+    const std::int32_t result = access.SearchOne(ip, &record);
+    if (result == kvresult::kOk) std::copy_n(record.bytes + devrec::kMac, mac.size(), mac.begin());
+    return result;
+}
 
 std::int32_t ReadParamBlock(IDeviceAccess& access, const std::string& ip, const TMacBytes& mac,
                             TParamBlock& block) {

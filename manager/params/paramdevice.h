@@ -16,6 +16,9 @@ constexpr int kWriteAttempts = 6;
 constexpr int kLoginAttempts = 5;   // while the terminal answers busy
 constexpr int kLogoutAttempts = 5;  // while the terminal answers busy
 
+// The terminal that answers at an address (kv_search_one): on result 1, mac is its MAC.
+std::int32_t FindTerminalAt(IDeviceAccess& access, const std::string& ip, TMacBytes& mac);
+
 // Up to 5 reads until one answers 1. Returns the last result.
 std::int32_t ReadParamBlock(IDeviceAccess& access, const std::string& ip, const TMacBytes& mac,
                             TParamBlock& block);

@@ -61,13 +61,11 @@ bool TPlanApplier::Find(const TPlanRow& row, TPlanKey key, TPlanResult& result, 
         access.clear();
         result.address = it->second;
     } else {
-        TDeviceRecord record{};
-        const std::int32_t answer = access_.SearchOne(row.ip, &record);
+        const std::int32_t answer = FindTerminalAt(access_, row.ip, mac);
         if (answer != kvresult::kOk) {
             result.detail = WithResult("no terminal answers at this address", answer);
             return false;
         }
-        mac = RecordMac(record);
         access = row.ip;
         result.address = row.ip;
     }
@@ -76,11 +74,10 @@ bool TPlanApplier::Find(const TPlanRow& row, TPlanKey key, TPlanResult& result, 
 }
 
 void TPlanApplier::FindAgain(const TMacBytes& mac, const std::string& newIp, TPlanResult& result) {
-    TDeviceRecord record{};
-    const std::int32_t answer = access_.SearchOne(newIp, &record);
-    if (answer == kvresult::kOk && RecordMac(record) == mac) {
+    TMacBytes answered{};
+    const std::int32_t answer = FindTerminalAt(access_, newIp, answered);
+    if (answer == kvresult::kOk && answered == mac) {
         result.address = newIp;
-        if (found_.contains(mac)) found_[mac] = newIp;
     } else {
         result.detail = WithResult("written, but not found again at " + newIp, answer);
     }
