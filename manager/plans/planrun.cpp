@@ -5,7 +5,6 @@
 #include "common/csv.h"
 #include "common/textutil.h"
 #include "manager/access/devicerecord.h"
-#include "manager/shell/devicelist.h"
 #include "manager/shell/networksearch.h"
 
 namespace {
@@ -205,21 +204,4 @@ std::string PlanReportCsv(const std::vector<TPlanResult>& results) {
                CsvField(PlanOutcomeText(result.outcome)) + "," + CsvField(result.detail) + "," +
                CsvField(ChangesText(result.changes)) + "\r\n";
     return csv;
-}
-
-void UpdateListRows(TDeviceList& list, const std::vector<TPlanResult>& results) {
-    for (const TPlanResult& result : results) {
-        if (!result.written) continue;
-        const TParamBlock& block = *result.written;
-        const std::string account = GetFieldText(block, ParamField("sip.user"));
-        const std::string name = GetFieldText(block, ParamField("display_name"));
-        const std::string ip = GetFieldIp(block, ParamField("ip"));
-        for (std::size_t index : list.RowsWithMac(result.mac))
-            list.EditRow(index, [&](TDeviceRow& row) {
-                row.columns[kColAccount] = account;
-                row.columns[kColDisplayName] = name;
-                row.columns[kColIp] = ip;
-                row.icon = ChooseStatusIcon(ip, account, name);
-            });
-    }
 }

@@ -17,8 +17,6 @@
 #include "manager/params/paramdevice.h"
 #include "manager/plans/plan.h"
 
-class TDeviceList;
-
 enum class TPlanOutcome {
     kChanged,
     kUnchanged,    // the terminal already holds every planned value: nothing written
@@ -69,7 +67,3 @@ std::string ChangesText(const std::vector<TFieldChange>& changes);
 
 // The report: header Line,Terminal,MAC,Address,Result,Detail,Changes and one line per result.
 std::string PlanReportCsv(const std::vector<TPlanResult>& results);
-
-// The list rows of written terminals, as after a properties write: every row with the terminal's
-// MAC takes the account, display name and address of the block and a new status icon.
-void UpdateListRows(TDeviceList& list, const std::vector<TPlanResult>& results);

@@ -686,8 +686,14 @@ void TFrmMain::NApplyPlanClick() {
         },
         programFolder_, this);
     TranslateForm(&dialog, language_);
-    connect(&dialog, &TFrmPlanApply::applyFinished, this,
-            [this, &dialog] { UpdateListRows(list_, dialog.AppliedResults()); });
+    // The rows of the written terminals show their new texts, as after a properties write.
+    connect(&dialog, &TFrmPlanApply::applyFinished, this, [this, &dialog] {
+        for (const TPlanResult& result : dialog.AppliedResults())
+            if (result.written)
+                for (std::size_t row : list_.RowsWithMac(result.mac))
+                    list_.EditRow(row,
+                                  [&](TDeviceRow& r) { ShowWrittenBlock(r, *result.written); });
+    });
     dialog.exec();
 }
 

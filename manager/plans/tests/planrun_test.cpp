@@ -5,9 +5,7 @@
 #include <cstdlib>
 
 #include "manager/access/kvlibrary.h"
-#include "manager/access/localinterfaces.h"
 #include "manager/plans/planrun.h"
-#include "manager/shell/devicelist.h"
 #include "termsim/fleet.h"
 
 namespace {
@@ -120,23 +118,6 @@ TEST_F(PlanRunTest, FleetByMacDryRunThenApply) {
             "3,unchanged,,\r\n"
             "5,02:4B:56:00:00:09,,,not found,not found by the search on the local network,\r\n");
     EXPECT_FALSE(PlanSucceeded(results));
-
-    // The list rows of the written terminal, as after a properties write.
-    ReadLocalInterfaces();
-    TDeviceList list;
-    TDeviceRow row;
-    row.columns[kColMac] = "2.75.86.0.0.1";
-    row.columns[kColIp] = net + "1";
-    list.AppendRow(row);
-    row.columns[kColMac] = "2.75.86.0.0.2";
-    list.AppendRow(row);
-    UpdateListRows(list, results);
-    EXPECT_EQ(list.Row(0).columns[kColDisplayName], "Gate West");
-    EXPECT_EQ(list.Row(0).columns[kColAccount], "8001");
-    EXPECT_EQ(list.Row(0).columns[kColIp], net + "7");
-    EXPECT_EQ(list.Row(0).icon, kIconLocalComplete);
-    EXPECT_EQ(list.Row(1).columns[kColIp], net + "1");
-    EXPECT_EQ(list.Row(1).icon, kIconUnreachable);
 }
 
 TEST_F(PlanRunTest, FleetByAddressIsLoggedOutWhereItAnswersAndStopsBetweenTerminals) {

@@ -14,20 +14,16 @@
 
 #include "common/atomicfile.h"
 #include "common/widgets/formtranslation.h"
+#include "common/widgets/keymessage.h"
 #include "common/widgets/prompter.h"
 
 namespace {
 
 constexpr const char* kCsvFilter = "CSV file (*.csv)";
+constexpr std::string_view kMessages = "FrmPlanApply";
 
 QString Q(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QString Message(int keyWord, const QString& defaultText, const QStringList& args = {}) {
-    return FormatKeyText(
-        TrText("Pelmora/Messagedlg/FrmPlanApply/keyWord" + std::to_string(keyWord), defaultText),
-        args);
 }
 
 // The result word shown in the window, in the current language.
@@ -159,9 +155,9 @@ bool TFrmPlanApply::LoadPlan(const QString& path) {
         QStringList lines;
         for (const TPlanError& error : errors)
             lines << Q(error.line > 0 ? PlanErrorText(error) : error.text);
-        prompter_.Message(
-            this, IPrompter::Kind::Error, windowTitle(),
-            Message(1, QStringLiteral("设置计划有误，未应用任何设置：\n%s"), {lines.join('\n')}));
+        ShowKeyMessage(prompter_, this, IPrompter::Kind::Error, kMessages, 1,
+                       QStringLiteral("设置计划有误，未应用任何设置：\n%s"), {lines.join('\n')},
+                       windowTitle());
         UpdateButtons();
         return false;
     }
@@ -193,8 +189,8 @@ void TFrmPlanApply::btnSaveReportClick() {
     if (path.isEmpty()) return;
     std::string error;
     if (!WriteFileAtomically(path.toStdString(), PlanReportCsv(results_), &error))
-        prompter_.Message(this, IPrompter::Kind::Error, windowTitle(),
-                          Message(2, QStringLiteral("保存报告失败：%s"), {Q(error)}));
+        ShowKeyMessage(prompter_, this, IPrompter::Kind::Error, kMessages, 2,
+                       QStringLiteral("保存报告失败：%s"), {Q(error)}, windowTitle());
 }
 
 void TFrmPlanApply::Start(bool dryRun) {
