@@ -21,14 +21,15 @@ constexpr const char* kCatalogueFile = "license.dat";
 constexpr const char* kUsage =
     "usage: pelmora-cli [--home DIR] search --csv\n"
     "       pelmora-cli [--home DIR] list FILE --csv\n"
-    "       pelmora-cli [--home DIR] params fields|get|set|backup|restore ... (params --help)\n"
+    "       pelmora-cli [--home DIR] params fields|get|set|backup|restore|plan-export|apply ...\n"
+    "                                (params --help)\n"
     "       pelmora-cli --help | --version\n";
 
 constexpr const char* kHelp =
     "  search        one search as Pelmora's window runs it (device book, network search,\n"
     "                Books check); prints the list as CSV\n"
     "  list FILE     prints every row of a device book or device-list file as CSV\n"
-    "  params ...    a terminal's parameters: see pelmora-cli params --help\n"
+    "  params ...    terminals' parameters and settings plans: see pelmora-cli params --help\n"
     "  --home DIR    run on DIR instead of the program folder (settings, device book,\n"
     "                catalogue); the device-access library is looked for there first, then\n"
     "                beside this program. An installed program, whose folder cannot be\n"

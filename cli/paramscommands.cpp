@@ -3,18 +3,18 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <optional>
 
 #include "cli/clicommands.h"
 #include "cli/csvwriter.h"
+#include "cli/plancommands.h"
 #include "common/textutil.h"
 #include "manager/access/addresstext.h"
 #include "manager/access/devicerecord.h"
 #include "manager/access/kvlibrary.h"
+#include "manager/params/paramassign.h"
 #include "manager/params/paramblock.h"
-#include "manager/params/paramchecks.h"
 #include "manager/params/paramdevice.h"
 #include "manager/params/paramfamily.h"
 #include "manager/params/paramfile.h"
@@ -31,6 +31,7 @@ constexpr const char* kUsage =
     "       pelmora-cli [--home DIR] params set TARGET NAME=VALUE ... [--user U --password P]\n"
     "       pelmora-cli [--home DIR] params backup --out DIR [TARGET ...]\n"
     "       pelmora-cli [--home DIR] params restore FILE.dps TARGET [--user U --password P]\n"
+    "       pelmora-cli [--home DIR] params plan-export|apply ... (params apply --help)\n"
     "TARGET: a terminal's IP address, or its MAC text (six decimal numbers joined by \".\") for a\n"
     "terminal on the local network.\n";
 
@@ -121,7 +122,7 @@ class TParamsJob {
         : options_(options), access_(access), out_(out), err_(err) {}
 
     int Get(TTarget target);
-    int Set(TTarget target, const std::vector<std::pair<const TParamField*, std::string>>& values);
+    int Set(TTarget target, const std::vector<TFieldAssignment>& values);
     int Backup(std::vector<TTarget> targets);
     int Restore(const TParamBlock& file, TTarget target);
 
@@ -131,7 +132,7 @@ class TParamsJob {
     bool Read(const TTarget& target, TParamBlock& block);
     bool IsSip(const TTarget& target, const TParamBlock& block);
     // Login, write with its retries, logout by the rule: 0 or 1.
-    int WriteBack(const TTarget& target, const TParamBlock& block);
+    int WriteBack(const TTarget& target, const TParamBlock& before, const TParamBlock& block);
     void Fail(const TTarget& target, const std::string& text) {
         err_ << "pelmora-cli: " << target.label << ": " << text << "\n";
     }
@@ -144,14 +145,10 @@ class TParamsJob {
 
 bool TParamsJob::Reach(TTarget& target) {
     if (target.accessAddress.empty()) return true;
-    TDeviceRecord record{};
-    const std::int32_t result = access_.SearchOne(target.accessAddress, &record);
-    if (result != kvresult::kOk) {
-        Fail(target, "no terminal answers at this address (result " + std::to_string(result) + ")");
-        return false;
-    }
-    std::copy_n(record.bytes + devrec::kMac, target.mac.size(), target.mac.begin());
-    return true;
+    const std::int32_t result = FindTerminalAt(access_, target.accessAddress, target.mac);
+    if (result == kvresult::kOk) return true;
+    Fail(target, "no terminal answers at this address (result " + std::to_string(result) + ")");
+    return false;
 }
 
 bool TParamsJob::Read(const TTarget& target, TParamBlock& block) {
@@ -168,32 +165,20 @@ bool TParamsJob::IsSip(const TTarget& target, const TParamBlock& block) {
     return false;
 }
 
-int TParamsJob::WriteBack(const TTarget& target, const TParamBlock& block) {
-    const TLoginOutcome login = LoginTerminal(
-        access_, target.accessAddress, target.mac, [this]() -> std::optional<TLoginCredentials> {
+int TParamsJob::WriteBack(const TTarget& target, const TParamBlock& before,
+                          const TParamBlock& block) {
+    const TWriteBackOutcome outcome = WriteBackBlock(
+        access_, target.accessAddress, target.mac, block,
+        [this]() -> std::optional<TLoginCredentials> {
             if (!options_.user) return std::nullopt;
             return TLoginCredentials{*options_.user, *options_.password};
-        });
-    switch (login.kind) {
-        case TLoginOutcome::TKind::kLoggedIn:
-            break;
-        case TLoginOutcome::TKind::kDeclined:
-            Fail(target, "the terminal asks for credentials: give --user and --password");
-            return kExitFailure;
-        case TLoginOutcome::TKind::kRefused:
-            Fail(target, "the terminal refused the user name or password");
-            return kExitFailure;
-        case TLoginOutcome::TKind::kFailed:
-            Fail(target, "login failed (result " + std::to_string(login.result) + ")");
-            return kExitFailure;
-    }
-    int attempts = 0;
-    const std::int32_t result =
-        WriteParamBlock(access_, target.accessAddress, target.mac, block, &attempts);
-    LogoutTerminal(access_, target.accessAddress, target.mac);
-    if (result == kvresult::kOk) return kExitOk;
-    Fail(target, "writing the parameters failed after " + std::to_string(attempts) +
-                     " attempts (result " + std::to_string(result) + ")");
+        },
+        MovedAddress(before, block));
+    if (outcome.kind == TWriteBackOutcome::TKind::kWritten) return kExitOk;
+    if (outcome.kind == TWriteBackOutcome::TKind::kLoginDeclined)
+        Fail(target, outcome.text + ": give --user and --password");
+    else
+        Fail(target, outcome.text);
     return kExitFailure;
 }
 
@@ -211,39 +196,16 @@ int TParamsJob::Get(TTarget target) {
     return kExitOk;
 }
 
-int TParamsJob::Set(TTarget target,
-                    const std::vector<std::pair<const TParamField*, std::string>>& values) {
-    TParamBlock block;
-    if (!Reach(target) || !Read(target, block) || !IsSip(target, block)) return kExitFailure;
-    // What the page boxes would hold: the given text, else the block's value as a page shows it.
-    std::map<std::string, std::string> given;
-    for (const auto& [field, text] : values) {
-        const std::string error = ParseFieldValue(block, *field, text);
-        if (!error.empty()) {
-            err_ << "pelmora-cli: " << error << "; nothing was written\n";
-            return kExitUsage;
-        }
-        given[field->name] = text;
-    }
-    auto box = [&](const char* name) {
-        const auto it = given.find(name);
-        if (it != given.end()) return it->second;
-        const TParamField& field = ParamField(name);
-        return field.kind == TFieldKind::kIpv4 && !field.zeroShownEmpty
-                   ? GetFieldIp(block, field)
-                   : FormatFieldValue(block, field);
-    };
-    const TNetworkInput network{
-        GetFieldInt(block, ParamField("dhcp")) == 1,     box("ip"),   box("mask"), box("gateway"),
-        GetFieldInt(block, ParamField("auto_dns")) == 1, box("dns1"), box("dns2")};
-    std::optional<TCheckFailure> failure = CheckNetworkInput(network);
-    if (!failure) failure = CheckTimeServers(box("time_server1"), box("time_server2"));
-    if (failure) {
-        err_ << "pelmora-cli: " << failure->field << ": " << failure->defaultText << " (check "
-             << failure->keyWord << "); nothing was written\n";
+int TParamsJob::Set(TTarget target, const std::vector<TFieldAssignment>& values) {
+    TParamBlock before;
+    if (!Reach(target) || !Read(target, before) || !IsSip(target, before)) return kExitFailure;
+    TParamBlock block = before;
+    const std::string refused = AssignFieldValues(block, values);
+    if (!refused.empty()) {
+        err_ << "pelmora-cli: " << refused << "; nothing was written\n";
         return kExitUsage;
     }
-    return WriteBack(target, block);
+    return WriteBack(target, before, block);
 }
 
 int TParamsJob::Backup(std::vector<TTarget> targets) {
@@ -294,7 +256,7 @@ int TParamsJob::Restore(const TParamBlock& file, TTarget target) {
                          GetFieldText(terminal, ParamField("model")) + "\")");
         return kExitFailure;
     }
-    return WriteBack(target, RestoreBlock(file, terminal));
+    return WriteBack(target, terminal, RestoreBlock(file, terminal));
 }
 
 int Fields(std::ostream& out) {
@@ -331,16 +293,15 @@ int Fields(std::ostream& out) {
     return kExitOk;
 }
 
-std::vector<std::pair<const TParamField*, std::string>> ParseAssignments(
-    const std::vector<std::string>& words) {
-    std::vector<std::pair<const TParamField*, std::string>> values;
+std::vector<TFieldAssignment> ParseAssignments(const std::vector<std::string>& words) {
+    std::vector<TFieldAssignment> values;
     for (const std::string& word : words) {
         const std::size_t equals = word.find('=');
         if (equals == std::string::npos) throw TUsageError("\"" + word + "\" is not NAME=VALUE");
         const std::string name = word.substr(0, equals);
         const TParamField* field = FindParamField(name);
         if (!field) throw TUsageError("unknown field " + name + " (see: params fields)");
-        values.emplace_back(field, word.substr(equals + 1));
+        values.push_back({field, word.substr(equals + 1)});
     }
     if (values.empty()) throw TUsageError("set needs at least one NAME=VALUE");
     return values;
@@ -356,7 +317,7 @@ int Run(const TParamsOptions& options, const std::string& programFolder, std::os
     }
     std::optional<TParamBlock> file;
     std::vector<TTarget> targets;
-    std::vector<std::pair<const TParamField*, std::string>> values;
+    std::vector<TFieldAssignment> values;
     if (command == "get") {
         if (words.size() != 1) throw TUsageError("get needs one TARGET");
         targets.push_back(ParseTarget(words[0]));
@@ -413,6 +374,7 @@ bool IsParamsCommand(const std::vector<std::string>& args) {
 
 int RunParamsCli(const std::vector<std::string>& args, const std::string& programFolder,
                  std::ostream& out, std::ostream& err) {
+    if (IsPlanCommand(args)) return RunPlanCli(args, programFolder, out, err);
     if (std::find(args.begin(), args.end(), "--help") != args.end()) {
         out << kUsage;
         return kExitOk;

@@ -100,6 +100,7 @@ TEST_F(ParamsCliTest, SetWritesThroughTheFieldTableAndGetShowsIt) {
         << err.str();
     const termsim::TerminalState moved = fleet->State(0);
     EXPECT_EQ(moved.address, 0x7F580107u);
+    EXPECT_EQ(fleet->Stats(0).logouts, 1u);  // at the new address, where it answers
     EXPECT_EQ(Value(moved, "display_name"), "Gate West");
     EXPECT_EQ(Value(moved, "display_name_copy"), "47617465205765737400" + std::string(12, '0'));
     EXPECT_EQ(Value(moved, "sip.port"), "5060");

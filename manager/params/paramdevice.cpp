@@ -1,8 +1,10 @@
 #include "manager/params/paramdevice.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/textutil.h"
+#include "manager/access/devicerecord.h"
 
 namespace {
 
@@ -19,6 +21,13 @@ void StoreCredential(std::string_view text, char (&field)[16]) {
 }
 
 }  // namespace
+
+std::int32_t FindTerminalAt(IDeviceAccess& access, const std::string& ip, TMacBytes& mac) {
+    TDeviceRecord record{};
+    const std::int32_t result = access.SearchOne(ip, &record);
+    if (result == kvresult::kOk) std::copy_n(record.bytes + devrec::kMac, mac.size(), mac.begin());
+    return result;
+}
 
 std::int32_t ReadParamBlock(IDeviceAccess& access, const std::string& ip, const TMacBytes& mac,
                             TParamBlock& block) {
@@ -70,4 +79,39 @@ void LogoutTerminal(IDeviceAccess& access, const std::string& ip, const TMacByte
     std::int32_t result = kvresult::kBusy;
     for (int attempt = 0; attempt < kLogoutAttempts && result == kvresult::kBusy; ++attempt)
         result = access.Logout(ip, mac, &credentials);
+}
+
+TWriteBackOutcome WriteBackBlock(IDeviceAccess& access, const std::string& ip, const TMacBytes& mac,
+                                 const TParamBlock& block, const TCredentialsAsker& ask,
+                                 const std::string& movedTo) {
+    using TKind = TWriteBackOutcome::TKind;
+    auto failed = [](TKind kind, std::int32_t result, std::string text) {
+        return TWriteBackOutcome{kind, result, text + " (result " + std::to_string(result) + ")"};
+    };
+    const TLoginOutcome login = LoginTerminal(access, ip, mac, ask);
+    switch (login.kind) {
+        case TLoginOutcome::TKind::kLoggedIn:
+            break;
+        case TLoginOutcome::TKind::kDeclined:
+            return failed(TKind::kLoginDeclined, login.result, "the terminal asks for credentials");
+        case TLoginOutcome::TKind::kRefused:
+            return failed(TKind::kLoginRefused, login.result,
+                          "the terminal refused the user name or password");
+        case TLoginOutcome::TKind::kFailed:
+            return failed(TKind::kLoginFailed, login.result, "login failed");
+    }
+    int attempts = 0;
+    const std::int32_t result = WriteParamBlock(access, ip, mac, block, &attempts);
+    const bool written = result == kvresult::kOk;
+    LogoutTerminal(access, written && !TrimBlanks(ip).empty() && !movedTo.empty() ? movedTo : ip,
+                   mac);
+    if (written) return {TKind::kWritten, result, {}};
+    return failed(TKind::kWriteFailed, result,
+                  "writing the parameters failed after " + std::to_string(attempts) + " attempts");
+}
+
+std::string MovedAddress(const TParamBlock& before, const TParamBlock& after) {
+    const TParamField& ip = ParamField("ip");
+    const std::string address = GetFieldIp(after, ip);
+    return address != GetFieldIp(before, ip) ? address : std::string();
 }

@@ -16,6 +16,9 @@ constexpr int kWriteAttempts = 6;
 constexpr int kLoginAttempts = 5;   // while the terminal answers busy
 constexpr int kLogoutAttempts = 5;  // while the terminal answers busy
 
+// The terminal that answers at an address (kv_search_one): on result 1, mac is its MAC.
+std::int32_t FindTerminalAt(IDeviceAccess& access, const std::string& ip, TMacBytes& mac);
+
 // Up to 5 reads until one answers 1. Returns the last result.
 std::int32_t ReadParamBlock(IDeviceAccess& access, const std::string& ip, const TMacBytes& mac,
                             TParamBlock& block);
@@ -51,3 +54,24 @@ TLoginOutcome LoginTerminal(IDeviceAccess& access, const std::string& ip, const 
 
 // Logout, only when the trimmed address is not empty: up to 5 calls while the terminal is busy.
 void LogoutTerminal(IDeviceAccess& access, const std::string& ip, const TMacBytes& mac);
+
+// A block written back to a terminal: login, the write with its retries, then the logout by the
+// rule. A write that moved the terminal to another address logs out there, where it now answers.
+struct TWriteBackOutcome {
+    enum class TKind {
+        kWritten,
+        kLoginDeclined,  // the terminal wants credentials and none were given
+        kLoginRefused,
+        kLoginFailed,
+        kWriteFailed,
+    };
+    TKind kind = TKind::kWriteFailed;
+    std::int32_t result = 0;
+    std::string text;  // why it failed, with the library's result; empty when written
+};
+// movedTo: the terminal's new address when the block changes it, else empty.
+TWriteBackOutcome WriteBackBlock(IDeviceAccess& access, const std::string& ip, const TMacBytes& mac,
+                                 const TParamBlock& block, const TCredentialsAsker& ask,
+                                 const std::string& movedTo = {});
+// The new address that after gives the terminal, when it differs from before's; else empty.
+std::string MovedAddress(const TParamBlock& before, const TParamBlock& after);

@@ -25,6 +25,7 @@
 #include "common/widgets/prompter.h"
 #include "manager/params/paramtexts.h"
 #include "manager/params/widgets/propertyeditor.h"
+#include "manager/plans/widgets/frmplanapply.h"
 #include "manager/shell/devicebook.h"
 #include "manager/shell/devicelistmodel.h"
 #include "manager/shell/devicetext.h"
@@ -83,13 +84,13 @@ TFrmMain::TFrmMain(TFrmMainDeps deps, QWidget* parent)
       machineStore_(deps.machineStore),
       configPlace_{programFolder_.toStdString(), deps.userStore},
       userStore_(deps.userStore),
-      commandLineText_(deps.commandLineText.trimmed()) {
+      commandLineText_(deps.commandLineText.trimmed()),
+      askLogin_(deps.askLogin ? deps.askLogin : LoginDialogAsker(this)) {
     setObjectName("FrmMain");
     // The word lists live for the program run; a new main window starts from the built-in texts.
     StatusWords() = DefaultStatusWords();
     setWindowTitle(QStringLiteral("Pelmora") + VersionText());
-    procs_ = std::make_unique<TDeviceProcs>(procsAccess_, prompter_, this,
-                                            deps.askLogin ? deps.askLogin : LoginDialogAsker(this));
+    procs_ = std::make_unique<TDeviceProcs>(procsAccess_, prompter_, this, askLogin_);
     editProperties_ = deps.editProperties ? std::move(deps.editProperties) : EditorRunner();
 
     CreateActions();
@@ -150,6 +151,7 @@ void TFrmMain::CreateActions() {
     NSaveList = NewAction(this, "NSaveList", QStringLiteral("保存设备列表"));
     NQuit = NewAction(this, "NQuit", QStringLiteral("退    出"));
     NUpgrade = NewAction(this, "NUpgrade", QStringLiteral("升    级"));
+    NApplyPlan = NewAction(this, "NApplyPlan", QStringLiteral("应用设置计划…"));
     NAbout = NewAction(this, "NAbout", QStringLiteral("关    于"));
 
     PDevAdd = NewAction(this, "PDevAdd", QStringLiteral("添加设备"));
@@ -182,6 +184,7 @@ void TFrmMain::CreateActions() {
     for (QAction* upgrade : {tbBtnUpgrade, NUpgrade})
         connect(upgrade, &QAction::triggered, this, [this] { UpgradeDevices(false); });
     connect(PDevUpgrade, &QAction::triggered, this, [this] { UpgradeDevices(true); });
+    connect(NApplyPlan, &QAction::triggered, this, &TFrmMain::NApplyPlanClick);
     connect(NOpenList, &QAction::triggered, this, &TFrmMain::NOpenListClick);
     connect(NSaveList, &QAction::triggered, this, &TFrmMain::NSaveListClick);
     connect(PDevReset, &QAction::triggered, this, &TFrmMain::PDevResetClick);
@@ -200,6 +203,7 @@ void TFrmMain::CreateMenus() {
     NTools = menuBar()->addMenu(QStringLiteral("工具"));
     NTools->setObjectName("NTools");
     NTools->addAction(NUpgrade);
+    NTools->addAction(NApplyPlan);
     NLanguage = menuBar()->addMenu(QStringLiteral("语言"));
     NLanguage->setObjectName("NLanguage");
     NHelp = menuBar()->addMenu(QStringLiteral("帮助"));
@@ -684,6 +688,28 @@ void TFrmMain::UpgradeDevices(bool selectedOnly) {
     // Vellup lives beside the program file; it reads the hand-off from our program folder.
     // A program that cannot be started is not reported.
     RunUpdaterAndWait(QFileInfo(programFile_).absolutePath(), programFolder_);
+}
+
+void TFrmMain::NApplyPlanClick() {
+    TFlagScope busy(busy_);
+    TFrmPlanApply dialog(
+        access_, prompter_,
+        [this]() -> std::optional<TLoginCredentials> {
+            const std::optional<TLoginAnswer> answer = askLogin_();
+            if (!answer) return std::nullopt;
+            return TLoginCredentials{answer->user.toStdString(), answer->password.toStdString()};
+        },
+        programFolder_, this);
+    TranslateForm(&dialog, language_);
+    // The rows of the written terminals show their new texts, as after a properties write.
+    connect(&dialog, &TFrmPlanApply::applyFinished, this, [this, &dialog] {
+        for (const TPlanResult& result : dialog.AppliedResults())
+            if (result.written)
+                for (std::size_t row : list_.RowsWithMac(result.mac))
+                    list_.EditRow(row,
+                                  [&](TDeviceRow& r) { ShowWrittenBlock(r, *result.written); });
+    });
+    dialog.exec();
 }
 
 // --- files and windows ------------------------------------------------------------------------

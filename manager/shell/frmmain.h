@@ -86,6 +86,8 @@ class TFrmMain : public QMainWindow {
     void OpenDeviceProperties();
     // The upgrade commands: every row, or only the selected rows.
     void UpgradeDevices(bool selectedOnly);
+    // "Apply settings plan…": the plan window; the rows of written terminals are updated.
+    void NApplyPlanClick();
 
     // Controls, named after their kind.
     QTreeView* MainListView;
@@ -94,6 +96,7 @@ class TFrmMain : public QMainWindow {
         *tbBtnUpgrade, *tlBtnAbout, *tlBtnQuit;
     QMenu *NDevice, *NTools, *NLanguage, *NHelp;
     QAction *NSearch, *NOpenList, *NSaveList, *NQuit, *NUpgrade, *NAbout;
+    QAction* NApplyPlan;
     QMenu* PopupMenu1;
     QAction *PDevAdd, *PDevModify, *PDevDelete, *PDevUpgrade, *PDevReset, *PDevProperty;
     QLabel *StatusPanel0, *StatusPanel1, *StatusPanel2;
@@ -140,6 +143,7 @@ class TFrmMain : public QMainWindow {
     TSysConfigPlace configPlace_;
     ISettingsStore* userStore_;
     QString commandLineText_;
+    TAskLogin askLogin_;
     std::unique_ptr<TDeviceProcs> procs_;
     TEditProperties editProperties_;
     TDeviceList list_;

@@ -15,9 +15,11 @@
 #include <cstdlib>
 #include <map>
 
+#include "common/atomicfile.h"
 #include "common/widgets/testing/scriptedprompter.h"
 #include "manager/access/kvlibrary.h"
 #include "manager/access/localinterfaces.h"
+#include "manager/plans/widgets/frmplanapply.h"
 #include "manager/settings/testing/memorysettingsstore.h"
 #include "manager/shell/frmmain.h"
 #include "termsim/fleet.h"
@@ -142,6 +144,37 @@ TEST_F(FrmMainFleetTest, LoginWithCredentialsFromTheDialog) {
     EXPECT_TRUE(prompter.messages.empty()) << prompter.MessageTexts().join("\n").toStdString();
     window->Procs().LogoutDevice("127.0.13.20", TextToMac(row.columns[kColMac]));
     EXPECT_GE(fleet->Stats(3).logouts, 1u);
+}
+
+TEST_F(FrmMainFleetTest, SettingsPlanFromTheToolsMenuUpdatesTheWrittenRows) {
+    Start(0x7F5B0901, {});  // 127.91.9.1
+    const std::string mac = window->List().Row(RowOfIp("127.91.9.2")).columns[kColMac];
+    const QString plan = home.filePath("plan.csv");
+    ASSERT_TRUE(WriteFileAtomically(plan.toStdString(),
+                                    "mac,sip.user,display_name\n" + mac + ",7002,Lobby\n"));
+    prompter.fileNames = {plan};
+    bool applied = false;
+    auto drive = [&](TFrmPlanApply* dialog) {
+        ASSERT_TRUE(dialog);
+        QSignalSpy previewed(dialog, &TFrmPlanApply::previewFinished);
+        dialog->findChild<QPushButton*>("btnOpenPlan")->click();
+        ASSERT_TRUE(previewed.wait(30000));
+        QSignalSpy written(dialog, &TFrmPlanApply::applyFinished);
+        dialog->findChild<QPushButton*>("btnApply")->click();
+        applied = written.wait(30000);
+    };
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<TFrmPlanApply*>(QApplication::activeModalWidget());
+        drive(dialog);
+        if (dialog) dialog->findChild<QPushButton*>("btnClose")->click();
+    });
+    window->NApplyPlan->trigger();
+    ASSERT_TRUE(applied);
+    const TDeviceRow& row = window->List().Row(RowOfIp("127.91.9.2"));
+    EXPECT_EQ(row.columns[kColAccount], "7002");
+    EXPECT_EQ(row.columns[kColDisplayName], "Lobby");
+    EXPECT_EQ(row.icon, kIconLocalComplete);
+    EXPECT_FALSE(window->Busy());
 }
 
 }  // namespace

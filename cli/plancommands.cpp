@@ -1,0 +1,246 @@
+#include "cli/plancommands.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "cli/clicommands.h"
+#include "common/atomicfile.h"
+#include "manager/access/devicerecord.h"
+#include "manager/access/kvlibrary.h"
+#include "manager/plans/plan.h"
+#include "manager/plans/planrun.h"
+#include "manager/shell/devicebook.h"
+#include "manager/shell/networksearch.h"
+#include "manager/shell/programfolder.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: pelmora-cli [--home DIR] params plan-export [--fields NAME,...] [--book] FILE.csv\n"
+    "       pelmora-cli [--home DIR] params apply PLAN.csv [--dry-run] [--report FILE.csv]\n"
+    "                                                     [--user U --password P]\n"
+    "A plan is CSV with a header: \"mac\" or \"ip\" first, then field names (params fields);\n"
+    "an empty cell leaves the field as the terminal has it.\n";
+
+struct TPlanOptions {
+    std::string home;
+    std::string command;
+    std::vector<std::string> words;
+    std::optional<std::string> fields;
+    bool book = false;
+    bool dryRun = false;
+    std::string report;
+    std::optional<std::string> user, password;
+};
+
+struct TUsageError {
+    std::string text;
+};
+
+TPlanOptions ParseOptions(const std::vector<std::string>& args) {
+    TPlanOptions options;
+    bool seenParams = false;
+    auto value = [&](std::size_t& i) -> std::string {
+        if (i + 1 == args.size()) throw TUsageError{args[i] + " needs a value"};
+        return args[++i];
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--home")
+            options.home = value(i);
+        else if (arg == "--fields")
+            options.fields = value(i);
+        else if (arg == "--book")
+            options.book = true;
+        else if (arg == "--dry-run")
+            options.dryRun = true;
+        else if (arg == "--report")
+            options.report = value(i);
+        else if (arg == "--user")
+            options.user = value(i);
+        else if (arg == "--password")
+            options.password = value(i);
+        else if (arg.starts_with("--"))
+            throw TUsageError{"unknown option " + arg};
+        else if (!seenParams)
+            seenParams = true;  // the word "params"
+        else if (options.command.empty())
+            options.command = arg;
+        else
+            options.words.push_back(arg);
+    }
+    if (options.words.size() != 1) throw TUsageError{options.command + " needs one file"};
+    if (options.user.has_value() != options.password.has_value())
+        throw TUsageError{"--user and --password go together"};
+    const bool exporting = options.command == "plan-export";
+    if (exporting && (options.dryRun || !options.report.empty() || options.user))
+        throw TUsageError{"plan-export takes --fields and --book only"};
+    if (!exporting && (options.fields || options.book))
+        throw TUsageError{"apply takes --dry-run, --report, --user and --password only"};
+    return options;
+}
+
+std::vector<const TParamField*> ChosenFields(const std::optional<std::string>& list) {
+    const std::vector<const TParamField*> all = PlanFields();
+    if (!list) return all;
+    std::vector<const TParamField*> chosen;
+    std::string_view rest = *list;
+    while (!rest.empty()) {
+        const std::size_t comma = rest.find(',');
+        const std::string name(rest.substr(0, comma));
+        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+        const TParamField* field = FindParamField(name);
+        if (!field || std::find(all.begin(), all.end(), field) == all.end())
+            throw TUsageError{"a plan cannot set the field \"" + name + "\" (see: params fields)"};
+        chosen.push_back(field);
+    }
+    if (chosen.empty()) throw TUsageError{"--fields names no field"};
+    return chosen;
+}
+
+int Export(const TPlanOptions& options, const std::string& folder, IDeviceAccess& access,
+           std::ostream& err) {
+    const std::vector<const TParamField*> fields = ChosenFields(options.fields);
+    // The terminals: found by the search (reached by MAC), or the device book's rows (by address).
+    struct TSource {
+        std::string terminal, access;
+        TMacBytes mac;
+    };
+    std::vector<TSource> sources;
+    if (options.book) {
+        TDeviceList book;
+        const std::string path = (std::filesystem::path(folder) / kDeviceBookFile).string();
+        const TFileResult loaded = LoadDeviceFile(path, true, book);
+        if (!loaded.ok) {
+            err << "pelmora-cli: " << loaded.error << "\n";
+            return kExitUsage;
+        }
+        for (const TDeviceRow& row : book.Rows())
+            sources.push_back(
+                {row.columns[kColIp], row.columns[kColIp], TextToMac(row.columns[kColMac])});
+    } else {
+        for (const TDeviceRecord& record : RunSearchAll(access).records) {
+            if (!IsSipModel(record.bytes + devrec::kModel)) continue;
+            TMacBytes mac;
+            std::copy_n(record.bytes + devrec::kMac, mac.size(), mac.begin());
+            sources.push_back({MacToText(mac.data()), std::string(), mac});
+        }
+    }
+    int exit = kExitOk;
+    std::vector<TPlanExportRow> rows;
+    for (const TSource& source : sources) {
+        TParamBlock block;
+        const std::int32_t read = ReadParamBlock(access, source.access, source.mac, block);
+        if (read != kvresult::kOk) {
+            err << "pelmora-cli: " << source.terminal << ": reading failed after " << kReadAttempts
+                << " attempts (result " << read << ")\n";
+            exit = kExitFailure;
+            continue;
+        }
+        rows.push_back({source.terminal, block});
+    }
+    std::string error;
+    if (!WriteFileAtomically(options.words[0],
+                             PlanCsv(options.book ? TPlanKey::kIp : TPlanKey::kMac, fields, rows),
+                             &error)) {
+        err << "pelmora-cli: " << options.words[0] << ": " << error << "\n";
+        return kExitFailure;
+    }
+    err << "pelmora-cli: " << rows.size() << " terminal(s) written to " << options.words[0] << "\n";
+    return exit;
+}
+
+int Apply(const TPlanOptions& options, const TPlan& plan, IDeviceAccess& access, std::ostream& out,
+          std::ostream& err) {
+    TPlanRunOptions run;
+    run.dryRun = options.dryRun;
+    run.askCredentials = [&options]() -> std::optional<TLoginCredentials> {
+        if (!options.user) return std::nullopt;
+        return TLoginCredentials{*options.user, *options.password};
+    };
+    run.progress = [&out](std::size_t, const TPlanResult& result) {
+        out << result.terminal;
+        if (!result.address.empty() && result.address != result.terminal)
+            out << " (" << result.address << ")";
+        out << ": " << PlanOutcomeText(result.outcome);
+        if (!result.detail.empty()) out << ": " << result.detail;
+        out << "\n";
+        for (const TFieldChange& change : result.changes)
+            out << "  " << change.field << ": " << change.current << " → " << change.next << "\n";
+    };
+    const std::vector<TPlanResult> results = RunPlan(access, plan, run);
+    int exit = PlanSucceeded(results) ? kExitOk : kExitFailure;
+    std::string error;
+    if (!options.report.empty() &&
+        !WriteFileAtomically(options.report, PlanReportCsv(results), &error)) {
+        err << "pelmora-cli: " << options.report << ": " << error << "\n";
+        exit = kExitFailure;
+    }
+    return exit;
+}
+
+int Run(const TPlanOptions& options, const std::string& programFolder, std::ostream& out,
+        std::ostream& err) {
+    const std::string folder = WorkFolder(options.home, programFolder);
+    std::optional<TPlan> plan;
+    if (options.command == "apply") {
+        TPlan parsed;
+        std::vector<TPlanError> errors;
+        if (!LoadPlanFile(options.words[0], parsed, errors)) {
+            for (const TPlanError& error : errors)
+                err << "pelmora-cli: " << options.words[0] << ": "
+                    << (error.line > 0 ? PlanErrorText(error) : error.text) << "\n";
+            err << "pelmora-cli: the plan is refused; nothing was applied\n";
+            return kExitUsage;
+        }
+        plan = std::move(parsed);
+    } else {
+        ChosenFields(options.fields);  // refuses a bad list before the search
+    }
+    std::string error;
+    // The library as the window loads it.
+    std::unique_ptr<TKvLibrary> library = TKvLibrary::LoadForProgram(folder, programFolder, &error);
+    if (!library) {
+        err << "pelmora-cli: " << error << "\n";
+        return kExitUsage;
+    }
+    return plan ? Apply(options, *plan, *library, out, err)
+                : Export(options, folder, *library, err);
+}
+
+}  // namespace
+
+bool IsPlanCommand(const std::vector<std::string>& args) {
+    bool seenParams = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--home" || args[i] == "--fields" || args[i] == "--report" ||
+            args[i] == "--user" || args[i] == "--password") {
+            ++i;
+            continue;
+        }
+        if (args[i].starts_with("--")) continue;
+        if (!seenParams) {
+            seenParams = true;
+            continue;
+        }
+        return args[i] == "plan-export" || args[i] == "apply";
+    }
+    return false;
+}
+
+int RunPlanCli(const std::vector<std::string>& args, const std::string& programFolder,
+               std::ostream& out, std::ostream& err) {
+    if (std::find(args.begin(), args.end(), "--help") != args.end()) {
+        out << kUsage;
+        return kExitOk;
+    }
+    try {
+        const TPlanOptions options = ParseOptions(args);
+        return Run(options, programFolder, out, err);
+    } catch (const TUsageError& e) {
+        err << "pelmora-cli: " << e.text << "\n" << kUsage;
+        return kExitUsage;
+    }
+}

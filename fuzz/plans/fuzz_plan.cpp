@@ -1,0 +1,35 @@
+// Arbitrary bytes as a settings plan: the check never crashes; a refused plan says where; an
+// accepted one holds only non-empty values its fields take, and stores them into a block.
+#include <cstdint>
+#include <string_view>
+
+#include "manager/plans/plan.h"
+
+namespace {
+
+void Check(bool condition) {
+    if (!condition) __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    TPlan plan;
+    std::vector<TPlanError> errors;
+    const bool accepted = ParsePlan(bytes, plan, errors);
+    Check(accepted == errors.empty());
+    for (const TPlanError& error : errors)
+        Check(error.line >= 1 && !error.text.empty());
+    if (!accepted) return 0;
+    for (const TPlanRow& row : plan.rows) {
+        for (const TFieldAssignment& value : row.values) {
+            Check(!value.text.empty());
+            TParamBlock block{};
+            Check(ParseFieldValue(block, *value.field, value.text).empty());
+        }
+        TParamBlock block{};
+        AssignFieldValues(block, row.values);
+    }
+    return 0;
+}

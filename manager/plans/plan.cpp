@@ -1,0 +1,213 @@
+#include "manager/plans/plan.h"
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+
+#include "common/atomicfile.h"
+#include "common/csv.h"
+#include "common/textutil.h"
+
+namespace {
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// Twelve hexadecimal digits, in order, into six bytes.
+std::optional<TMacBytes> HexMac(std::string_view digits) {
+    if (digits.size() != 12) return std::nullopt;
+    TMacBytes mac{};
+    for (std::size_t i = 0; i < 12; ++i) {
+        const int d = HexDigit(digits[i]);
+        if (d < 0) return std::nullopt;
+        mac[i / 2] = static_cast<std::uint8_t>(mac[i / 2] * 16 + d);
+    }
+    return mac;
+}
+
+std::vector<std::string_view> Split(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    for (;;) {
+        const std::size_t at = text.find(separator);
+        parts.push_back(text.substr(0, at));
+        if (at == std::string_view::npos) return parts;
+        text.remove_prefix(at + 1);
+    }
+}
+
+// Every group has the width given (or 1 to width digits when exact is false); the groups'
+// digits joined, each padded to width.
+std::optional<std::string> JoinGroups(const std::vector<std::string_view>& groups,
+                                      std::size_t width, bool exact) {
+    std::string digits;
+    for (std::string_view group : groups) {
+        if (group.empty() || group.size() > width || (exact && group.size() != width))
+            return std::nullopt;
+        digits += std::string(width - group.size(), '0');
+        digits += group;
+    }
+    return digits;
+}
+
+std::string Lower(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
+}  // namespace
+
+std::string PlanErrorText(const TPlanError& error) {
+    std::string text = "line " + std::to_string(error.line);
+    if (error.column > 0) text += ", column " + std::to_string(error.column);
+    return text + ": " + error.text;
+}
+
+std::optional<TMacBytes> ParsePlanMac(std::string_view text) {
+    text = TrimBlanks(text);
+    for (char separator : {':', '-'}) {
+        if (text.find(separator) == std::string_view::npos) continue;
+        const auto groups = Split(text, separator);
+        if (groups.size() != 6) return std::nullopt;
+        const auto digits = JoinGroups(groups, 2, false);
+        return digits ? HexMac(*digits) : std::nullopt;
+    }
+    if (text.find('.') == std::string_view::npos) return HexMac(text);
+    const auto groups = Split(text, '.');
+    if (groups.size() == 3) {
+        const auto digits = JoinGroups(groups, 4, true);
+        return digits ? HexMac(*digits) : std::nullopt;
+    }
+    if (groups.size() != 6) return std::nullopt;
+    TMacBytes mac{};
+    for (std::size_t i = 0; i < 6; ++i) {
+        const std::string_view group = groups[i];
+        if (group.empty() || group.size() > 3 ||
+            !std::all_of(group.begin(), group.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return std::nullopt;
+        const int value = std::stoi(std::string(group));
+        if (value > 255) return std::nullopt;
+        mac[i] = static_cast<std::uint8_t>(value);
+    }
+    return mac;
+}
+
+bool ParsePlan(std::string_view csv, TPlan& plan, std::vector<TPlanError>& errors) {
+    plan = TPlan{};
+    errors.clear();
+    std::vector<TCsvRecord> records;
+    int badLine = 0;
+    if (!ParseCsv(csv, records, &badLine)) {
+        errors.push_back({badLine, 0, "a quoted cell is not closed where it should be"});
+        return false;
+    }
+    if (records.empty()) {
+        errors.push_back({1, 0, "the plan is empty: it needs a header line"});
+        return false;
+    }
+    const TCsvRecord& header = records.front();
+    const std::string key = Lower(TrimBlanks(header.fields[0]));
+    if (key == "mac") {
+        plan.key = TPlanKey::kMac;
+    } else if (key == "ip") {
+        plan.key = TPlanKey::kIp;
+    } else {
+        errors.push_back({header.line, 1, "the first column must be \"mac\" or \"ip\""});
+    }
+    std::set<const TParamField*> seenColumns;
+    for (std::size_t c = 1; c < header.fields.size(); ++c) {
+        const std::string name(TrimBlanks(header.fields[c]));
+        const TParamField* field = FindParamField(name);
+        if (!field) field = FindParamField(Lower(name));
+        const int column = static_cast<int>(c + 1);
+        if (!field)
+            errors.push_back({header.line, column,
+                              "unknown column \"" + name + "\" (see: pelmora-cli params fields)"});
+        else if (!seenColumns.insert(field).second)
+            errors.push_back({header.line, column, "column \"" + name + "\" appears twice"});
+        plan.columns.push_back(field);
+    }
+    if (!errors.empty()) return false;
+
+    std::set<TMacBytes> macs;
+    std::set<TIpBytes> ips;
+    for (std::size_t r = 1; r < records.size(); ++r) {
+        const TCsvRecord& record = records[r];
+        TPlanRow row;
+        row.line = record.line;
+        row.terminal = std::string(TrimBlanks(record.fields[0]));
+        if (plan.key == TPlanKey::kMac) {
+            const auto mac = ParsePlanMac(row.terminal);
+            if (!mac)
+                errors.push_back({row.line, 1, "\"" + row.terminal + "\" is not a MAC address"});
+            else if (!macs.insert(*mac).second)
+                errors.push_back({row.line, 1, "terminal " + row.terminal + " is planned twice"});
+            else
+                row.mac = *mac;
+        } else {
+            if (!IsValidIPStrict(row.terminal))
+                errors.push_back({row.line, 1, "\"" + row.terminal + "\" is not an IPv4 address"});
+            else if (!ips.insert(TextToIpField(row.terminal)).second)
+                errors.push_back({row.line, 1, "terminal " + row.terminal + " is planned twice"});
+            else
+                row.ip = IpToText(TextToIpField(row.terminal).data());
+        }
+        if (record.fields.size() > plan.columns.size() + 1)
+            errors.push_back({row.line, static_cast<int>(plan.columns.size() + 2),
+                              "more cells than the header has columns"});
+        for (std::size_t c = 0; c < plan.columns.size() && c + 1 < record.fields.size(); ++c) {
+            const std::string_view cell = TrimBlanks(record.fields[c + 1]);
+            if (cell.empty()) continue;
+            // The field's own encoder and range, on a scratch block.
+            TParamBlock scratch;
+            const std::string refused = ParseFieldValue(scratch, *plan.columns[c], cell);
+            if (!refused.empty())
+                errors.push_back({row.line, static_cast<int>(c + 2), refused});
+            else
+                row.values.push_back({plan.columns[c], std::string(cell)});
+        }
+        plan.rows.push_back(std::move(row));
+    }
+    if (plan.rows.empty()) errors.push_back({2, 0, "the plan names no terminal"});
+    return errors.empty();
+}
+
+bool LoadPlanFile(const std::string& path, TPlan& plan, std::vector<TPlanError>& errors) {
+    std::string bytes, error;
+    if (!ReadWholeFile(path, bytes, &error)) {
+        plan = TPlan{};
+        errors = {{0, 0, path + ": " + error}};
+        return false;
+    }
+    return ParsePlan(bytes, plan, errors);
+}
+
+std::vector<const TParamField*> PlanFields() {
+    std::vector<const TParamField*> fields;
+    for (const TParamField& field : ParamFields()) {
+        TParamBlock scratch;
+        if (ParseFieldValue(scratch, field, FormatFieldValue(scratch, field)).empty())
+            fields.push_back(&field);
+    }
+    return fields;
+}
+
+std::string PlanCsv(TPlanKey key, const std::vector<const TParamField*>& fields,
+                    const std::vector<TPlanExportRow>& rows) {
+    std::string csv = key == TPlanKey::kMac ? "mac" : "ip";
+    for (const TParamField* field : fields)
+        csv += "," + CsvField(field->name);
+    csv += "\r\n";
+    for (const TPlanExportRow& row : rows) {
+        csv += CsvField(row.terminal);
+        for (const TParamField* field : fields)
+            csv += "," + CsvField(FormatFieldValue(row.block, *field));
+        csv += "\r\n";
+    }
+    return csv;
+}

@@ -1,0 +1,69 @@
+// Settings plans: a spreadsheet (CSV, UTF-8, header line) that names terminals in its first
+// column, by MAC ("mac") or by address ("ip"), and gives field values of the parameter field
+// table in the other columns. An empty cell leaves the field as the terminal has it.
+//
+// A plan is checked as a whole before any terminal is touched: an unknown column, a terminal
+// named twice, a bad MAC or address, a value that its field refuses; every finding carries its
+// line and column, and a plan with findings is not applied.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "manager/access/addresstext.h"
+#include "manager/params/paramassign.h"
+#include "manager/params/paramblock.h"
+
+enum class TPlanKey { kMac, kIp };
+
+// One terminal of a plan: the non-empty cells of its line, in column order.
+struct TPlanRow {
+    int line = 0;          // line of the file, from 1 (the header is line 1)
+    std::string terminal;  // the first cell as written, trimmed
+    TMacBytes mac{};       // plans keyed by MAC
+    std::string ip;        // plans keyed by address: the dotted text
+    std::vector<TFieldAssignment> values;
+};
+
+struct TPlan {
+    TPlanKey key = TPlanKey::kMac;
+    std::vector<const TParamField*> columns;  // the field columns, after the first one
+    std::vector<TPlanRow> rows;
+};
+
+// A finding of the plan check; column from 1 (0: the line as a whole).
+struct TPlanError {
+    int line = 0;
+    int column = 0;
+    std::string text;
+};
+// "line 3, column 2: ..." (or "line 3: ...").
+std::string PlanErrorText(const TPlanError& error);
+
+// A MAC in any usual form: six hexadecimal pairs separated by ":" or "-" or not at all, three
+// groups of four hexadecimal digits separated by ".", or the system's own MAC text (six decimal
+// numbers up to 255 joined by "."). Letter case does not matter; nothing else is accepted.
+std::optional<TMacBytes> ParsePlanMac(std::string_view text);
+
+// Parses and checks a plan. Returns true when it has no finding; otherwise errors holds every
+// finding (in line order) and plan must not be applied.
+bool ParsePlan(std::string_view csv, TPlan& plan, std::vector<TPlanError>& errors);
+
+// Reads and parses a plan file. A file that cannot be read is one finding at line 0 with the
+// system's error text.
+bool LoadPlanFile(const std::string& path, TPlan& plan, std::vector<TPlanError>& errors);
+
+// Every field that a plan can set: those whose value text the field's own encoder takes back.
+// Grows with the field table.
+std::vector<const TParamField*> PlanFields();
+
+// A plan as a starting point: the header (key column, then the fields) and one line per
+// terminal with its current values.
+struct TPlanExportRow {
+    std::string terminal;  // MAC text or IP text, as the key column wants
+    TParamBlock block;
+};
+std::string PlanCsv(TPlanKey key, const std::vector<const TParamField*>& fields,
+                    const std::vector<TPlanExportRow>& rows);

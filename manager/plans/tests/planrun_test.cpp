@@ -1,0 +1,149 @@
+// Applying plans to a simulated fleet on 127.91.N.x through the project's libkvsetup.so: what the
+// terminals hold afterwards, what they were sent, the results and the report.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "manager/access/kvlibrary.h"
+#include "manager/plans/planrun.h"
+#include "termsim/fleet.h"
+
+namespace {
+
+TParamBlock BlockOf(const termsim::TerminalState& state) {
+    TParamBlock block;
+    block.bytes = state.block;
+    return block;
+}
+
+class PlanRunTest : public ::testing::Test {
+  protected:
+    // Three terminals 127.91.N.1 to .3 (MACs 02:4B:56:00:00:01 to 03), wanting admin/50738264;
+    // the second one has other maintenance credentials and refuses those.
+    void Start(std::uint8_t network) {
+        termsim::FleetOptions options;
+        options.count = 3;
+        options.firstAddress = 0x7F5B0001u | (std::uint32_t{network} << 8);
+        options.models = {"SIP1601"};
+        options.loginUser = "admin";
+        options.loginPassword = "50738264";
+        fleet = std::make_unique<termsim::Fleet>(options);
+        std::string error;
+        ASSERT_TRUE(fleet->Start(&error)) << error;
+        TParamBlock other = BlockOf(fleet->State(1));
+        SetFieldText(other, ParamField("maint.user"), "other");
+        fleet->SetBlock(1, other.bytes);
+        net = "127.91." + std::to_string(network) + ".";
+        ::setenv("KVSETUP_TARGETS", (net + "1-" + net + "9").c_str(), 1);
+        library = TKvLibrary::Load(PELMORA_BIN_DIR, &error);
+        ASSERT_TRUE(library) << error;
+    }
+
+    std::vector<TPlanResult> Run(const std::string& csv, bool dryRun) {
+        TPlan plan;
+        std::vector<TPlanError> errors;
+        EXPECT_TRUE(ParsePlan(csv, plan, errors));
+        TPlanRunOptions options;
+        options.dryRun = dryRun;
+        options.askCredentials = [] { return TLoginCredentials{"admin", "50738264"}; };
+        return RunPlan(*library, plan, options);
+    }
+
+    std::unique_ptr<termsim::Fleet> fleet;
+    std::unique_ptr<TKvLibrary> library;
+    std::string net;
+};
+
+TEST_F(PlanRunTest, FleetByMacDryRunThenApply) {
+    Start(1);
+    const std::string plan =
+        "mac,display_name,ip,sip.user\n"
+        "02:4B:56:00:00:01,Gate West," +
+        net +
+        "7,\n"                             // moves to .7
+        "02-4b-56-00-00-02,,,9002\n"       // refuses the login
+        "024B56000003,Terminal 3,,8003\n"  // already so
+        "02:4B:56:00:00:09,Nobody,,\n";    // not on the network
+    // A stale display-name copy alone does not make the third terminal worth a write.
+    TParamBlock stale = BlockOf(fleet->State(2));
+    stale[ParamField("display_name_copy").offset + 15] = 0x55;
+    fleet->SetBlock(2, stale.bytes);
+    std::vector<TParamBlock> before;
+    for (int i = 0; i < 3; ++i)
+        before.push_back(BlockOf(fleet->State(i)));
+
+    const std::vector<TPlanResult> preview = Run(plan, true);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(BlockOf(fleet->State(i)), before[i]) << i;
+        EXPECT_EQ(fleet->Stats(i).writes, 0u) << i;
+        EXPECT_EQ(fleet->Stats(i).logins, 0u) << i;
+    }
+    ASSERT_EQ(preview.size(), 4u);
+    EXPECT_EQ(preview[0].outcome, TPlanOutcome::kWouldChange);
+    EXPECT_EQ(ChangesText(preview[0].changes),
+              "display_name: Terminal 1 → Gate West; ip: " + net + "1 → " + net + "7");
+    EXPECT_EQ(preview[1].outcome, TPlanOutcome::kWouldChange);
+    EXPECT_EQ(preview[2].outcome, TPlanOutcome::kUnchanged);
+    EXPECT_EQ(preview[3].outcome, TPlanOutcome::kNotFound);
+    EXPECT_TRUE(PlanSucceeded({preview[0], preview[1], preview[2]}));
+    EXPECT_FALSE(PlanSucceeded(preview));
+
+    const std::vector<TPlanResult> results = Run(plan, false);
+    EXPECT_EQ(fleet->State(0).address, 0x7F5B0107u);
+    TParamBlock expected = before[0];
+    SetFieldText(expected, ParamField("display_name"), "Gate West");
+    SetFieldIp(expected, ParamField("ip"), net + "7");
+    EXPECT_EQ(BlockOf(fleet->State(0)), expected);
+    EXPECT_EQ(BlockOf(fleet->State(1)), before[1]);
+    EXPECT_EQ(fleet->Stats(1).writes, 0u);
+    EXPECT_EQ(fleet->Stats(2).writes, 0u);
+    EXPECT_EQ(fleet->Stats(2).logins, 0u);
+    // Reached by MAC: no logout.
+    EXPECT_EQ(fleet->Stats(0).logouts, 0u);
+    EXPECT_EQ(
+        PlanReportCsv(results),
+        "Line,Terminal,MAC,Address,Result,Detail,Changes\r\n"
+        "2,02:4B:56:00:00:01,2.75.86.0.0.1," +
+            net +
+            "7,changed,,display_name: Terminal 1 → "
+            "Gate West; ip: " +
+            net + "1 → " + net +
+            "7\r\n"
+            "3,02-4b-56-00-00-02,2.75.86.0.0.2," +
+            net +
+            "2,refused,"
+            "the terminal refused the user name or password (result -6),sip.user: 8002 → 9002\r\n"
+            "4,024B56000003,2.75.86.0.0.3," +
+            net +
+            "3,unchanged,,\r\n"
+            "5,02:4B:56:00:00:09,,,not found,not found by the search on the local network,\r\n");
+    EXPECT_FALSE(PlanSucceeded(results));
+}
+
+TEST_F(PlanRunTest, FleetByAddressIsLoggedOutWhereItAnswersAndStopsBetweenTerminals) {
+    Start(2);
+    TPlan plan;
+    std::vector<TPlanError> errors;
+    ASSERT_TRUE(ParsePlan(
+        "ip,sip.user,ip\n" + net + "1,7001," + net + "8\n" + net + "5,7005,\n" + net + "3,7003,\n",
+        plan, errors));
+    TPlanRunOptions options;
+    options.askCredentials = [] { return TLoginCredentials{"admin", "50738264"}; };
+    std::vector<std::size_t> progressed;
+    options.progress = [&](std::size_t index, const TPlanResult&) { progressed.push_back(index); };
+    options.stopRequested = [&] { return progressed.size() == 2; };
+    const std::vector<TPlanResult> results = RunPlan(*library, plan, options);
+    EXPECT_EQ(progressed, (std::vector<std::size_t>{0, 1}));
+    ASSERT_EQ(results.size(), 3u);
+    EXPECT_EQ(results[0].outcome, TPlanOutcome::kChanged);
+    EXPECT_EQ(results[0].address, net + "8");
+    EXPECT_EQ(fleet->State(0).address, 0x7F5B0208u);
+    EXPECT_EQ(FormatFieldValue(BlockOf(fleet->State(0)), ParamField("sip.user")), "7001");
+    EXPECT_EQ(fleet->Stats(0).logouts, 1u);  // at its new address, where it answers
+    EXPECT_EQ(results[1].outcome, TPlanOutcome::kNotFound);
+    EXPECT_EQ(results[1].detail, "no terminal answers at this address (result 0)");
+    EXPECT_EQ(results[2].outcome, TPlanOutcome::kNotApplied);
+    EXPECT_EQ(fleet->Stats(2).reads, 0u);
+}
+
+}  // namespace
