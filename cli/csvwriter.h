@@ -4,11 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "manager/shell/devicelist.h"
+#include "common/csv.h"
 
-// The field as it stands, or in double quotes (inner quotes doubled) when it holds a comma, a
-// double quote, a line break, or blanks at either end.
-std::string CsvField(std::string_view text);
+#include "manager/shell/devicelist.h"
 
 // The header State,Account,DisplayName,IP,MAC,Model,Firmware,Interface,Location and one line
 // per row in list order.
