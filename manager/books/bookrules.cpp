@@ -76,9 +76,12 @@ TMulticastProblem CheckMulticast(const TListRows& rows, const TMulticastInput& i
     if (CharacterCount(input.address) > booklimit::kAddress) return P::kAddressTooLong;
     if (!PortValue(input.port)) return P::kBadPort;
     switch (FindMulticast(rows, input.zoneName, input.address, input.port, exceptRow)) {
-    case TMulticastClash::kNameTaken: return P::kZoneNameTaken;
-    case TMulticastClash::kAddressTaken: return P::kAddressTaken;
-    case TMulticastClash::kNone: break;
+        case TMulticastClash::kNameTaken:
+            return P::kZoneNameTaken;
+        case TMulticastClash::kAddressTaken:
+            return P::kAddressTaken;
+        case TMulticastClash::kNone:
+            break;
     }
     return P::kNone;
 }

@@ -22,14 +22,22 @@ std::array<const char*, kColumns> ColumnNames(TBookKind kind) {
 std::string ContactProblemText(TContactProblem problem, const TContactInput& input) {
     using P = TContactProblem;
     switch (problem) {
-    case P::kEmptySipAccount: return "the SIP account is empty";
-    case P::kEmptyDisplayName: return "the display name is empty";
-    case P::kEmptyGroupName: return "the group name is empty";
-    case P::kSipAccountTooLong: return "the SIP account has more than 16 characters";
-    case P::kDisplayNameTooLong: return "the display name has more than 32 characters";
-    case P::kGroupNameTooLong: return "the group name has more than 64 characters";
-    case P::kSipAccountTaken: return "the SIP account " + input.sipAccount + " is already listed";
-    case P::kNone: break;
+        case P::kEmptySipAccount:
+            return "the SIP account is empty";
+        case P::kEmptyDisplayName:
+            return "the display name is empty";
+        case P::kEmptyGroupName:
+            return "the group name is empty";
+        case P::kSipAccountTooLong:
+            return "the SIP account has more than 16 characters";
+        case P::kDisplayNameTooLong:
+            return "the display name has more than 32 characters";
+        case P::kGroupNameTooLong:
+            return "the group name has more than 64 characters";
+        case P::kSipAccountTaken:
+            return "the SIP account " + input.sipAccount + " is already listed";
+        case P::kNone:
+            break;
     }
     return {};
 }
@@ -37,18 +45,27 @@ std::string ContactProblemText(TContactProblem problem, const TContactInput& inp
 std::string MulticastProblemText(TMulticastProblem problem, const TMulticastInput& input) {
     using P = TMulticastProblem;
     switch (problem) {
-    case P::kEmptyZoneName: return "the zone name is empty";
-    case P::kEmptyAddress: return "the multicast address is empty";
-    case P::kBadAddress: return "the IP address " + input.address + " is not valid";
-    case P::kEmptyPort: return "the port is empty";
-    case P::kZoneNameTooLong: return "the zone name has more than 32 characters";
-    case P::kAddressTooLong: return "the multicast address has more than 15 characters";
-    case P::kBadPort: return "the port " + input.port + " is not a number from 0 to 65535";
-    case P::kZoneNameTaken: return "the zone name " + input.zoneName + " is already listed";
-    case P::kAddressTaken:
-        return "the multicast address " + input.address + " with port " + input.port +
-               " is already listed";
-    case P::kNone: break;
+        case P::kEmptyZoneName:
+            return "the zone name is empty";
+        case P::kEmptyAddress:
+            return "the multicast address is empty";
+        case P::kBadAddress:
+            return "the IP address " + input.address + " is not valid";
+        case P::kEmptyPort:
+            return "the port is empty";
+        case P::kZoneNameTooLong:
+            return "the zone name has more than 32 characters";
+        case P::kAddressTooLong:
+            return "the multicast address has more than 15 characters";
+        case P::kBadPort:
+            return "the port " + input.port + " is not a number from 0 to 65535";
+        case P::kZoneNameTaken:
+            return "the zone name " + input.zoneName + " is already listed";
+        case P::kAddressTaken:
+            return "the multicast address " + input.address + " with port " + input.port +
+                   " is already listed";
+        case P::kNone:
+            break;
     }
     return {};
 }

@@ -35,7 +35,8 @@ TEST(BookRules, MulticastDuplicates) {
         {{"Z", "0.0.0.0", "0"}, std::nullopt, TMulticastProblem::kNone},
         {{"Z", "239.0.0.1", "65536"}, std::nullopt, TMulticastProblem::kBadPort},
         {{"Z", "239.0.0.1", "5x"}, std::nullopt, TMulticastProblem::kBadPort},
-        {{std::string(33, 'z'), "239.0.0.1", "1"}, std::nullopt,
+        {{std::string(33, 'z'), "239.0.0.1", "1"},
+         std::nullopt,
          TMulticastProblem::kZoneNameTooLong},
         {{std::string(32, 'z'), "239.0.0.1", "1"}, std::nullopt, TMulticastProblem::kNone},
     };
@@ -78,8 +79,8 @@ TEST(BookRules, Contacts) {
 }
 
 TEST(BookRules, CanonicalPort) {
-    const char* cases[][2] = {{"5000", "5000"}, {"05000", "5000"}, {"0", "0"},
-                              {"65536", "65536"}, {"x", "x"}, {"", ""}};
+    const char* cases[][2] = {{"5000", "5000"},   {"05000", "5000"}, {"0", "0"},
+                              {"65536", "65536"}, {"x", "x"},        {"", ""}};
     for (const auto& c : cases)
         EXPECT_EQ(CanonicalPort(c[0]), c[1]);
 }

@@ -82,8 +82,11 @@ TEST(BooksCsv, TheFirstBadRowIsReportedAndNothingIsTaken) {
 }
 
 TEST(BooksCsv, CsvFieldsAndRecords) {
-    const char* fields[][2] = {{"plain", "plain"}, {"a,b", "\"a,b\""}, {" lead", "\" lead\""},
-                               {"q\"q", "\"q\"\"q\""}, {"", ""}};
+    const char* fields[][2] = {{"plain", "plain"},
+                               {"a,b", "\"a,b\""},
+                               {" lead", "\" lead\""},
+                               {"q\"q", "\"q\"\"q\""},
+                               {"", ""}};
     for (const auto& f : fields)
         EXPECT_EQ(CsvField(f[0]), f[1]);
 

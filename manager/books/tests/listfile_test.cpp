@@ -66,12 +66,13 @@ TEST(ListFileFormat, ReadsOddLines) {
         {"image index 7", "12\r\n@7\r\n\ta\r\n\tb\r\n\tc\r\n", {Row("12", {"a", "b", "c"}, 7)}},
         {"only one digit is read", "1\r\n@15\r\n", {Row("1", {}, 1)}},
         {"no digit gives 0", "1\r\n@x\r\n2\r\n@\r\n", {Row("1", {}), Row("2", {})}},
-        {"empty column and trimmed columns", "1\n@0\n\t\n\t  a b \t\n",
-         {Row("1", {"", "a b"})}},
-        {"lone CR and LF and no last line end", "1\r@0\n\tx\r\n2\r\tGBK \xD2\xBB",
+        {"empty column and trimmed columns", "1\n@0\n\t\n\t  a b \t\n", {Row("1", {"", "a b"})}},
+        {"lone CR and LF and no last line end",
+         "1\r@0\n\tx\r\n2\r\tGBK \xD2\xBB",
          {Row("1", {"x"}), Row("2", {"GBK 一"})}},
         {"blank lines and lines before the first row are skipped",
-         "\r\n\tstray\r\n@5\r\n\r\n 7 \r\n\r\n\tx\r\n", {Row(" 7 ", {"x"})}},
+         "\r\n\tstray\r\n@5\r\n\r\n 7 \r\n\r\n\tx\r\n",
+         {Row(" 7 ", {"x"})}},
         {"nothing", "", {}},
     };
     for (const Case& c : cases) {
@@ -122,8 +123,8 @@ TEST_F(ListFileTest, FailedSavesReportTheErrorAndKeepTheOldFile) {
     // A data folder that cannot be created: a file stands where it should be.
     WriteAll(home / "Data", "not a folder");
     std::string error;
-    EXPECT_FALSE(SaveListFile({Row("1", {"a"})}, ListFilePath(home.string(), kContactsFile),
-                              &error));
+    EXPECT_FALSE(
+        SaveListFile({Row("1", {"a"})}, ListFilePath(home.string(), kContactsFile), &error));
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(ReadAll(home / "Data"), "not a folder");
 
@@ -147,14 +148,21 @@ TEST(ListRows, MoveRowsWithAndWithoutTheKeptColumn) {
         std::optional<std::size_t> keep;
         TListRows expected;
     } cases[] = {
-        {"zone 1 down: addresses and ports change places, names and numbers stay", 0, 1, 0,
-         {Row("1", {"Z1", "239.0.0.2", "5002"}), Row("2", {"Z2", "239.0.0.1", "5001"}),
-          zones[2]}},
-        {"zone 3 up", 2, 1, 0,
+        {"zone 1 down: addresses and ports change places, names and numbers stay",
+         0,
+         1,
+         0,
+         {Row("1", {"Z1", "239.0.0.2", "5002"}), Row("2", {"Z2", "239.0.0.1", "5001"}), zones[2]}},
+        {"zone 3 up",
+         2,
+         1,
+         0,
          {zones[0], Row("2", {"Z2", "239.0.0.3", "5003"}), Row("3", {"Z3", "239.0.0.2", "5002"})}},
-        {"whole rows: only the numbers stay", 0, 1, std::nullopt,
-         {Row("1", {"Z2", "239.0.0.2", "5002"}), Row("2", {"Z1", "239.0.0.1", "5001"}),
-          zones[2]}},
+        {"whole rows: only the numbers stay",
+         0,
+         1,
+         std::nullopt,
+         {Row("1", {"Z2", "239.0.0.2", "5002"}), Row("2", {"Z1", "239.0.0.1", "5001"}), zones[2]}},
         {"same row", 1, 1, std::nullopt, zones},
         {"to negative", 0, -1, std::nullopt, zones},
         {"to past the end", 0, 3, std::nullopt, zones},

@@ -155,8 +155,8 @@ void TFrmBookEdit::SetUpMode() {
     if (mode_ == TBookEditMode::kManage)
         hint_->clear();
     else
-        hint_->setText(TrText(hintKey, QString::fromUtf8(select ? texts_.selectHint
-                                                                : texts_.pickHint)));
+        hint_->setText(
+            TrText(hintKey, QString::fromUtf8(select ? texts_.selectHint : texts_.pickHint)));
     hint_->setVisible(mode_ != TBookEditMode::kManage);
     btnOk_->setVisible(mode_ != TBookEditMode::kManage);
     btnOk_->setEnabled(mode_ != TBookEditMode::kManage);

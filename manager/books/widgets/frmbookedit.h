@@ -26,19 +26,19 @@ enum class TBookEditMode {
 
 // The names and default texts that differ between the two editors.
 struct TBookEditTexts {
-    const char* formKey;        // "TFrmContactEdit": the translation keys of the hint texts
-    const char* messageKey;     // "FrmContactEdit": the message keys
-    const char* caption;        // the window caption
-    QStringList columns;        // list column captions, the number column first
-    const char* listName;       // "lvContacts"
-    const char* panelName;      // "pnlContactSelect"
+    const char* formKey;             // "TFrmContactEdit": the translation keys of the hint texts
+    const char* messageKey;          // "FrmContactEdit": the message keys
+    const char* caption;             // the window caption
+    QStringList columns;             // list column captions, the number column first
+    const char* listName;            // "lvContacts"
+    const char* panelName;           // "pnlContactSelect"
     const char* counterCaptionName;  // the label beside the counter
     const char* counterCaption;
-    const char* counterName;    // "lblContactNum"
-    const char* hintName;       // "lblContactHint"
-    const char* selectHint;     // default hint text of select mode
-    const char* pickHint;       // default hint text of pick mode
-    QStringList buttons;        // Add, Modify, Delete, OK, Close captions
+    const char* counterName;  // "lblContactNum"
+    const char* hintName;     // "lblContactHint"
+    const char* selectHint;   // default hint text of select mode
+    const char* pickHint;     // default hint text of pick mode
+    QStringList buttons;      // Add, Modify, Delete, OK, Close captions
 };
 
 class TFrmBookEdit : public QDialog {

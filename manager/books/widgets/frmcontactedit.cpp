@@ -70,25 +70,25 @@ std::optional<std::vector<std::string>> TFrmContactEdit::CheckedColumns(
                               edtUserName_->text().trimmed().toStdString(),
                               cmbBoxGroupName_->currentText().trimmed().toStdString()};
     switch (CheckContact(Rows(), input, exceptRow)) {
-    case TContactProblem::kNone:
-        return std::vector<std::string>{input.sipAccount, input.displayName, input.groupName};
-    // The fields stop typing at the limits, so "too long" only names the field concerned.
-    case TContactProblem::kEmptySipAccount:
-    case TContactProblem::kSipAccountTooLong:
-        Refuse(1, QStringLiteral("Sip账号不能为空，请输入"), edtSipNumber_);
-        break;
-    case TContactProblem::kEmptyDisplayName:
-    case TContactProblem::kDisplayNameTooLong:
-        Refuse(2, QStringLiteral("显示名称不能为空，请输入"), edtUserName_);
-        break;
-    case TContactProblem::kEmptyGroupName:
-    case TContactProblem::kGroupNameTooLong:
-        Refuse(3, QStringLiteral("分组名称不能为空，请输入"), cmbBoxGroupName_);
-        break;
-    case TContactProblem::kSipAccountTaken:
-        Refuse(4, QStringLiteral("Sip账号[%s]已存在列表中，请更正"), edtSipNumber_,
-               {QString::fromStdString(input.sipAccount)});
-        break;
+        case TContactProblem::kNone:
+            return std::vector<std::string>{input.sipAccount, input.displayName, input.groupName};
+        // The fields stop typing at the limits, so "too long" only names the field concerned.
+        case TContactProblem::kEmptySipAccount:
+        case TContactProblem::kSipAccountTooLong:
+            Refuse(1, QStringLiteral("Sip账号不能为空，请输入"), edtSipNumber_);
+            break;
+        case TContactProblem::kEmptyDisplayName:
+        case TContactProblem::kDisplayNameTooLong:
+            Refuse(2, QStringLiteral("显示名称不能为空，请输入"), edtUserName_);
+            break;
+        case TContactProblem::kEmptyGroupName:
+        case TContactProblem::kGroupNameTooLong:
+            Refuse(3, QStringLiteral("分组名称不能为空，请输入"), cmbBoxGroupName_);
+            break;
+        case TContactProblem::kSipAccountTaken:
+            Refuse(4, QStringLiteral("Sip账号[%s]已存在列表中，请更正"), edtSipNumber_,
+                   {QString::fromStdString(input.sipAccount)});
+            break;
     }
     return std::nullopt;
 }
@@ -139,8 +139,7 @@ void TFrmContactEdit::ListLoaded() {
     // The known groups, taken from the last row to the first.
     cmbBoxGroupName_->clear();
     for (auto row = Rows().rbegin(); row != Rows().rend(); ++row) {
-        const QString group =
-            QString::fromStdString(row->Column(contactcol::kGroupName)).trimmed();
+        const QString group = QString::fromStdString(row->Column(contactcol::kGroupName)).trimmed();
         if (!group.isEmpty() &&
             cmbBoxGroupName_->findText(group, Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0)
             cmbBoxGroupName_->addItem(group);

@@ -55,8 +55,8 @@ QString Q(const std::string& text) {
 
 }  // namespace
 
-TFrmMulticastEdit::TFrmMulticastEdit(TBookEditMode mode, std::string listPath,
-                                     IPrompter& prompter, QWidget* parent)
+TFrmMulticastEdit::TFrmMulticastEdit(TBookEditMode mode, std::string listPath, IPrompter& prompter,
+                                     QWidget* parent)
     : TFrmBookEdit(kTexts, mode, std::move(listPath), prompter, parent) {
     setObjectName("FrmMulticastEdit");
     edtMulticastName_ = new QLineEdit(this);
@@ -91,32 +91,32 @@ std::optional<std::vector<std::string>> TFrmMulticastEdit::CheckedColumns(
                                 edtMulticastIP_->text().trimmed().toStdString(),
                                 spEdtMulticastPort_->cleanText().trimmed().toStdString()};
     switch (CheckMulticast(Rows(), input, exceptRow)) {
-    case TMulticastProblem::kNone:
-        return std::vector<std::string>{input.zoneName, input.address, input.port};
-    // The fields are bounded, so "too long" and a bad port only name the field concerned.
-    case TMulticastProblem::kEmptyZoneName:
-    case TMulticastProblem::kZoneNameTooLong:
-        Refuse(1, QStringLiteral("分区名称不能为空，请输入"), edtMulticastName_);
-        break;
-    case TMulticastProblem::kEmptyAddress:
-        Refuse(2, QStringLiteral("组播地址不能为空，请输入"), edtMulticastIP_);
-        break;
-    case TMulticastProblem::kBadAddress:
-    case TMulticastProblem::kAddressTooLong:
-        Refuse(9, QStringLiteral("IP地址不正确，请查正！"), edtMulticastIP_);
-        break;
-    case TMulticastProblem::kEmptyPort:
-    case TMulticastProblem::kBadPort:
-        Refuse(3, QStringLiteral("端口号不能为空，请输入"), spEdtMulticastPort_);
-        break;
-    case TMulticastProblem::kZoneNameTaken:
-        Refuse(4, QStringLiteral("分区名称[%s]已存在列表中，请更正"), edtMulticastName_,
-               {Q(input.zoneName)});
-        break;
-    case TMulticastProblem::kAddressTaken:
-        Refuse(5, QStringLiteral("组播地址[%s]已存在列表中，请更正"), edtMulticastIP_,
-               {Q(input.address)});
-        break;
+        case TMulticastProblem::kNone:
+            return std::vector<std::string>{input.zoneName, input.address, input.port};
+        // The fields are bounded, so "too long" and a bad port only name the field concerned.
+        case TMulticastProblem::kEmptyZoneName:
+        case TMulticastProblem::kZoneNameTooLong:
+            Refuse(1, QStringLiteral("分区名称不能为空，请输入"), edtMulticastName_);
+            break;
+        case TMulticastProblem::kEmptyAddress:
+            Refuse(2, QStringLiteral("组播地址不能为空，请输入"), edtMulticastIP_);
+            break;
+        case TMulticastProblem::kBadAddress:
+        case TMulticastProblem::kAddressTooLong:
+            Refuse(9, QStringLiteral("IP地址不正确，请查正！"), edtMulticastIP_);
+            break;
+        case TMulticastProblem::kEmptyPort:
+        case TMulticastProblem::kBadPort:
+            Refuse(3, QStringLiteral("端口号不能为空，请输入"), spEdtMulticastPort_);
+            break;
+        case TMulticastProblem::kZoneNameTaken:
+            Refuse(4, QStringLiteral("分区名称[%s]已存在列表中，请更正"), edtMulticastName_,
+                   {Q(input.zoneName)});
+            break;
+        case TMulticastProblem::kAddressTaken:
+            Refuse(5, QStringLiteral("组播地址[%s]已存在列表中，请更正"), edtMulticastIP_,
+                   {Q(input.address)});
+            break;
     }
     return std::nullopt;
 }

@@ -19,7 +19,9 @@
 #include <functional>
 #include <iterator>
 
+#include "common/translation.h"
 #include "common/widgets/testing/scriptedprompter.h"
+#include "common/xmlobj.h"
 #include "manager/books/listfile.h"
 #include "manager/books/widgets/bookdialogs.h"
 #include "manager/books/widgets/frmcontactedit.h"
@@ -136,8 +138,7 @@ TEST_F(BookEditorsTest, EachModeShowsItsControls) {
         {true, TBookEditMode::kSelect, true, true, true, "注：请勾选相应的联系人，然后【确定】"},
         {false, TBookEditMode::kManage, false, false, false, ""},
         {false, TBookEditMode::kPick, true, false, false, "注：请选择具体组播地址，然后【确定】"},
-        {false, TBookEditMode::kSelect, true, true, true,
-         "注：请勾选相应的组播地址，然后【确定】"},
+        {false, TBookEditMode::kSelect, true, true, true, "注：请勾选相应的组播地址，然后【确定】"},
     };
     for (const Case& c : cases) {
         auto editor = Open(c.contacts, c.mode);
@@ -146,10 +147,10 @@ TEST_F(BookEditorsTest, EachModeShowsItsControls) {
         auto* ok = Child<QPushButton>(editor.get(), "btnOk");
         EXPECT_EQ(ok->isVisible(), c.ok);
         EXPECT_EQ(ok->isEnabled(), c.ok);
-        EXPECT_EQ(Child<QWidget>(editor.get(), c.contacts ? "pnlContactSelect"
-                                                          : "pnlMulticastSelect")
-                      ->isVisible(),
-                  c.panel);
+        EXPECT_EQ(
+            Child<QWidget>(editor.get(), c.contacts ? "pnlContactSelect" : "pnlMulticastSelect")
+                ->isVisible(),
+            c.panel);
         auto* hintLabel =
             Child<QLabel>(editor.get(), c.contacts ? "lblContactHint" : "lblMulticastHint");
         EXPECT_EQ(hintLabel->text(), hint);
@@ -198,8 +199,10 @@ TEST_F(BookEditorsTest, ContactChecksStopAtTheFirstFailure) {
 }
 
 TEST_F(BookEditorsTest, ContactsAreAddedModifiedAndDeletedInTheFile) {
-    Write(kContactsFile, Rows({{"8001", "Lobby", "F1"}, {"8002", "Gate", "F2"},
-                               {"8003", "Yard", "F1"}, {"8004", "Hall", "F3"}}));
+    Write(kContactsFile, Rows({{"8001", "Lobby", "F1"},
+                               {"8002", "Gate", "F2"},
+                               {"8003", "Yard", "F1"},
+                               {"8004", "Hall", "F3"}}));
     auto editor = Open(true, TBookEditMode::kManage);
     auto* groups = Child<QComboBox>(editor.get(), "cmbBoxGroupName");
     // Known groups, taken from the last row to the first.
@@ -294,7 +297,9 @@ TEST_F(BookEditorsTest, AddressFieldDropsOtherKeys) {
 }
 
 TEST_F(BookEditorsTest, PreselectionTicksAndTheCounter) {
-    Write(kContactsFile, Rows({{"8001", "Hall", "F1"}, {"ab", "x", "F1"}, {"8001", "dup", "F1"},
+    Write(kContactsFile, Rows({{"8001", "Hall", "F1"},
+                               {"ab", "x", "F1"},
+                               {"8001", "dup", "F1"},
                                {"8003", "y", "F1"}}));
     // Matched on the account, case ignored; matching stops after two ticks.
     auto editor = Open(true, TBookEditMode::kSelect, {"8001=Lobby", "AB=whatever"});
@@ -332,8 +337,10 @@ TEST_F(BookEditorsTest, SelectModeLimits) {
         TListRows rows;
         for (int i = 0; i < c.rows; ++i) {
             const std::string n = std::to_string(i);
-            AppendListRow(rows, {"n" + n, "239.0." + std::to_string(i / 250) + "." +
-                                              std::to_string(i % 250 + 1), "1"});
+            AppendListRow(
+                rows,
+                {"n" + n, "239.0." + std::to_string(i / 250) + "." + std::to_string(i % 250 + 1),
+                 "1"});
         }
         Write(c.contacts ? kContactsFile : kMulticastsFile, rows);
         prompter.messages.clear();
@@ -376,8 +383,8 @@ TEST_F(BookEditorsTest, PickModeAndTheInUseCheck) {
 }
 
 TEST_F(BookEditorsTest, HeaderSortMovesNumbersWithTheirRows) {
-    Write(kContactsFile, Rows({{"10", "beta", "G"}, {"9", "", "G"}, {"2", "Alpha", "G"},
-                               {"1", "gamma", "G"}}));
+    Write(kContactsFile,
+          Rows({{"10", "beta", "G"}, {"9", "", "G"}, {"2", "Alpha", "G"}, {"1", "gamma", "G"}}));
     auto editor = Open(true, TBookEditMode::kSelect);
     Tick(editor.get(), "lvContacts", 2);  // Alpha
     auto* header = Child<QTreeWidget>(editor.get(), "lvContacts")->header();
@@ -418,8 +425,8 @@ TEST_F(BookEditorsTest, AFailedSaveShowsTheErrorAndChangesNothing) {
     Click(editor.get(), "btnAdd");
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_EQ(prompter.messages[0].kind, IPrompter::Kind::Error);
-    EXPECT_TRUE(prompter.messages[0].text.startsWith(
-        QString::fromStdString(Path(kMulticastsFile)) + "\n"));
+    EXPECT_TRUE(
+        prompter.messages[0].text.startsWith(QString::fromStdString(Path(kMulticastsFile)) + "\n"));
     EXPECT_TRUE(Shown(editor.get(), "lvMulticasts").empty());
     EXPECT_EQ(Child<QLineEdit>(editor.get(), "edtMulticastName")->text(), "Hall");
 }
@@ -430,6 +437,30 @@ TEST_F(BookEditorsTest, AListThatCannotBeReadIsNeverOverwritten) {
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_EQ(prompter.messages[0].kind, IPrompter::Kind::Error);
     EXPECT_FALSE(Child<QPushButton>(editor.get(), "btnAdd")->isEnabled());
+}
+
+TEST_F(BookEditorsTest, TheShippedLanguageFileTranslatesTheEditors) {
+    TMyXmlobj language;
+    ASSERT_TRUE(language.Load(PELMORA_SOURCE_DIR "/data/files/lang/Pelmora.xml"));
+    SetLanguage(language, lang::kEnglish);
+    SetTranslationDocument(&language);
+    Write(kMulticastsFile, Rows({{"A", "239.0.0.1", "5000"}}));
+    auto editor = Open(false, TBookEditMode::kSelect);
+    EXPECT_EQ(editor->windowTitle(), "Multicast addresses");
+    EXPECT_EQ(Child<QTreeWidget>(editor.get(), "lvMulticasts")->headerItem()->text(2),
+              "Multicast address");
+    EXPECT_EQ(Child<QLabel>(editor.get(), "lblMulticastHint")->text(),
+              "Note: tick the multicast addresses you want, then press OK");
+    SelectRow(editor.get(), "lvMulticasts", 0);
+    Click(editor.get(), "btnDel");
+    auto contacts = Open(true, TBookEditMode::kPick);
+    EXPECT_EQ(Child<QLabel>(contacts.get(), "lblContactHint")->text(),
+              "Note: select one contact, then press OK");
+    Click(contacts.get(), "btnAdd");
+    SetTranslationDocument(nullptr);
+    EXPECT_EQ(prompter.MessageTexts(),
+              (QStringList{"Delete the multicast address [A=239.0.0.1:5000]?",
+                           "The SIP account must not be empty, please enter it"}));
 }
 
 // The calls other windows make: the editor is modal, so a timer answers it.
