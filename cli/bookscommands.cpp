@@ -37,6 +37,7 @@ struct TBooksArgs {
     const TBookList* list = nullptr;
     std::string file;
     bool csv = false;
+    bool help = false;
 };
 
 int Usage(std::ostream& err, const std::string& error) {
@@ -53,6 +54,8 @@ std::optional<std::vector<std::string>> BooksWords(const std::vector<std::string
             parsed.home = args[++i];
         else if (args[i] == "--csv")
             parsed.csv = true;
+        else if (args[i] == "--help")
+            parsed.help = true;
         else if (args[i].starts_with("--"))
             error = "unknown option " + args[i];
         else
@@ -102,6 +105,10 @@ std::optional<int> RunBooksCli(const std::vector<std::string>& args,
     std::string error;
     const std::optional<std::vector<std::string>> words = BooksWords(args, parsed, error);
     if (!words) return std::nullopt;
+    if (parsed.help) {
+        out << kUsage;
+        return kExitOk;
+    }
     if (!ParseBooksArgs(*words, parsed, error)) return Usage(err, error);
 
     const std::string folder = WorkFolder(parsed.home, programFolder);

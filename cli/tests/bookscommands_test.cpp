@@ -115,6 +115,8 @@ TEST_F(BooksCliTest, UsageAndFileErrors) {
         EXPECT_EQ(out.str(), "");
     }
     EXPECT_FALSE(fs::exists(home / "Data"));
+    EXPECT_EQ(Run({"books", "--help"}), kExitOk);
+    EXPECT_EQ(out.str().rfind("usage: pelmora-cli [--home DIR] books list", 0), 0u);
 }
 
 }  // namespace

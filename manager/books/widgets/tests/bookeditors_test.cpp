@@ -309,6 +309,12 @@ TEST_F(BookEditorsTest, PreselectionTicksAndTheCounter) {
     EXPECT_EQ(counter->text(), "3/4");
     Tick(editor.get(), "lvContacts", 0, false);
     EXPECT_EQ(counter->text(), "2/4");
+    // Deleting a ticked row takes its tick along.
+    Tick(editor.get(), "lvContacts", 2);
+    SelectRow(editor.get(), "lvContacts", 2);
+    prompter.confirmations = {true};
+    Click(editor.get(), "btnDel");
+    EXPECT_EQ(counter->text(), "2/3");
     Click(editor.get(), "btnOk");
     EXPECT_EQ(editor->result(), QDialog::Accepted);
     const TListRows ticked = editor->TickedRows();
