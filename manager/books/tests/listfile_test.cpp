@@ -119,81 +119,56 @@ TEST_F(ListFileTest, MissingOrUnreadableFilesLeaveTheRows) {
     EXPECT_FALSE(error.empty());
 }
 
-TEST_F(ListFileTest, FailedSavesReportTheErrorAndKeepTheOldFile) {
-    // A data folder that cannot be created: a file stands where it should be.
-    WriteAll(home / "Data", "not a folder");
-    std::string error;
-    EXPECT_FALSE(
-        SaveListFile({Row("1", {"a"})}, ListFilePath(home.string(), kContactsFile), &error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_EQ(ReadAll(home / "Data"), "not a folder");
-
+TEST_F(ListFileTest, AFailedSaveReportsTheErrorAndKeepsWhatWasThere) {
     // A file that cannot be replaced (a folder of that name); the folder and its content stay.
+    // (A data folder that cannot be created is the editors' test.)
     fs::create_directories(home / "list.dat");
     WriteAll(home / "list.dat" / "inside", "kept");
-    error.clear();
+    std::string error;
     EXPECT_FALSE(SaveListFile({Row("1", {"a"})}, (home / "list.dat").string(), &error));
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(ReadAll(home / "list.dat" / "inside"), "kept");
-    EXPECT_EQ(std::distance(fs::directory_iterator(home), fs::directory_iterator()), 2);
+    EXPECT_EQ(std::distance(fs::directory_iterator(home), fs::directory_iterator()), 1);
 }
 
 TEST(ListRows, MoveRowsWithAndWithoutTheKeptColumn) {
     const TListRows zones{Row("1", {"Z1", "239.0.0.1", "5001"}),
                           Row("2", {"Z2", "239.0.0.2", "5002"}),
                           Row("3", {"Z3", "239.0.0.3", "5003"})};
+    // Zone 1 down and zone 3 up: addresses and ports change places, names and numbers stay;
+    // whole rows: only the numbers stay; moves that are no moves change nothing.
+    const TListRow z1Down[] = {Row("1", {"Z1", "239.0.0.2", "5002"}),
+                               Row("2", {"Z2", "239.0.0.1", "5001"})};
+    const TListRow z3Up[] = {Row("2", {"Z2", "239.0.0.3", "5003"}),
+                             Row("3", {"Z3", "239.0.0.2", "5002"})};
+    const TListRow whole[] = {Row("1", {"Z2", "239.0.0.2", "5002"}),
+                              Row("2", {"Z1", "239.0.0.1", "5001"})};
     struct Case {
-        const char* what;
         int from, to;
         std::optional<std::size_t> keep;
         TListRows expected;
     } cases[] = {
-        {"zone 1 down: addresses and ports change places, names and numbers stay",
-         0,
-         1,
-         0,
-         {Row("1", {"Z1", "239.0.0.2", "5002"}), Row("2", {"Z2", "239.0.0.1", "5001"}), zones[2]}},
-        {"zone 3 up",
-         2,
-         1,
-         0,
-         {zones[0], Row("2", {"Z2", "239.0.0.3", "5003"}), Row("3", {"Z3", "239.0.0.2", "5002"})}},
-        {"whole rows: only the numbers stay",
-         0,
-         1,
-         std::nullopt,
-         {Row("1", {"Z2", "239.0.0.2", "5002"}), Row("2", {"Z1", "239.0.0.1", "5001"}), zones[2]}},
-        {"same row", 1, 1, std::nullopt, zones},
-        {"to negative", 0, -1, std::nullopt, zones},
-        {"to past the end", 0, 3, std::nullopt, zones},
-        {"from past the end", 5, 0, std::nullopt, zones},
+        {0, 1, 0, {z1Down[0], z1Down[1], zones[2]}},
+        {2, 1, 0, {zones[0], z3Up[0], z3Up[1]}},
+        {0, 1, std::nullopt, {whole[0], whole[1], zones[2]}},
+        {1, 1, std::nullopt, zones},
+        {0, -1, std::nullopt, zones},
+        {0, 3, std::nullopt, zones},
+        {5, 0, std::nullopt, zones},
     };
     for (const Case& c : cases) {
         TListRows rows = zones;
         MoveListRow(rows, c.from, c.to, c.keep);
-        EXPECT_EQ(rows, c.expected) << c.what;
+        EXPECT_EQ(rows, c.expected) << c.from << " to " << c.to;
     }
 }
 
-TEST(ListRows, AddDeleteAndRenumber) {
+TEST(ListRows, DeletingRowTwoOfFourRenumbers) {
     TListRows rows;
     for (const char* account : {"a", "b", "c", "d"})
-        AppendListRow(rows, {account, "n", "g"});
-    EXPECT_EQ(rows[3], Row("4", {"d", "n", "g"}));
-
+        AppendListRow(rows, {account});
     DeleteListRow(rows, 1);
-    ASSERT_EQ(rows.size(), 3u);
-    const char* expected[][2] = {{"1", "a"}, {"2", "c"}, {"3", "d"}};
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(rows[i].number, expected[i][0]);
-        EXPECT_EQ(rows[i].Column(0), expected[i][1]);
-    }
-    DeleteListRow(rows, 7);  // no such row
-    EXPECT_EQ(rows.size(), 3u);
-
-    rows = {Row("7", {}), Row("x", {})};
-    RenumberRows(rows);
-    EXPECT_EQ(rows, (TListRows{Row("1", {}), Row("2", {})}));
+    EXPECT_EQ(rows, (TListRows{Row("1", {"a"}), Row("2", {"c"}), Row("3", {"d"})}));
 }
 
 }  // namespace
