@@ -107,7 +107,7 @@ TFrmBookEdit::TFrmBookEdit(const TBookEditTexts& texts, TBookEditMode mode, std:
 }
 
 void TFrmBookEdit::SetInputs(QLayout* inputs) {
-    static_cast<QVBoxLayout*>(inputsPlace_)->addLayout(inputs);
+    inputsPlace_->addLayout(inputs);
 }
 
 void TFrmBookEdit::showEvent(QShowEvent* event) {

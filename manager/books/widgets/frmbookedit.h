@@ -16,6 +16,7 @@ class QLabel;
 class QLayout;
 class QPushButton;
 class QTreeWidget;
+class QVBoxLayout;
 class QWidget;
 
 enum class TBookEditMode {
@@ -134,5 +135,5 @@ class TFrmBookEdit : public QDialog {
     QWidget* panel_;
     QLabel* counter_;
     QLabel* hint_;
-    QLayout* inputsPlace_;
+    QVBoxLayout* inputsPlace_;
 };
