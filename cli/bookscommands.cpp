@@ -52,6 +52,8 @@ std::optional<std::vector<std::string>> BooksWords(const std::vector<std::string
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--home" && i + 1 < args.size())
             parsed.home = args[++i];
+        else if (args[i] == "--home")
+            error = "--home needs a folder";
         else if (args[i] == "--csv")
             parsed.csv = true;
         else if (args[i] == "--help")
