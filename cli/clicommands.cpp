@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "cli/bookscommands.h"
 #include "cli/csvwriter.h"
 #include "cli/paramscommands.h"
 #include "manager/access/kvlibrary.h"
@@ -22,6 +23,7 @@ constexpr const char* kUsage =
     "usage: pelmora-cli [--home DIR] search --csv\n"
     "       pelmora-cli [--home DIR] list FILE --csv\n"
     "       pelmora-cli [--home DIR] params fields|get|set|backup|restore ... (params --help)\n"
+    "       pelmora-cli [--home DIR] books list|import|export ... (books --help)\n"
     "       pelmora-cli --help | --version\n";
 
 constexpr const char* kHelp =
@@ -29,6 +31,7 @@ constexpr const char* kHelp =
     "                Books check); prints the list as CSV\n"
     "  list FILE     prints every row of a device book or device-list file as CSV\n"
     "  params ...    a terminal's parameters: see pelmora-cli params --help\n"
+    "  books ...     the contact and multicast lists: see pelmora-cli books --help\n"
     "  --home DIR    run on DIR instead of the program folder (settings, device book,\n"
     "                catalogue); the device-access library is looked for there first, then\n"
     "                beside this program. An installed program, whose folder cannot be\n"
@@ -140,6 +143,7 @@ int List(const std::string& file, std::ostream& out, std::ostream& err) {
 int RunCli(const std::vector<std::string>& args, const std::string& programFolder,
            std::ostream& out, std::ostream& err) {
     if (IsParamsCommand(args)) return RunParamsCli(args, programFolder, out, err);
+    if (const std::optional<int> books = RunBooksCli(args, programFolder, out, err)) return *books;
     TCliOptions options;
     std::string error;
     if (!ParseArgs(args, options, error)) {

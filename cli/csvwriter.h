@@ -4,11 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/csv.h"
 #include "manager/shell/devicelist.h"
-
-// The field as it stands, or in double quotes (inner quotes doubled) when it holds a comma, a
-// double quote, a line break, or blanks at either end.
-std::string CsvField(std::string_view text);
 
 // The header State,Account,DisplayName,IP,MAC,Model,Firmware,Interface,Location and one line
 // per row in list order.

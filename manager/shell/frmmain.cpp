@@ -23,6 +23,7 @@
 #include "common/widgets/keymessage.h"
 #include "common/widgets/offthread.h"
 #include "common/widgets/prompter.h"
+#include "manager/books/widgets/bookdialogs.h"
 #include "manager/params/paramtexts.h"
 #include "manager/params/widgets/propertyeditor.h"
 #include "manager/shell/devicebook.h"
@@ -141,9 +142,6 @@ void TFrmMain::CreateActions() {
     tbBtnUpgrade->setIcon(ToolPicture(TToolPicture::Upgrade));
     tlBtnAbout->setIcon(ToolPicture(TToolPicture::About));
     tlBtnQuit->setIcon(ToolPicture(TToolPicture::Quit));
-    // The contact and multicast editors are not part of this window yet.
-    tlBtnContacts->setEnabled(false);
-    tlBtnMulticast->setEnabled(false);
 
     NSearch = NewAction(this, "NSearch", QStringLiteral("搜    索"));
     NOpenList = NewAction(this, "NOpenList", QStringLiteral("打开设备列表"));
@@ -175,6 +173,8 @@ void TFrmMain::CreateActions() {
         connect(modify, &QAction::triggered, this, &TFrmMain::tlBtnModifyClick);
     for (QAction* remove : {tlBtnDelete, PDevDelete})
         connect(remove, &QAction::triggered, this, &TFrmMain::tlBtnDeleteClick);
+    connect(tlBtnContacts, &QAction::triggered, this, &TFrmMain::tlBtnContactsClick);
+    connect(tlBtnMulticast, &QAction::triggered, this, &TFrmMain::tlBtnMulticastClick);
     for (QAction* about : {tlBtnAbout, NAbout})
         connect(about, &QAction::triggered, this, &TFrmMain::tlBtnAboutClick);
     for (QAction* quit : {tlBtnQuit, NQuit})
@@ -703,6 +703,16 @@ void TFrmMain::NSaveListClick() {
     if (path.isEmpty()) return;
     const TFileResult saved = SaveDeviceFile(path.toStdString(), list_);
     if (!saved.ok) ShowFileError(saved.error);
+}
+
+void TFrmMain::tlBtnContactsClick() {
+    TFlagScope busy(busy_);
+    ManageContacts({this, &prompter_, programFolder_});
+}
+
+void TFrmMain::tlBtnMulticastClick() {
+    TFlagScope busy(busy_);
+    ManageMulticasts({this, &prompter_, programFolder_});
 }
 
 void TFrmMain::tlBtnAboutClick() {

@@ -79,6 +79,8 @@ class TFrmMain : public QMainWindow {
     void tlBtnAddClick();
     void tlBtnModifyClick();
     void tlBtnDeleteClick();
+    void tlBtnContactsClick();
+    void tlBtnMulticastClick();
     void tlBtnAboutClick();
     void NOpenListClick();
     void NSaveListClick();

@@ -35,6 +35,8 @@
 #include "common/widgets/testing/scriptedprompter.h"
 #include "common/xmlobj.h"
 #include "manager/access/testing/mockdeviceaccess.h"
+#include "manager/books/listfile.h"
+#include "manager/books/widgets/frmbookedit.h"
 #include "manager/settings/testing/memorysettingsstore.h"
 #include "manager/shell/devicebook.h"
 #include "manager/shell/frmabout.h"
@@ -246,9 +248,8 @@ TEST_F(FrmMainTest, SelectionEnablesTheRowCommands) {
         for (QAction* a : {window->PDevUpgrade, window->PDevReset, window->PDevProperty})
             EXPECT_EQ(a->isEnabled(), c.deviceCommands) << a->objectName().toStdString();
     }
-    // The editors of contacts and multicast addresses are not part of this window yet.
-    EXPECT_FALSE(window->tlBtnContacts->isEnabled());
-    EXPECT_FALSE(window->tlBtnMulticast->isEnabled());
+    EXPECT_TRUE(window->tlBtnContacts->isEnabled());
+    EXPECT_TRUE(window->tlBtnMulticast->isEnabled());
 }
 
 TEST_F(FrmMainTest, SearchAndSortKeepTheSelectionTheCurrentRowAndTheScrollPosition) {
@@ -835,6 +836,32 @@ TEST_F(FrmMainTest, AboutBoxShowsVersionBuildDateAndLogo) {
     });
     window->tlBtnAbout->trigger();
     EXPECT_FALSE(window->Busy());
+}
+
+TEST_F(FrmMainTest, ContactsAndMulticastOpenTheirEditorsInManageMode) {
+    // Each command with the rows of its list in the data folder.
+    const std::pair<QAction * TFrmMain::*, std::size_t> commands[] = {
+        {&TFrmMain::tlBtnContacts, 1}, {&TFrmMain::tlBtnMulticast, 2}};
+    ASSERT_TRUE(SaveListFile({{"1", 0, {"a", "b", "c"}}}, ListFilePath(Path(""), kContactsFile)));
+    ASSERT_TRUE(SaveListFile({{"1", 0, {"z", "239.0.0.1", "1"}}, {"2", 0, {"y", "239.0.0.2", "2"}}},
+                             ListFilePath(Path(""), kMulticastsFile)));
+    Start();
+    for (const auto& [action, listed] : commands) {
+        std::size_t rows = 0;
+        bool busy = false;
+        TBookEditMode mode = TBookEditMode::kPick;
+        WhenModal<TFrmBookEdit>([&](TFrmBookEdit* editor) {
+            busy = window->Busy();
+            mode = editor->Mode();
+            rows = editor->Rows().size();
+            editor->reject();
+        });
+        (window.get()->*action)->trigger();
+        EXPECT_TRUE(busy) << listed;
+        EXPECT_EQ(mode, TBookEditMode::kManage) << listed;
+        EXPECT_EQ(rows, listed);
+        EXPECT_FALSE(window->Busy());
+    }
 }
 
 TEST_F(FrmMainTest, DeviceListFilesAndTheBookOnClose) {

@@ -1,0 +1,177 @@
+#include "manager/books/bookscsv.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <vector>
+
+#include "common/csv.h"
+#include "common/textcodec.h"
+#include "common/textutil.h"
+#include "manager/books/bookrules.h"
+
+namespace {
+
+constexpr std::size_t kColumns = 3;
+
+std::array<const char*, kColumns> ColumnNames(TBookKind kind) {
+    if (kind == TBookKind::kContacts) return {"SipAccount", "DisplayName", "GroupName"};
+    return {"ZoneName", "Address", "Port"};
+}
+
+std::string ContactProblemText(TContactProblem problem, const TContactInput& input) {
+    using P = TContactProblem;
+    switch (problem) {
+        case P::kEmptySipAccount:
+            return "the SIP account is empty";
+        case P::kEmptyDisplayName:
+            return "the display name is empty";
+        case P::kEmptyGroupName:
+            return "the group name is empty";
+        case P::kSipAccountTooLong:
+            return "the SIP account has more than 16 characters";
+        case P::kDisplayNameTooLong:
+            return "the display name has more than 32 characters";
+        case P::kGroupNameTooLong:
+            return "the group name has more than 64 characters";
+        case P::kSipAccountTaken:
+            return "the SIP account " + input.sipAccount + " is already listed";
+        case P::kNone:
+            break;
+    }
+    return {};
+}
+
+std::string MulticastProblemText(TMulticastProblem problem, const TMulticastInput& input) {
+    using P = TMulticastProblem;
+    switch (problem) {
+        case P::kEmptyZoneName:
+            return "the zone name is empty";
+        case P::kEmptyAddress:
+            return "the multicast address is empty";
+        case P::kBadAddress:
+            return "the IP address " + input.address + " is not valid";
+        case P::kEmptyPort:
+            return "the port is empty";
+        case P::kZoneNameTooLong:
+            return "the zone name has more than 32 characters";
+        case P::kAddressTooLong:
+            return "the multicast address has more than 15 characters";
+        case P::kBadPort:
+            return "the port " + input.port + " is not a number from 0 to 65535";
+        case P::kZoneNameTaken:
+            return "the zone name " + input.zoneName + " is already listed";
+        case P::kAddressTaken:
+            return "the multicast address " + input.address + " with port " + input.port +
+                   " is already listed";
+        case P::kNone:
+            break;
+    }
+    return {};
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// How many leading fields to skip: 1 with the number column, 0 without; -1 for another header.
+int HeaderOffset(TBookKind kind, const std::vector<std::string>& header) {
+    for (const bool withNumber : {false, true}) {
+        std::vector<std::string> names;
+        if (withNumber) names.push_back("Number");
+        for (const char* name : ColumnNames(kind))
+            names.push_back(name);
+        if (names.size() == header.size() &&
+            std::equal(names.begin(), names.end(), header.begin(),
+                       [](const std::string& n, const std::string& h) {
+                           return SameName(n, TrimBlanks(h));
+                       }))
+            return withNumber ? 1 : 0;
+    }
+    return -1;
+}
+
+// Why a text cannot go into a list file, or empty.
+std::string TextProblem(const std::string& text) {
+    if (SanitizeUtf8(text) != text) return "a text is not UTF-8";
+    if (text.find_first_of("\r\n") != std::string::npos) return "a text holds a line break";
+    if (FromDeviceBytes(ToDeviceBytes(text)) != text)
+        return "the text " + text + " cannot be written in the device code page " +
+               DeviceCodePage();
+    return {};
+}
+
+// Why the row's texts are refused, or empty; appends the row otherwise.
+std::string TakeRow(TBookKind kind, std::vector<std::string> texts, TListRows& rows) {
+    if (kind == TBookKind::kContacts) {
+        const TContactInput input{texts[0], texts[1], texts[2]};
+        const TContactProblem problem = CheckContact(rows, input, std::nullopt);
+        if (problem != TContactProblem::kNone) return ContactProblemText(problem, input);
+    } else {
+        texts[multicastcol::kPort] = CanonicalPort(texts[multicastcol::kPort]);
+        const TMulticastInput input{texts[0], texts[1], texts[2]};
+        const TMulticastProblem problem = CheckMulticast(rows, input, std::nullopt);
+        if (problem != TMulticastProblem::kNone) return MulticastProblemText(problem, input);
+    }
+    AppendListRow(rows, std::move(texts));
+    return {};
+}
+
+}  // namespace
+
+std::string BookCsvHeader(TBookKind kind, bool withNumber) {
+    std::string header = withNumber ? "Number" : "";
+    for (const char* name : ColumnNames(kind))
+        header += (header.empty() ? "" : ",") + std::string(name);
+    return header;
+}
+
+std::string BookCsv(TBookKind kind, const TListRows& rows, bool withNumber) {
+    std::string csv = BookCsvHeader(kind, withNumber) + "\r\n";
+    for (const TListRow& row : rows) {
+        std::string line = withNumber ? CsvField(row.number) + "," : "";
+        for (std::size_t i = 0; i < kColumns; ++i)
+            line += (i ? "," : "") + CsvField(row.Column(i));
+        csv += line + "\r\n";
+    }
+    return csv;
+}
+
+bool ImportBookCsv(TBookKind kind, std::string_view csv, TListRows& rows, std::string* error) {
+    std::vector<TCsvRecord> records;
+    std::string parseError;
+    if (!ParseCsv(csv, records, &parseError)) {
+        if (error) *error = parseError;
+        return false;
+    }
+    auto fail = [&](std::size_t line, const std::string& why) {
+        if (error) *error = "line " + std::to_string(line) + ": " + why;
+        return false;
+    };
+    if (records.empty()) return fail(1, "no header line " + BookCsvHeader(kind, false));
+    const int offset = HeaderOffset(kind, records.front().fields);
+    if (offset < 0)
+        return fail(records.front().line, "the header is not " + BookCsvHeader(kind, false));
+
+    TListRows imported;
+    const std::size_t wanted = kColumns + static_cast<std::size_t>(offset);
+    for (std::size_t r = 1; r < records.size(); ++r) {
+        const TCsvRecord& record = records[r];
+        if (record.fields.size() != wanted)
+            return fail(record.line, std::to_string(wanted) + " fields expected, found " +
+                                         std::to_string(record.fields.size()));
+        std::vector<std::string> texts;
+        for (std::size_t i = 0; i < kColumns; ++i) {
+            texts.emplace_back(TrimBlanks(record.fields[static_cast<std::size_t>(offset) + i]));
+            if (const std::string why = TextProblem(texts.back()); !why.empty())
+                return fail(record.line, why);
+        }
+        if (const std::string why = TakeRow(kind, std::move(texts), imported); !why.empty())
+            return fail(record.line, why);
+    }
+    rows = std::move(imported);
+    return true;
+}

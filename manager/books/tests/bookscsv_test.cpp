@@ -1,0 +1,96 @@
+// The lists as CSV: export, import with every row checked, and the CSV reader underneath.
+#include "manager/books/bookscsv.h"
+
+#include <gtest/gtest.h>
+
+#include "common/csv.h"
+
+namespace {
+
+TListRow Row(const std::string& number, std::vector<std::string> columns) {
+    return {number, 0, std::move(columns)};
+}
+
+TEST(BooksCsv, ExportAndImportRoundTripWithChineseTexts) {
+    const TListRows contacts{Row("1", {"8001", "大厅, 东", "一楼"}),
+                             Row("2", {"8002", "say \"hi\"", "G"})};
+    const std::string csv = BookCsv(TBookKind::kContacts, contacts, false);
+    EXPECT_EQ(csv,
+              "SipAccount,DisplayName,GroupName\r\n"
+              "8001,\"大厅, 东\",一楼\r\n"
+              "8002,\"say \"\"hi\"\"\",G\r\n");
+    TListRows imported;
+    std::string error;
+    ASSERT_TRUE(ImportBookCsv(TBookKind::kContacts, csv, imported, &error)) << error;
+    EXPECT_EQ(imported, contacts);
+
+    // The listing form with numbers imports too; rows are numbered by their order, blanks
+    // around fields go, a byte-order mark and LF line ends are fine, the port is normalised.
+    const std::string listed =
+        "\xEF\xBB\xBFnumber,zonename,ADDRESS,Port\n7, 广场 ,239.1.1.1,05000\n3,Hall,239.1.1.2,0\n";
+    ASSERT_TRUE(ImportBookCsv(TBookKind::kMulticasts, listed, imported, &error)) << error;
+    EXPECT_EQ(imported, (TListRows{Row("1", {"广场", "239.1.1.1", "5000"}),
+                                   Row("2", {"Hall", "239.1.1.2", "0"})}));
+    EXPECT_EQ(BookCsv(TBookKind::kMulticasts, imported, true),
+              "Number,ZoneName,Address,Port\r\n1,广场,239.1.1.1,5000\r\n2,Hall,239.1.1.2,0\r\n");
+}
+
+TEST(BooksCsv, TheFirstBadRowIsReportedAndNothingIsTaken) {
+    const std::string header = "ZoneName,Address,Port\r\n";
+    const std::string good = "Yard,239.1.1.1,5001\r\n";
+    struct Case {
+        TBookKind kind;
+        std::string csv;
+        std::string error;
+    } cases[] = {
+        {TBookKind::kMulticasts, "", "line 1: no header line ZoneName,Address,Port"},
+        {TBookKind::kMulticasts, "Zone,Address,Port\r\n",
+         "line 1: the header is not ZoneName,Address,Port"},
+        {TBookKind::kMulticasts, header + good + "Yard2,239.1.1.1,5001\r\n",
+         "line 3: the multicast address 239.1.1.1 with port 5001 is already listed"},
+        {TBookKind::kMulticasts, header + good + "Yard,239.2.2.2,6000\r\n",
+         "line 3: the zone name Yard is already listed"},
+        {TBookKind::kMulticasts, header + good + "Z,1.2.3,1\r\nW,,1\r\n",
+         "line 3: the IP address 1.2.3 is not valid"},
+        {TBookKind::kMulticasts, header + good + "Z,239.0.0.1,70000\r\n",
+         "line 3: the port 70000 is not a number from 0 to 65535"},
+        {TBookKind::kMulticasts, header + good + "Z,239.0.0.1\r\n",
+         "line 3: 3 fields expected, found 2"},
+        {TBookKind::kMulticasts, header + "\"two\r\nlines\",239.0.0.1,1\r\n" + good,
+         "line 2: a text holds a line break"},
+        {TBookKind::kMulticasts, header + good + "\"open,239.0.0.1,1\r\n",
+         "line 3: a quoted field is not closed"},
+        {TBookKind::kMulticasts, header + good + "\"a\"b,239.0.0.1,1\r\n",
+         "line 3: text after a closing quote"},
+        {TBookKind::kContacts, "SipAccount,DisplayName,GroupName\n8001,,G\n",
+         "line 2: the display name is empty"},
+        {TBookKind::kContacts, "SipAccount,DisplayName,GroupName\n8001,\xFF,G\n",
+         "line 2: a text is not UTF-8"},
+        {TBookKind::kContacts, "SipAccount,DisplayName,GroupName\n8001,\xF0\x9F\x98\x80,G\n",
+         "line 2: the text \xF0\x9F\x98\x80 cannot be written in the device code page GBK"},
+        {TBookKind::kContacts, "SipAccount,DisplayName,GroupName\n\n8001,a,G\n8001,b,G\n",
+         "line 4: the SIP account 8001 is already listed"},
+    };
+    for (const Case& c : cases) {
+        const TListRows before{Row("1", {"kept"})};
+        TListRows rows = before;
+        std::string error;
+        EXPECT_FALSE(ImportBookCsv(c.kind, c.csv, rows, &error)) << c.csv;
+        EXPECT_EQ(error, c.error) << c.csv;
+        EXPECT_EQ(rows, before);
+    }
+}
+
+TEST(BooksCsv, CsvRecordsKnowTheirLines) {
+    std::vector<TCsvRecord> records;
+    std::string error;
+    ASSERT_TRUE(ParseCsv("a,\"b\r\nc\",\r\n\r\nd\re", records, &error)) << error;
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].line, 1u);
+    EXPECT_EQ(records[0].fields, (std::vector<std::string>{"a", "b\r\nc", ""}));
+    EXPECT_EQ(records[1].line, 4u);
+    EXPECT_EQ(records[1].fields, (std::vector<std::string>{"d"}));
+    EXPECT_EQ(records[2].line, 5u);
+}
+
+}  // namespace
