@@ -94,8 +94,9 @@ TEST_F(ParamsCliTest, SetWritesThroughTheFieldTableAndGetShowsIt) {
         << err.str();
     EXPECT_EQ(fleet->Stats(0).logins, 1u);
 
-    ASSERT_EQ(Run({"set", net + "1", "display_name=Gate West", "ip=" + net + "7", "sip.port=5060",
-                   "timezone=-03:30", "--user", "admin", "--password", "50738264"}),
+    ASSERT_EQ(Run({"set", net + "1", "display_name=Gate West", "dhcp=0", "ip=" + net + "7",
+                   "mask=255.0.0.0", "gateway=" + net + "254", "sip.port=5060", "timezone=-03:30",
+                   "--user", "admin", "--password", "50738264"}),
               kExitOk)
         << err.str();
     const termsim::TerminalState moved = fleet->State(0);
@@ -107,7 +108,10 @@ TEST_F(ParamsCliTest, SetWritesThroughTheFieldTableAndGetShowsIt) {
     // Every other byte, reserved ones included, is as the terminal had it.
     TParamBlock expected = before;
     SetFieldText(expected, ParamField("display_name"), "Gate West");
+    SetFieldInt(expected, ParamField("dhcp"), 0);
     SetFieldIp(expected, ParamField("ip"), net + "7");
+    SetFieldIp(expected, ParamField("mask"), "255.0.0.0");
+    SetFieldIp(expected, ParamField("gateway"), net + "254");
     SetFieldInt(expected, ParamField("sip.port"), 5060);
     SetFieldInt(expected, ParamField("timezone"), -210);
     EXPECT_EQ(BlockOf(moved), expected);
