@@ -6,9 +6,9 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "manager/params/serveraddresses.h"
 #include "manager/params/widgets/functionpages.h"
 #include "manager/params/widgets/pagecontrols.h"
-#include "manager/params/widgets/serveraddresses.h"
 
 namespace {
 

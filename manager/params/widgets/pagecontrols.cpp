@@ -14,7 +14,7 @@
 #include "common/textutil.h"
 #include "common/widgets/formtranslation.h"
 #include "common/widgets/typedcharfilter.h"
-#include "manager/params/widgets/serveraddresses.h"
+#include "manager/params/serveraddresses.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include "common/widgets/prompter.h"
 #include "manager/params/paramfile.h"
 #include "manager/params/paramfilecommands.h"
+#include "manager/params/serveraddresses.h"
 #include "manager/params/widgets/frmproperty.h"
 #include "manager/params/widgets/functionpages.h"
-#include "manager/params/widgets/serveraddresses.h"
 
 namespace {
 

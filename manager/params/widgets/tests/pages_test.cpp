@@ -19,8 +19,8 @@
 #include "editortestkit.h"
 #include "manager/access/localinterfaces.h"
 #include "manager/params/paramfamily.h"
+#include "manager/params/serveraddresses.h"
 #include "manager/params/widgets/familyrestrictions.h"
-#include "manager/params/widgets/serveraddresses.h"
 
 namespace {
 
