@@ -13,11 +13,14 @@
 #include "manager/access/addresstext.h"
 #include "manager/access/devicerecord.h"
 #include "manager/access/kvlibrary.h"
+#include "manager/params/pagevalues.h"
 #include "manager/params/paramblock.h"
 #include "manager/params/paramchecks.h"
 #include "manager/params/paramdevice.h"
 #include "manager/params/paramfamily.h"
 #include "manager/params/paramfile.h"
+#include "manager/params/paramfilecommands.h"
+#include "manager/params/serveraddresses.h"
 #include "manager/shell/networksearch.h"
 #include "manager/shell/programfolder.h"
 
@@ -31,6 +34,7 @@ constexpr const char* kUsage =
     "       pelmora-cli [--home DIR] params set TARGET NAME=VALUE ... [--user U --password P]\n"
     "       pelmora-cli [--home DIR] params backup --out DIR [TARGET ...]\n"
     "       pelmora-cli [--home DIR] params restore FILE.dps TARGET [--user U --password P]\n"
+    "       pelmora-cli [--home DIR] params defaults TARGET [--user U --password P]\n"
     "TARGET: a terminal's IP address, or its MAC text (six decimal numbers joined by \".\") for a\n"
     "terminal on the local network.\n";
 
@@ -48,6 +52,14 @@ struct TTarget {
     std::string label;          // as given, or the MAC text of a terminal found by the search
     std::string accessAddress;  // empty: reached by MAC on the local network
     TMacBytes mac{};
+};
+
+// NAME=VALUE of a set: a page value (the page's form) or else a field of the block.
+struct TAssignment {
+    const TPageValue* value = nullptr;
+    const TParamField* field = nullptr;
+    std::string text;
+    std::string_view Name() const { return value ? value->name : std::string_view(field->name); }
 };
 
 class TUsageError {
@@ -121,7 +133,8 @@ class TParamsJob {
         : options_(options), access_(access), out_(out), err_(err) {}
 
     int Get(TTarget target);
-    int Set(TTarget target, const std::vector<std::pair<const TParamField*, std::string>>& values);
+    int Set(TTarget target, const std::vector<TAssignment>& values);
+    int Defaults(TTarget target, const std::string& folder);
     int Backup(std::vector<TTarget> targets);
     int Restore(const TParamBlock& file, TTarget target);
 
@@ -201,29 +214,36 @@ int TParamsJob::Get(TTarget target) {
     TParamBlock block;
     if (!Reach(target) || !Read(target, block)) return kExitFailure;
     if (options_.csv) out_ << "Name,Value\r\n";
-    for (const TParamField& field : ParamFields()) {
-        const std::string value = FormatFieldValue(block, field);
+    auto print = [&](std::string_view name, const std::string& value) {
         if (options_.csv)
-            out_ << CsvField(field.name) << "," << CsvField(value) << "\r\n";
+            out_ << CsvField(name) << "," << CsvField(value) << "\r\n";
         else
-            out_ << field.name << "=" << value << "\n";
-    }
+            out_ << name << "=" << value << "\n";
+    };
+    for (const TParamField& field : ParamFields())
+        if (!FindPageValue(field.name)) print(field.name, FormatFieldValue(block, field));
+    // The values of the pages this terminal has, as those pages show them.
+    for (const TPageValue& value : PageValues())
+        if (HasPageOf(block, value)) print(value.name, FormatPageValue(block, value));
     return kExitOk;
 }
 
-int TParamsJob::Set(TTarget target,
-                    const std::vector<std::pair<const TParamField*, std::string>>& values) {
+int TParamsJob::Set(TTarget target, const std::vector<TAssignment>& values) {
     TParamBlock block;
     if (!Reach(target) || !Read(target, block) || !IsSip(target, block)) return kExitFailure;
     // What the page boxes would hold: the given text, else the block's value as a page shows it.
     std::map<std::string, std::string> given;
-    for (const auto& [field, text] : values) {
-        const std::string error = ParseFieldValue(block, *field, text);
+    for (const TAssignment& assignment : values) {
+        const std::string error = assignment.value
+                                      ? ParsePageValue(block, *assignment.value, assignment.text)
+                                      : ParseFieldValue(block, *assignment.field, assignment.text);
         if (!error.empty()) {
             err_ << "pelmora-cli: " << error << "; nothing was written\n";
             return kExitUsage;
         }
-        given[field->name] = text;
+        given[std::string(assignment.Name() == "data_uart.target" ? "uart_data.target_ip"
+                                                                  : assignment.Name())] =
+            assignment.text;
     }
     auto box = [&](const char* name) {
         const auto it = given.find(name);
@@ -237,6 +257,9 @@ int TParamsJob::Set(TTarget target,
         GetFieldInt(block, ParamField("dhcp")) == 1,     box("ip"),   box("mask"), box("gateway"),
         GetFieldInt(block, ParamField("auto_dns")) == 1, box("dns1"), box("dns2")};
     std::optional<TCheckFailure> failure = CheckNetworkInput(network);
+    for (const char* name : {"uart_ctrl.target_ip", "uart_data.target_ip", "event_server"})
+        if (!failure && (std::string_view(name) != "event_server" || HasDataPort(block)))
+            failure = CheckExtendedAddress(name, box(name));
     if (!failure) failure = CheckTimeServers(box("time_server1"), box("time_server2"));
     if (failure) {
         err_ << "pelmora-cli: " << failure->field << ": " << failure->defaultText << " (check "
@@ -297,6 +320,26 @@ int TParamsJob::Restore(const TParamBlock& file, TTarget target) {
     return WriteBack(target, RestoreBlock(file, terminal));
 }
 
+int TParamsJob::Defaults(TTarget target, const std::string& folder) {
+    TParamBlock terminal;
+    if (!Reach(target) || !Read(target, terminal) || !IsSip(target, terminal)) return kExitFailure;
+    const TDefaultParams defaults =
+        DefaultParams(terminal, (fs::path(folder) / "Data").string(),
+                      DefaultManagementServer((fs::path(folder) / "SysConfig.ini").string()));
+    if (defaults.source == TDefaultParams::TSource::kIoError) {
+        Fail(target, defaults.error);
+        return kExitFailure;
+    }
+    if (defaults.wrongLength)
+        err_ << "pelmora-cli: " << target.label << ": 对不起，文件格式不正确 (the family's default "
+             << "parameter file is not 1356 bytes long; the built-in defaults are used)\n";
+    out_ << target.label << ": "
+         << (defaults.source == TDefaultParams::TSource::kFile ? "default parameter file"
+                                                               : "built-in defaults")
+         << "\n";
+    return WriteBack(target, SaveShownPages(defaults.block, terminal));
+}
+
 int Fields(std::ostream& out) {
     out << "Name,Offset,Width,Encoding,Range,Page,Meaning\r\n";
     static const char* const kKinds[] = {
@@ -309,6 +352,7 @@ int Fields(std::ostream& out) {
         "bytes",
     };
     for (const TParamField& field : ParamFields()) {
+        if (FindPageValue(field.name)) continue;  // listed below in the page's form
         std::string range;
         switch (field.kind) {
             case TFieldKind::kText:
@@ -328,19 +372,22 @@ int Fields(std::ostream& out) {
             << kKinds[static_cast<int>(field.kind)] << "," << CsvField(range) << ","
             << CsvField(field.page) << "," << CsvField(field.meaning) << "\r\n";
     }
+    for (const TPageValue& value : PageValues())
+        out << CsvField(value.name) << ",,,page value," << CsvField(value.form) << ","
+            << CsvField(value.page) << ",as the page shows it\r\n";
     return kExitOk;
 }
 
-std::vector<std::pair<const TParamField*, std::string>> ParseAssignments(
-    const std::vector<std::string>& words) {
-    std::vector<std::pair<const TParamField*, std::string>> values;
+std::vector<TAssignment> ParseAssignments(const std::vector<std::string>& words) {
+    std::vector<TAssignment> values;
     for (const std::string& word : words) {
         const std::size_t equals = word.find('=');
         if (equals == std::string::npos) throw TUsageError("\"" + word + "\" is not NAME=VALUE");
         const std::string name = word.substr(0, equals);
-        const TParamField* field = FindParamField(name);
-        if (!field) throw TUsageError("unknown field " + name + " (see: params fields)");
-        values.emplace_back(field, word.substr(equals + 1));
+        const TPageValue* value = FindPageValue(name);
+        const TParamField* field = value ? nullptr : FindParamField(name);
+        if (!value && !field) throw TUsageError("unknown field " + name + " (see: params fields)");
+        values.push_back({value, field, word.substr(equals + 1)});
     }
     if (values.empty()) throw TUsageError("set needs at least one NAME=VALUE");
     return values;
@@ -356,7 +403,7 @@ int Run(const TParamsOptions& options, const std::string& programFolder, std::os
     }
     std::optional<TParamBlock> file;
     std::vector<TTarget> targets;
-    std::vector<std::pair<const TParamField*, std::string>> values;
+    std::vector<TAssignment> values;
     if (command == "get") {
         if (words.size() != 1) throw TUsageError("get needs one TARGET");
         targets.push_back(ParseTarget(words[0]));
@@ -368,6 +415,9 @@ int Run(const TParamsOptions& options, const std::string& programFolder, std::os
         if (options.outDir.empty()) throw TUsageError("backup needs --out DIR");
         for (const std::string& word : words)
             targets.push_back(ParseTarget(word));
+    } else if (command == "defaults") {
+        if (words.size() != 1) throw TUsageError("defaults needs one TARGET");
+        targets.push_back(ParseTarget(words[0]));
     } else if (command == "restore") {
         if (words.size() != 2) throw TUsageError("restore needs FILE.dps and one TARGET");
         targets.push_back(ParseTarget(words[1]));
@@ -395,6 +445,7 @@ int Run(const TParamsOptions& options, const std::string& programFolder, std::os
     if (command == "get") return job.Get(targets[0]);
     if (command == "set") return job.Set(targets[0], values);
     if (command == "backup") return job.Backup(targets);
+    if (command == "defaults") return job.Defaults(targets[0], folder);
     return job.Restore(*file, targets[0]);
 }
 

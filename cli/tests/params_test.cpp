@@ -155,6 +155,7 @@ TEST_F(ParamsCliTest, BackupWritesEachBlockAndRestoreCarriesEveryByteButTheIdent
     EXPECT_EQ(BlockOf(fleet->State(0)), file);
 
     // Another terminal of the family takes everything but its MAC, model, firmware and status.
+    SetFieldInt(file, ParamField("dhcp"), 0);  // with DHCP on it would keep its address
     SetFieldIp(file, ParamField("ip"), net + "8");
     const std::string moved = (home / "moved.dps").string();
     ASSERT_TRUE(SaveParamFile(moved, file).ok());
