@@ -257,8 +257,7 @@ TEST(EditorPagesTyping, BoxesTakeWhatTheirFieldsHoldAndAddressBoxesOnlyDigitsAnd
         // A key target holds 15 characters; a frame interval one byte.
         {bench.Find<QLineEdit>("EdtKey_1Sip"), "80012345678901234", "800123456789012"},
         {bench.Find<QLineEdit>("edtKey_2IP"), "239.255.255.2500", "239.255.255.250"},
-        {bench.Find<QSpinBox>("spEdtSerialData_LeastTime")->findChild<QLineEdit*>(), "1000",
-         "100"},
+        {bench.Find<QSpinBox>("spEdtSerialData_LeastTime")->findChild<QLineEdit*>(), "1000", "100"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.box->objectName().toStdString());
