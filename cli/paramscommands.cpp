@@ -434,9 +434,9 @@ int Run(const TParamsOptions& options, const std::string& programFolder, std::os
     }
 
     std::string error;
+    const std::string folder = WorkFolder(options.home, programFolder);
     // The library as the window loads it.
-    std::unique_ptr<TKvLibrary> library =
-        TKvLibrary::LoadForProgram(WorkFolder(options.home, programFolder), programFolder, &error);
+    std::unique_ptr<TKvLibrary> library = TKvLibrary::LoadForProgram(folder, programFolder, &error);
     if (!library) {
         err << "pelmora-cli: " << error << "\n";
         return kExitUsage;
