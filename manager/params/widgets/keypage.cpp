@@ -26,13 +26,6 @@ QByteArray KeyName(const char* pattern, int key) {
     return QString::fromLatin1(pattern).arg(key + 1).toLatin1();
 }
 
-QPushButton* NewButton(QWidget* parent, const QByteArray& name, const char* caption) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
 QWidget* NewPanel(QWidget* parent, const QByteArray& name) {
     auto* panel = new QWidget(parent);
     panel->setObjectName(QString::fromLatin1(name));

@@ -18,13 +18,6 @@ namespace {
 
 constexpr int kDefaultVolume = 90;
 
-QPushButton* NewButton(QWidget* parent, const QString& name, const char* caption) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
 class TMonitorPage : public TPropertyPage {
   public:
     explicit TMonitorPage(TEditorContext& context) : TPropertyPage(context) {

@@ -20,13 +20,6 @@
 
 namespace {
 
-QPushButton* NewButton(QWidget* parent, const char* name, const char* caption) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
 // A radio pair of its own; the first is chosen when on.
 struct TRadioPair {
     QRadioButton *on, *off;
@@ -95,8 +88,7 @@ class TTalkPage : public TPropertyPage {
         ringTime_ =
             Defaulted(group, grid, "lblTalk_RingTime", "自动接听时间(0~30)", "spEdtTalk_RingTime",
                       "btnTalk_DefRingTime", TFamilyValue::kAutoAnswer);
-        hangUp_ = new QCheckBox(QString::fromUtf8("自动挂断"), group);
-        hangUp_->setObjectName("chkBoxTalk_RingHangup");
+        hangUp_ = NewCheckBox(group, "chkBoxTalk_RingHangup", "自动挂断");
         grid->addWidget(hangUp_, grid->rowCount() - 1, 2);
         connect(hangUp_, &QCheckBox::toggled, this, [this](bool on) {
             ringTime_.box->setEnabled(!on);
@@ -105,14 +97,12 @@ class TTalkPage : public TPropertyPage {
         ringVolume_ =
             Defaulted(group, grid, "lblTalk_RingVolume", "振铃音量(0~100)", "spEdtTalk_RingVolume",
                       "btnTalk_DefRingVolume", TFamilyValue::kRingVolume);
-        ringLine_ = new QCheckBox(QString::fromUtf8("允许振铃线路输出"), group);
-        ringLine_->setObjectName("chkBoxTalk_RingLine");
+        ringLine_ = NewCheckBox(group, "chkBoxTalk_RingLine", "允许振铃线路输出");
         grid->addWidget(ringLine_, grid->rowCount() - 1, 2);
         talkVolume_ =
             Defaulted(group, grid, "lblTalk_TalkVolume", "对讲音量(0~100)", "spEdtTalk_TalkVolume",
                       "btnTalk_DefTalkVolume", TFamilyValue::kTalkVolume);
-        talkLine_ = new QCheckBox(QString::fromUtf8("允许对讲线路输出"), group);
-        talkLine_->setObjectName("chkBoxTalk_TalkLine");
+        talkLine_ = NewCheckBox(group, "chkBoxTalk_TalkLine", "允许对讲线路输出");
         grid->addWidget(talkLine_, grid->rowCount() - 1, 2);
 
         codecs_ = NewCodecCheckList(group, "chkListTalk_Codec");
