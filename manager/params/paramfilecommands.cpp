@@ -14,6 +14,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// A file that is not 1356 bytes long is not read at all: a huge one chosen by mistake
+// would otherwise be read whole into memory first.
+bool WrongSize(const std::string& path) {
+    std::error_code ec;
+    const auto size = fs::file_size(path, ec);
+    return !ec && size != kParamBlockBytes;
+}
+
 void CopyRunStatus(const TParamBlock& terminal, TParamBlock& block) {
     block[kParamRunStatusOffset] = terminal[kParamRunStatusOffset];
 }
@@ -36,14 +44,20 @@ TDefaultParams DefaultParams(const TParamBlock& terminal, const std::string& dat
     const std::string path = DefaultParamFilePath(dataFolder, terminal);
     std::string bytes, error;
     bool missing = false;
-    if (!path.empty() && !ReadWholeFile(path, bytes, &error, &missing) && !missing) {
-        result.source = TDefaultParams::TSource::kIoError;
-        result.error = path + ": " + error;
-        return result;
-    }
-    if (!path.empty() && !missing) {
+    if (path.empty()) {
+        // No family, no file: the built-in defaults.
+    } else if (WrongSize(path)) {
+        result.wrongLength = true;
+    } else if (!ReadWholeFile(path, bytes, &error, &missing)) {
+        if (!missing) {
+            result.source = TDefaultParams::TSource::kIoError;
+            result.error = path + ": " + error;
+            return result;
+        }
+    } else {
         const std::optional<TParamBlock> file = ParseParamFile(bytes);
         result.wrongLength = !file;
+        // A file of another family is passed over without a message.
         if (file && IsParamFileCompatible(*file, terminal)) {
             result.source = TDefaultParams::TSource::kFile;
             result.block = *file;
@@ -70,6 +84,7 @@ std::string SaveDefaultParams(const TParamBlock& terminal, const std::string& da
 
 TImportParams ImportParams(const std::string& path, const TParamBlock& terminal) {
     TImportParams result;
+    if (WrongSize(path)) return {TImportParams::TOutcome::kWrongLength, {}, {}};
     const TParamFileResult loaded = LoadParamFile(path, result.block);
     if (loaded.error == TParamFileResult::TError::kIo)
         return {TImportParams::TOutcome::kIoError, {}, path + ": " + loaded.message};
