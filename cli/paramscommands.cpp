@@ -13,11 +13,14 @@
 #include "manager/access/addresstext.h"
 #include "manager/access/devicerecord.h"
 #include "manager/access/kvlibrary.h"
+#include "manager/params/pagevalues.h"
 #include "manager/params/paramassign.h"
 #include "manager/params/paramblock.h"
 #include "manager/params/paramdevice.h"
 #include "manager/params/paramfamily.h"
 #include "manager/params/paramfile.h"
+#include "manager/params/paramfilecommands.h"
+#include "manager/params/serveraddresses.h"
 #include "manager/shell/networksearch.h"
 #include "manager/shell/programfolder.h"
 
@@ -32,6 +35,7 @@ constexpr const char* kUsage =
     "       pelmora-cli [--home DIR] params backup --out DIR [TARGET ...]\n"
     "       pelmora-cli [--home DIR] params restore FILE.dps TARGET [--user U --password P]\n"
     "       pelmora-cli [--home DIR] params plan-export|apply ... (params apply --help)\n"
+    "       pelmora-cli [--home DIR] params defaults TARGET [--user U --password P]\n"
     "TARGET: a terminal's IP address, or its MAC text (six decimal numbers joined by \".\") for a\n"
     "terminal on the local network.\n";
 
@@ -123,6 +127,7 @@ class TParamsJob {
 
     int Get(TTarget target);
     int Set(TTarget target, const std::vector<TFieldAssignment>& values);
+    int Defaults(TTarget target, const std::string& folder);
     int Backup(std::vector<TTarget> targets);
     int Restore(const TParamBlock& file, TTarget target);
 
@@ -186,13 +191,17 @@ int TParamsJob::Get(TTarget target) {
     TParamBlock block;
     if (!Reach(target) || !Read(target, block)) return kExitFailure;
     if (options_.csv) out_ << "Name,Value\r\n";
-    for (const TParamField& field : ParamFields()) {
-        const std::string value = FormatFieldValue(block, field);
+    auto print = [&](std::string_view name, const std::string& value) {
         if (options_.csv)
-            out_ << CsvField(field.name) << "," << CsvField(value) << "\r\n";
+            out_ << CsvField(name) << "," << CsvField(value) << "\r\n";
         else
-            out_ << field.name << "=" << value << "\n";
-    }
+            out_ << name << "=" << value << "\n";
+    };
+    for (const TParamField& field : ParamFields())
+        if (!FindPageValue(field.name)) print(field.name, FormatFieldValue(block, field));
+    // The values of the pages this terminal has, as those pages show them.
+    for (const TPageValue& value : PageValues())
+        if (HasPageOf(block, value)) print(value.name, FormatPageValue(block, value));
     return kExitOk;
 }
 
@@ -259,6 +268,26 @@ int TParamsJob::Restore(const TParamBlock& file, TTarget target) {
     return WriteBack(target, terminal, RestoreBlock(file, terminal));
 }
 
+int TParamsJob::Defaults(TTarget target, const std::string& folder) {
+    TParamBlock terminal;
+    if (!Reach(target) || !Read(target, terminal) || !IsSip(target, terminal)) return kExitFailure;
+    const TDefaultParams defaults =
+        DefaultParams(terminal, (fs::path(folder) / "Data").string(),
+                      DefaultManagementServer((fs::path(folder) / "SysConfig.ini").string()));
+    if (defaults.source == TDefaultParams::TSource::kIoError) {
+        Fail(target, defaults.error);
+        return kExitFailure;
+    }
+    if (defaults.wrongLength)
+        err_ << "pelmora-cli: " << target.label << ": 对不起，文件格式不正确 (the family's default "
+             << "parameter file is not 1356 bytes long; the built-in defaults are used)\n";
+    out_ << target.label << ": "
+         << (defaults.source == TDefaultParams::TSource::kFile ? "default parameter file"
+                                                               : "built-in defaults")
+         << "\n";
+    return WriteBack(target, terminal, SaveShownPages(defaults.block, terminal));
+}
+
 int Fields(std::ostream& out) {
     out << "Name,Offset,Width,Encoding,Range,Page,Meaning\r\n";
     static const char* const kKinds[] = {
@@ -271,6 +300,7 @@ int Fields(std::ostream& out) {
         "bytes",
     };
     for (const TParamField& field : ParamFields()) {
+        if (FindPageValue(field.name)) continue;  // listed below in the page's form
         std::string range;
         switch (field.kind) {
             case TFieldKind::kText:
@@ -290,6 +320,9 @@ int Fields(std::ostream& out) {
             << kKinds[static_cast<int>(field.kind)] << "," << CsvField(range) << ","
             << CsvField(field.page) << "," << CsvField(field.meaning) << "\r\n";
     }
+    for (const TPageValue& value : PageValues())
+        out << CsvField(value.name) << ",,,page value," << CsvField(value.form) << ","
+            << CsvField(value.page) << ",as the page shows it\r\n";
     return kExitOk;
 }
 
@@ -299,9 +332,10 @@ std::vector<TFieldAssignment> ParseAssignments(const std::vector<std::string>& w
         const std::size_t equals = word.find('=');
         if (equals == std::string::npos) throw TUsageError("\"" + word + "\" is not NAME=VALUE");
         const std::string name = word.substr(0, equals);
-        const TParamField* field = FindParamField(name);
-        if (!field) throw TUsageError("unknown field " + name + " (see: params fields)");
-        values.push_back({field, word.substr(equals + 1)});
+        const TPageValue* value = FindPageValue(name);
+        const TParamField* field = value ? nullptr : FindParamField(name);
+        if (!value && !field) throw TUsageError("unknown field " + name + " (see: params fields)");
+        values.push_back({field, word.substr(equals + 1), value});
     }
     if (values.empty()) throw TUsageError("set needs at least one NAME=VALUE");
     return values;
@@ -329,6 +363,9 @@ int Run(const TParamsOptions& options, const std::string& programFolder, std::os
         if (options.outDir.empty()) throw TUsageError("backup needs --out DIR");
         for (const std::string& word : words)
             targets.push_back(ParseTarget(word));
+    } else if (command == "defaults") {
+        if (words.size() != 1) throw TUsageError("defaults needs one TARGET");
+        targets.push_back(ParseTarget(words[0]));
     } else if (command == "restore") {
         if (words.size() != 2) throw TUsageError("restore needs FILE.dps and one TARGET");
         targets.push_back(ParseTarget(words[1]));
@@ -345,9 +382,9 @@ int Run(const TParamsOptions& options, const std::string& programFolder, std::os
     }
 
     std::string error;
+    const std::string folder = WorkFolder(options.home, programFolder);
     // The library as the window loads it.
-    std::unique_ptr<TKvLibrary> library =
-        TKvLibrary::LoadForProgram(WorkFolder(options.home, programFolder), programFolder, &error);
+    std::unique_ptr<TKvLibrary> library = TKvLibrary::LoadForProgram(folder, programFolder, &error);
     if (!library) {
         err << "pelmora-cli: " << error << "\n";
         return kExitUsage;
@@ -356,6 +393,7 @@ int Run(const TParamsOptions& options, const std::string& programFolder, std::os
     if (command == "get") return job.Get(targets[0]);
     if (command == "set") return job.Set(targets[0], values);
     if (command == "backup") return job.Backup(targets);
+    if (command == "defaults") return job.Defaults(targets[0], folder);
     return job.Restore(*file, targets[0]);
 }
 

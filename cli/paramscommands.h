@@ -5,6 +5,12 @@
 //   pelmora-cli [--home DIR] params set TARGET NAME=VALUE ... [--user U --password P]
 //   pelmora-cli [--home DIR] params backup --out DIR [TARGET ...]
 //   pelmora-cli [--home DIR] params restore FILE.dps TARGET [--user U --password P]
+//   pelmora-cli [--home DIR] params defaults TARGET [--user U --password P]
+//
+// The values of the talk, multicast, key, monitor and data serial pages also go by the names
+// and in the forms of those pages ("key1=call:8001", "auto_answer=hangup"; see pagevalues.h).
+// defaults applies the family's default parameter file in DIR/Data, else the built-in defaults,
+// and writes them back as the editor's save would.
 //
 // TARGET is a terminal's IP text (reached at that address, logged out after a write) or its MAC
 // text (reached by MAC on the local network). Terminals are read and written through the

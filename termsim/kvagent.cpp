@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "kvsetup/kvproto.h"
+#include "manager/params/paramblock.h"
 
 namespace termsim {
 namespace {
@@ -94,9 +95,11 @@ std::int32_t KvAgent::Write(std::uint32_t host, std::span<const std::uint8_t> by
     const std::uint32_t address = (std::uint32_t{next[144]} << 24) |
                                   (std::uint32_t{next[145]} << 16) |
                                   (std::uint32_t{next[146]} << 8) | next[147];
-    // A new address moves the terminal; one it cannot take (outside loopback, already in use)
-    // refuses the whole block, so the terminal never claims an address it does not answer on.
-    if (address != s.address && !ctx_.MoveTo(address)) return kr::kRefused;
+    // With DHCP on the terminal keeps its address, as if the server handed it out again. With
+    // DHCP off a new static address moves it; one it cannot take (outside loopback, already in
+    // use) refuses the whole block, so the terminal never claims an address it does not answer on.
+    const bool dhcp = next[ParamField("dhcp").offset] == 1;
+    if (!dhcp && address != s.address && !ctx_.MoveTo(address)) return kr::kRefused;
     s.block = next;
     return kr::kOk;
 }

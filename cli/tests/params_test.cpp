@@ -1,6 +1,6 @@
 // pelmora-cli params in-process against simulated terminals on loopback: what the terminals hold
 // afterwards, what the files hold, and the refusals. Each test has a network of its own
-// (127.88.1 to 127.88.3), as ctest runs them at the same time.
+// (127.88.1 to 127.88.5), as ctest runs them at the same time.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "cli/clicommands.h"
+#include "manager/params/pagevalues.h"
 #include "manager/params/paramblock.h"
 #include "manager/params/paramfile.h"
 #include "termsim/fleet.h"
@@ -94,8 +95,9 @@ TEST_F(ParamsCliTest, SetWritesThroughTheFieldTableAndGetShowsIt) {
         << err.str();
     EXPECT_EQ(fleet->Stats(0).logins, 1u);
 
-    ASSERT_EQ(Run({"set", net + "1", "display_name=Gate West", "ip=" + net + "7", "sip.port=5060",
-                   "timezone=-03:30", "--user", "admin", "--password", "50738264"}),
+    ASSERT_EQ(Run({"set", net + "1", "display_name=Gate West", "dhcp=0", "ip=" + net + "7",
+                   "mask=255.0.0.0", "gateway=" + net + "254", "sip.port=5060", "timezone=-03:30",
+                   "--user", "admin", "--password", "50738264"}),
               kExitOk)
         << err.str();
     const termsim::TerminalState moved = fleet->State(0);
@@ -108,7 +110,10 @@ TEST_F(ParamsCliTest, SetWritesThroughTheFieldTableAndGetShowsIt) {
     // Every other byte, reserved ones included, is as the terminal had it.
     TParamBlock expected = before;
     SetFieldText(expected, ParamField("display_name"), "Gate West");
+    SetFieldInt(expected, ParamField("dhcp"), 0);
     SetFieldIp(expected, ParamField("ip"), net + "7");
+    SetFieldIp(expected, ParamField("mask"), "255.0.0.0");
+    SetFieldIp(expected, ParamField("gateway"), net + "254");
     SetFieldInt(expected, ParamField("sip.port"), 5060);
     SetFieldInt(expected, ParamField("timezone"), -210);
     EXPECT_EQ(BlockOf(moved), expected);
@@ -152,6 +157,7 @@ TEST_F(ParamsCliTest, BackupWritesEachBlockAndRestoreCarriesEveryByteButTheIdent
     EXPECT_EQ(BlockOf(fleet->State(0)), file);
 
     // Another terminal of the family takes everything but its MAC, model, firmware and status.
+    SetFieldInt(file, ParamField("dhcp"), 0);  // with DHCP on it would keep its address
     SetFieldIp(file, ParamField("ip"), net + "8");
     const std::string moved = (home / "moved.dps").string();
     ASSERT_TRUE(SaveParamFile(moved, file).ok());
@@ -172,6 +178,84 @@ TEST_F(ParamsCliTest, BackupWritesEachBlockAndRestoreCarriesEveryByteButTheIdent
     EXPECT_NE(err.str().find(net + "5: no terminal answers"), std::string::npos) << err.str();
     EXPECT_TRUE(fs::exists(dir / "024B56000003.dps"));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+}
+
+TEST_F(ParamsCliTest, PageValuesGoByTheirPagesFormsAndChecks) {
+    StartFleet(4, {"SIP1601", "SIP460"});
+    ASSERT_EQ(Run({"set", net + "1", "key1=multicast:239.1.1.1:5004", "key2=call:8002",
+                   "monitor3=239.0.0.3:5003", "talk.codecs=G.722,G.711a(PCMA)",
+                   "auto_answer=hangup", "data_uart.baud=19200", "data_uart.parity=even"}),
+              kExitOk)
+        << err.str();
+    const TParamBlock block = BlockOf(fleet->State(0));
+    EXPECT_EQ(std::vector<int>(block.begin() + 924, block.begin() + 932),
+              (std::vector<int>{3, 2, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Value(fleet->State(0), "monitor3.priority"), "3");
+    EXPECT_EQ(Value(fleet->State(0), "talk.auto_answer"), "61");
+    ASSERT_EQ(Run({"get", net + "1"}), kExitOk) << err.str();
+    for (const char* line :
+         {"\nkey1=multicast:239.1.1.1:5004\n", "\nkey2=call:8002\n", "\nmonitor3=239.0.0.3:5003\n",
+          "\nmonitor4=\n", "\ntalk.codecs=G.722,G.711a(PCMA)\n", "\nauto_answer=hangup\n",
+          "\ndata_uart.baud=19200\n", "\ndata_uart.parity=EVEN\n", "\nkey2.type=2\n"})
+        EXPECT_NE(out.str().find(line), std::string::npos) << line << out.str();
+
+    // The pages' checks: nothing is written.
+    const struct {
+        std::string value;
+        const char* message;
+    } refused[] = {
+        {"talk.codecs=", "talk.codecs: at least one codec is needed"},
+        {"talk.codecs=G.722,G.722", "is not a codec name"},
+        {"key3=call:8001234567890123", "key3: \"call:8001234567890123\" is not"},
+        {"monitor1=239.0.0.1", "is not ADDRESS:PORT"},
+        {"auto_answer=61", "is not a number from 0 to 60"},
+        {"data_uart.frame_interval=1000", "is not a number from 0 to 255"},
+        {"uart_ctrl.target_ip=1.2.3", "uart_ctrl.target_ip: \"1.2.3\" is not an IPv4"},
+        {"data_uart.target=10.0.0.300", "data_uart.target: \"10.0.0.300\" is not an IPv4"},
+    };
+    for (const auto& c : refused) {
+        EXPECT_EQ(Run({"set", net + "1", c.value}), kExitUsage) << c.value;
+        EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();
+    }
+    EXPECT_EQ(fleet->Stats(0).writes, 1u);
+
+    // A family without a multicast page: the talk input goes to the multicast input too. No key
+    // page, no data port: those values are refused.
+    ASSERT_EQ(Run({"set", net + "2", "talk.input=line"}), kExitOk) << err.str();
+    EXPECT_EQ(Value(fleet->State(1), "multicast.input"), "1");
+    EXPECT_EQ(Run({"set", net + "2", "key1=call:1"}), kExitUsage);
+    EXPECT_NE(err.str().find("key1: the terminal has no page \"KeySetting\""), std::string::npos);
+}
+
+TEST_F(ParamsCliTest, DefaultsComeFromTheFamilyFileElseTheBuiltInGroups) {
+    StartFleet(5, {"SIP430", "SIP1601"});
+    ASSERT_EQ(Run({"set", net + "1", "talk.gain=55", "key1=call:9001", "sip.user=4301", "dhcp=1"}),
+              kExitOk)
+        << err.str();
+    ASSERT_EQ(Run({"defaults", net + "1"}), kExitOk) << err.str();
+    EXPECT_EQ(out.str(), net + "1: built-in defaults\n");
+    EXPECT_EQ(fleet->State(0).address, 0x7F580501u);  // DHCP on: the terminal keeps it
+    EXPECT_EQ(Value(fleet->State(0), "ip"), "10.1.1.10");
+    EXPECT_EQ(Value(fleet->State(0), "talk.gain"), "20");
+    EXPECT_EQ(Value(fleet->State(0), "sip.user"), "");
+    EXPECT_EQ(Value(fleet->State(0), "key1.target"), "");
+
+    // The family's default parameter file: its pages' fields, the terminal's own identity.
+    TParamBlock file = BlockOf(fleet->State(1));
+    ASSERT_EQ(ParsePageValue(file, *FindPageValue("talk.gain"), "44"), "");
+    SetFieldText(file, ParamField("sip.user"), "1600");
+    SetFieldInt(file, ParamField("uart_ctrl.frame_size"), 7);
+    file[1300] = 0x77;  // a reserved byte stays the terminal's
+    fs::create_directories(home / "Data");
+    ASSERT_TRUE(SaveParamFile((home / "Data" / "default1601.dps").string(), file).ok());
+    const TParamBlock before = BlockOf(fleet->State(1));
+    ASSERT_EQ(Run({"defaults", net + "2"}), kExitOk) << err.str();
+    EXPECT_EQ(out.str(), net + "2: default parameter file\n");
+    const TParamBlock after = BlockOf(fleet->State(1));
+    EXPECT_EQ(Value(fleet->State(1), "talk.gain"), "44");
+    EXPECT_EQ(Value(fleet->State(1), "sip.user"), "1600");
+    EXPECT_EQ(Value(fleet->State(1), "uart_ctrl.frame_size"), "1000");
+    EXPECT_EQ(after[1300], before[1300]);
 }
 
 TEST_F(ParamsCliTest, FieldsListAndBadArguments) {

@@ -148,9 +148,14 @@ TEST_F(KvFleet, AddressChangeMovesTheTerminal) {
     ASSERT_EQ(kv_login("", mac.data(), &noCredentials_), 1);
     ASSERT_EQ(kv_read_setting2("", mac.data(), block, &noCredentials_), 1);
 
-    // Outside loopback: refused, nothing changes.
+    // With DHCP on the terminal keeps its address whatever the static address field holds.
     const std::uint8_t lan[4] = {10, 1, 1, 10};
     std::memcpy(block + 144, lan, 4);
+    block[164] = 1;
+    ASSERT_EQ(kv_write_setting2("", mac.data(), block, 1356, &noCredentials_), 1);
+    EXPECT_EQ(Ip(2), "127.77.4.3");
+    // With DHCP off, outside loopback: refused, nothing changes.
+    block[164] = 0;
     EXPECT_EQ(kv_write_setting2("", mac.data(), block, 1356, &noCredentials_), -5);
     // Taken by another terminal of the fleet: refused too.
     const std::uint8_t taken[4] = {127, 77, 4, 1};

@@ -19,6 +19,11 @@ constexpr TBoxCheck kDns1{"dns1", 4, "首选DNS不正确，请查正！"};
 constexpr TBoxCheck kDns2{"dns2", 5, "备选DNS不正确，请查正！"};
 constexpr TBoxCheck kTimeServer1{"time_server1", 12, "时区服务器地址不正确，请查正！"};
 constexpr TBoxCheck kTimeServer2{"time_server2", 12, "时区服务器地址不正确，请查正！"};
+constexpr TBoxCheck kExtended[] = {
+    {"uart_ctrl.target_ip", 6, "目标IP地址不正确，请查正！"},
+    {"uart_data.target_ip", 7, "远端IP地址不正确，请查正！"},
+    {"event_server", 13, "IP地址不正确，请查正！"},
+};
 
 TCheckFailure Failure(const TBoxCheck& check) {
     return {std::string(check.field), check.keyWord, std::string(check.defaultText)};
@@ -54,5 +59,11 @@ std::optional<TCheckFailure> CheckNetworkInput(const TNetworkInput& input) {
 std::optional<TCheckFailure> CheckTimeServers(std::string_view server1, std::string_view server2) {
     if (!Optional(server1)) return Failure(kTimeServer1);
     if (!Optional(server2)) return Failure(kTimeServer2);
+    return std::nullopt;
+}
+
+std::optional<TCheckFailure> CheckExtendedAddress(std::string_view field, std::string_view text) {
+    for (const TBoxCheck& check : kExtended)
+        if (check.field == field && !Optional(text)) return Failure(check);
     return std::nullopt;
 }

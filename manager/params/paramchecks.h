@@ -31,3 +31,8 @@ std::optional<TCheckFailure> CheckNetworkInput(const TNetworkInput& input);
 
 // Each time server box that is not empty must pass the lenient address test (keyWord12).
 std::optional<TCheckFailure> CheckTimeServers(std::string_view server1, std::string_view server2);
+
+// The address boxes of the serial and event server pages: "uart_ctrl.target_ip" (keyWord6),
+// "uart_data.target_ip" (keyWord7) and "event_server" (keyWord13). Empty passes; otherwise the
+// trimmed text must pass the lenient address test.
+std::optional<TCheckFailure> CheckExtendedAddress(std::string_view field, std::string_view text);

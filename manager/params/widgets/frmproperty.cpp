@@ -51,6 +51,12 @@ TFrmProperty::TFrmProperty(TFrmPropertyDeps deps, QWidget* parent)
     context_.logout = [this] {
         if (deps_.logout) deps_.logout(context_.accessAddress, BlockMac(block_));
     };
+    context_.pickContact = [this](QWidget* parent) {
+        return PickContact({parent, deps_.prompter, deps_.programFolder});
+    };
+    context_.pickMulticast = [this](QWidget* parent, const QStringList& inUse, bool checkInUse) {
+        return PickMulticast({parent, deps_.prompter, deps_.programFolder}, inUse, checkInUse);
+    };
 
     pnlTitle = new QLabel("Parameter settings", this);
     pnlTitle->setObjectName("pnlTitle");

@@ -8,9 +8,9 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "manager/params/serveraddresses.h"
 #include "manager/params/widgets/basicpages.h"
 #include "manager/params/widgets/pagecontrols.h"
-#include "manager/params/widgets/serveraddresses.h"
 
 namespace {
 

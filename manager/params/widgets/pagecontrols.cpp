@@ -1,10 +1,12 @@
 #include "manager/params/widgets/pagecontrols.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QValidator>
@@ -14,7 +16,7 @@
 #include "common/textutil.h"
 #include "common/widgets/formtranslation.h"
 #include "common/widgets/typedcharfilter.h"
-#include "manager/params/widgets/serveraddresses.h"
+#include "manager/params/serveraddresses.h"
 
 namespace {
 
@@ -60,6 +62,19 @@ QRadioButton* NewRadio(QWidget* parent, const char* name, const char* caption) {
     auto* radio = new QRadioButton(QString::fromUtf8(caption), parent);
     radio->setObjectName(name);
     return radio;
+}
+
+QCheckBox* NewCheckBox(QWidget* parent, const char* name, const char* caption) {
+    auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
+    box->setObjectName(name);
+    return box;
+}
+
+QPushButton* NewButton(QWidget* parent, const QString& name, const char* caption) {
+    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
 }
 
 QSpinBox* NewNumberBox(QWidget* parent, const char* name, int min, int max) {

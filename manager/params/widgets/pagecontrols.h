@@ -11,11 +11,13 @@
 #include "manager/params/paramchecks.h"
 #include "manager/params/widgets/pageregistry.h"
 
+class QCheckBox;
 class QComboBox;
 class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class QWidget;
@@ -24,6 +26,9 @@ class QWidget;
 QLabel* NewLabel(QWidget* parent, const char* name, const char* caption);
 QGroupBox* NewGroup(QWidget* parent, const char* name, const char* caption);
 QRadioButton* NewRadio(QWidget* parent, const char* name, const char* caption);
+QCheckBox* NewCheckBox(QWidget* parent, const char* name, const char* caption);
+// A button that never acts as the dialog's default button.
+QPushButton* NewButton(QWidget* parent, const QString& name, const char* caption);
 // A number box for the range of a field's values.
 QSpinBox* NewNumberBox(QWidget* parent, const char* name, int min, int max);
 

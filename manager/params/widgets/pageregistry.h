@@ -44,6 +44,7 @@
 #include <vector>
 
 #include "manager/access/addresstext.h"
+#include "manager/books/widgets/bookdialogs.h"
 #include "manager/params/paramblock.h"
 #include "manager/params/paramfamily.h"
 
@@ -69,6 +70,10 @@ struct TEditorContext {
     // Log in to and out of the terminal (access address and MAC of the terminal block).
     std::function<bool()> login;
     std::function<void()> logout;
+    // The address books' pick dialogs (PickContact, PickMulticast) over parent.
+    std::function<TContactPick(QWidget* parent)> pickContact;
+    std::function<TMulticastPick(QWidget* parent, const QStringList& inUse, bool checkInUse)>
+        pickMulticast;
 };
 
 // A failed input check: the box to focus and the message to show.

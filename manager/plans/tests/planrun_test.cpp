@@ -30,10 +30,17 @@ class PlanRunTest : public ::testing::Test {
         fleet = std::make_unique<termsim::Fleet>(options);
         std::string error;
         ASSERT_TRUE(fleet->Start(&error)) << error;
-        TParamBlock other = BlockOf(fleet->State(1));
-        SetFieldText(other, ParamField("maint.user"), "other");
-        fleet->SetBlock(1, other.bytes);
         net = "127.91." + std::to_string(network) + ".";
+        // Static addresses, as on a site whose plan gives them: a terminal with DHCP on would
+        // keep its address whatever the plan says.
+        for (int i = 0; i < 3; ++i) {
+            TParamBlock block = BlockOf(fleet->State(i));
+            SetFieldInt(block, ParamField("dhcp"), 0);
+            SetFieldIp(block, ParamField("mask"), "255.0.0.0");
+            SetFieldIp(block, ParamField("gateway"), net + "254");
+            if (i == 1) SetFieldText(block, ParamField("maint.user"), "other");
+            fleet->SetBlock(i, block.bytes);
+        }
         ::setenv("KVSETUP_TARGETS", (net + "1-" + net + "9").c_str(), 1);
         library = TKvLibrary::Load(PELMORA_BIN_DIR, &error);
         ASSERT_TRUE(library) << error;

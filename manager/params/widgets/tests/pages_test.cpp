@@ -4,6 +4,7 @@
 
 #include <arpa/inet.h>
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QFile>
 #include <QKeyEvent>
@@ -19,8 +20,8 @@
 #include "editortestkit.h"
 #include "manager/access/localinterfaces.h"
 #include "manager/params/paramfamily.h"
+#include "manager/params/serveraddresses.h"
 #include "manager/params/widgets/familyrestrictions.h"
-#include "manager/params/widgets/serveraddresses.h"
 
 namespace {
 
@@ -105,7 +106,8 @@ QString Shown(QWidget* control) {
     if (auto* box = qobject_cast<QLineEdit*>(control)) return box->text();
     if (auto* combo = qobject_cast<QComboBox*>(control)) return combo->currentText();
     if (auto* spin = qobject_cast<QSpinBox*>(control)) return QString::number(spin->value());
-    if (auto* radio = qobject_cast<QRadioButton*>(control)) return radio->isChecked() ? "on" : "";
+    if (auto* button = qobject_cast<QAbstractButton*>(control))
+        return button->isChecked() ? "on" : "";
     return static_cast<QLabel*>(control)->text();
 }
 void Enter(QWidget* control, const QString& text) {
@@ -113,7 +115,7 @@ void Enter(QWidget* control, const QString& text) {
     if (auto* combo = qobject_cast<QComboBox*>(control))
         return combo->isEditable() ? combo->setEditText(text) : combo->setCurrentText(text);
     if (auto* spin = qobject_cast<QSpinBox*>(control)) return spin->setValue(text.toInt());
-    static_cast<QRadioButton*>(control)->setChecked(true);
+    static_cast<QAbstractButton*>(control)->setChecked(text == "on");
 }
 
 // Stores a field's value as the terminal would, also outside what the editor accepts.
@@ -122,6 +124,12 @@ void Store(TParamBlock& block, const char* name, const std::string& value) {
     if (field.kind == TFieldKind::kIpv4) return SetFieldIp(block, field, value);
     if (field.kind == TFieldKind::kText || field.kind == TFieldKind::kTextCleared)
         return SetFieldText(block, field, value);
+    if (field.kind == TFieldKind::kCodecList) {  // the bytes themselves: "0,3"
+        std::size_t i = field.offset;
+        for (const QString& code : QString::fromStdString(value).split(','))
+            block[i++] = static_cast<std::uint8_t>(code.toInt());
+        return;
+    }
     SetFieldInt(block, field, std::stoll(value));
 }
 
@@ -164,11 +172,48 @@ TEST(EditorPagesBinding, EachControlShowsItsFieldAndSaveWritesWhatItHolds) {
         {"timezone", "480", "cmbBox520TimeZone_Current", "+08:00", "-03:30", "-03:30"},
         {"time_server1", "0.0.0.0", "cmbBox520TimeZone_TimeServerIp1", "", "10.0.0.5", "10.0.0.5"},
         {"time_server2", "10.0.0.9", "cmbBox520TimeZone_TimeServerIp2", "10.0.0.9", "", ""},
+        {"talk.input", "2", "rdBtnTalk_Mic", "", "on", "0"},
+        {"talk.gain", "15", "spEdtTalk_Gain", "15", "30", "30"},
+        {"talk.echo", "9", "cmbBoxTalk_Aec", "最高", nullptr, "4"},
+        {"talk.auto_answer", "61", "chkBoxTalk_RingHangup", "on", nullptr, "61"},
+        {"talk.auto_answer", "75", "chkBoxTalk_RingHangup", "on", "", "0"},
+        {"talk.auto_answer", "20", "spEdtTalk_RingTime", "20", "45", "45"},
+        {"talk.ring_line", "0", "chkBoxTalk_RingLine", "", "on", "1"},
+        {"talk.line_out", "1", "chkBoxTalk_TalkLine", "on", "", "0"},
+        {"talk.ring_volume", "70", "spEdtTalk_RingVolume", "70", "80", "80"},
+        {"talk.volume", "60", "spEdtTalk_TalkVolume", "60", nullptr, "60"},
+        {"talk.call_key_hangup", "0", "rdBtnKey_ModeEnable", "", "on", "1"},
+        {"multicast.gain", "16", "spEdtMulticast_Gain", "16", "18", "18"},
+        {"multicast.codec", "0,3", "cmbBoxMulticast_Codec", "G.722", "G.711a(PCMA)", "2"},
+        {"key.input_mode", "1", "rdBtnKey_ModeHold", "on", nullptr, "1"},
+        {"key.prompt_tone", "0", "rdBtnKey_MulticastRingEnable", "", "on", "1"},
+        {"key1.target", "8001", "EdtKey_1Sip", "8001", " 8002 ", "8002"},
+        {"monitor.volume", "20", "spEdtMonitorMulticast_Volume", "60", nullptr, "60"},
+        {"monitor.volume", "75", "spEdtMonitorMulticast_Volume", "75", "90", "90"},
+        {"uart_ctrl.baud", "1152", "cmbBoxSerialCtrl_Baud", "115200 bps", nullptr, "1152"},
+        {"uart_ctrl.data_bits", "5", "cmbBoxSerialCtrl_Data", "8 bits", nullptr, "8"},
+        {"uart_ctrl.stop_bits", "3", "cmbBoxSerialCtrl_Stop", "1 bit", nullptr, "1"},
+        {"uart_ctrl.target_ip", "10.0.0.3", "cmbBoxSerialCtrlNet_TargetIp", "10.0.0.3", nullptr,
+         "10.0.0.3"},
+        {"uart_data.baud", "96", "cmbBoxSerialData_Baud", "9600 bps", "19200 bps", "192"},
+        {"uart_data.baud", "96", "cmbBoxSerialData_Baud", "9600 bps", "fast", "96"},
+        {"uart_data.parity", "7", "cmbBoxSerialData_Parity", "", nullptr, "255"},
+        {"uart_data.flow", "2", "cmbBoxSerialData_Flow", "DUPLEX", "RTS", "1"},
+        {"uart_data.stop_bits", "2", "cmbBoxSerialData_Stop", "2 bits", nullptr, "2"},
+        {"uart_data.keepalive", "30", "spEdtSerialDataNet_KeepAlive", "30", nullptr, "30"},
+        {"uart_data.protocol", "0", "cmbBoxSerialDataNet_Protocol", "UDP", nullptr, "1"},
+        {"uart_data.mode", "2", "cmbBoxSerialDataNet_Mode", "Client Mode", "Server Mode", "0"},
+        {"uart_data.max_frame", "1440", "spEdtSerialData_MaxPack", "1440", "512", "512"},
+        {"uart_data.frame_interval", "10", "spEdtSerialData_LeastTime", "10", "200", "200"},
+        {"uart_data.local_port", "6007", "spEdtSerialDataNet_LocalPort", "6007", "7000", "7000"},
+        {"uart_data.target_ip", "0.0.0.0", "cmbBoxSerialDataNet_TargetIp", "", "10.0.0.8",
+         "10.0.0.8"},
+        {"event_server", "0.0.0.0", "cmbBoxGpio_IpAddress", "0.0.0.0", " 10.0.0.4", "10.0.0.4"},
     };
     TEditorBench bench;
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.field) + " " + c.stored);
-        TParamBlock block = MakeBlock("SIP1601");
+        TParamBlock block = MakeBlock("SIP1601", true);
         Store(block, c.field, c.stored);
         TFrmProperty& editor = bench.Open(block);
         QWidget* control = bench.Find<QWidget>(c.control);
@@ -182,7 +227,7 @@ TEST(EditorPagesBinding, EachControlShowsItsFieldAndSaveWritesWhatItHolds) {
 
 TEST(EditorPagesTyping, BoxesTakeWhatTheirFieldsHoldAndAddressBoxesOnlyDigitsAndDots) {
     TEditorBench bench;
-    TParamBlock block = MakeBlock("SIP1601");
+    TParamBlock block = MakeBlock("SIP1601", true);
     bench.Open(block);
     auto* ip = bench.Find<QLineEdit>("EdtBaseNet_IP");
     EXPECT_FALSE(ip->isEnabled());
@@ -209,6 +254,10 @@ TEST(EditorPagesTyping, BoxesTakeWhatTheirFieldsHoldAndAddressBoxesOnlyDigitsAnd
         {bench.Find<QLineEdit>("EdtBaseDns_Secondary"), address, "192.168.1.10000"},
         {bench.Find<QComboBox>("cmbBox520TimeZone_TimeServerIp1")->lineEdit(), address,
          "192.168.1.10000"},
+        // A key target holds 15 characters; a frame interval one byte.
+        {bench.Find<QLineEdit>("EdtKey_1Sip"), "80012345678901234", "800123456789012"},
+        {bench.Find<QLineEdit>("edtKey_2IP"), "239.255.255.2500", "239.255.255.250"},
+        {bench.Find<QSpinBox>("spEdtSerialData_LeastTime")->findChild<QLineEdit*>(), "1000", "100"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.box->objectName().toStdString());

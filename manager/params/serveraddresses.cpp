@@ -1,4 +1,4 @@
-#include "manager/params/widgets/serveraddresses.h"
+#include "manager/params/serveraddresses.h"
 
 #include <vector>
 
