@@ -77,7 +77,9 @@ struct TBatchSetup {
         options.programFolder = home.Path();
         options.updateFile = (home / "fw" / "update.bin").string();
         options.password = "batch";
-        options.times = {1000, 100, 20};
+        // Replies are awaited for seconds, so a loaded machine never turns a slow reply into a
+        // lost one; the reset pause outlasts the terminals' restart, so no search waits in vain.
+        options.times = {3000, 300, 20};
     }
 };
 

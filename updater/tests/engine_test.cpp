@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <thread>
 
 #include "termsim/update/agentrunner.h"
 #include "testsupport.h"
@@ -18,7 +19,9 @@ using termsim::TUpdateAgentConfig;
 using termsim::TUpdateAgentRunner;
 using testsupport::Loopback;
 
-constexpr TProtocolTimes kShort{300, 50, 20};
+// Replies on loopback come far sooner than the reply wait even on a loaded machine; the cases keep
+// the waits that are meant to expire few, since each costs a whole wait.
+constexpr TProtocolTimes kTimes{2000, 50, 20};
 
 struct Event {
     EProgressKind kind;
@@ -60,7 +63,7 @@ std::vector<Event> BlockingEvents(std::uint32_t address, const TUpdateJob& job,
     socket.BindFirstFree(kFirstLocalPort, kLastLocalPort);
     TUdpUpdateLink link(socket, address, job.agentPort);
     std::vector<Event> events;
-    TConversation conversation(link, job, kShort, [&](EProgressKind kind, std::uint32_t value) {
+    TConversation conversation(link, job, kTimes, [&](EProgressKind kind, std::uint32_t value) {
         if (kind == EProgressKind::Finished || events.empty() ||
             !(events.back() == Event{kind, value}))
             events.push_back({kind, value});
@@ -79,14 +82,18 @@ TEST(Engine, ConversationsEndAsOnABlockingLink) {
         {"replies twice", [](auto& c) { c.duplicateReplies = true; }, EUpdateResult::Done},
         {"stray replies from another port", [](auto& c) { c.strayReplies = true; },
          EUpdateResult::Done},
-        {"4 and 5 lost acknowledgements",
+        // One failure counter for refusals and lost acknowledgements of every block: the ninth
+        // failure is survived, the tenth (a lost acknowledgement) ends the conversation.
+        {"7 refusals and 2 lost acknowledgements",
          [](auto& c) {
-             c.dropImageAcks = {{4, 4}, {8, 5}};
+             c.rejectBlocks = 7;
+             c.dropImageAcks = {{8, 2}};
          },
          EUpdateResult::Done},
-        {"5 and 5 lost acknowledgements",
+        {"7 refusals and 3 lost acknowledgements",
          [](auto& c) {
-             c.dropImageAcks = {{4, 5}, {8, 5}};
+             c.rejectBlocks = 7;
+             c.dropImageAcks = {{8, 3}};
          },
          EUpdateResult::Offline},
         {"wrong password", [](auto& c) { c.password = "nope"; }, EUpdateResult::LoginFailed},
@@ -123,7 +130,7 @@ TEST(Engine, ConversationsEndAsOnABlockingLink) {
 
     TRecorder recorder;
     TConversationEngine engine(
-        kShort,
+        kTimes,
         [&](std::uint32_t address, EProgressKind kind, std::uint32_t value) {
             recorder.Report(address, kind, value);
         },
@@ -134,13 +141,17 @@ TEST(Engine, ConversationsEndAsOnABlockingLink) {
             engine.Start(addresses[i], job);
             ++started;
         }
-    // Meanwhile the reference conversations, one after the other on this thread.
-    std::vector<std::vector<Event>> expected;
-    std::vector<std::string> expectedVersions;
-    for (std::size_t c = 0; c < std::size(cases); ++c) {
-        expectedVersions.emplace_back();
-        expected.push_back(
-            BlockingEvents(addresses[c * (kCopies + 1) + kCopies], *job, &expectedVersions.back()));
+    // Meanwhile the reference conversations, each on a thread of its own so that the test takes
+    // as long as its slowest case rather than the sum of all.
+    std::vector<std::vector<Event>> expected(std::size(cases));
+    std::vector<std::string> expectedVersions(std::size(cases));
+    {
+        std::vector<std::jthread> references;
+        for (std::size_t c = 0; c < std::size(cases); ++c)
+            references.emplace_back([&, c] {
+                expected[c] = BlockingEvents(addresses[c * (kCopies + 1) + kCopies], *job,
+                                             &expectedVersions[c]);
+            });
     }
     ASSERT_TRUE(recorder.WaitFinished(started));
     for (std::size_t c = 0; c < std::size(cases); ++c) {

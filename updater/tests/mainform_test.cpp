@@ -293,6 +293,10 @@ TEST(MainForm, NoCheckedRowAsksForThePasswordFirst) {
     EXPECT_TRUE(form.Button2->isEnabled());
 }
 
+// Replies are awaited for seconds, so a loaded machine never turns a slow reply into a lost one;
+// the reset pause outlasts the terminals' restart, so no search waits in vain.
+constexpr TProtocolTimes kTimes{3000, 300, 20};
+
 struct Fleet {
     TUpdateAgentRunner runner;
     std::vector<std::uint32_t> addresses;
@@ -321,7 +325,7 @@ TEST(MainForm, TwoThreadsFiveTerminals) {
     Fleet fleet(1, 5);
     Home home(HandoffOf(fleet.addresses), 40000);
     TScriptedPrompter prompter;
-    TMainForm form(home.dir.Path(), prompter, {1000, 100, 20});
+    TMainForm form(home.dir.Path(), prompter, kTimes);
     form.show();
     form.SpinEdit1->setValue(2);
     prompter.texts = {"pw"};
@@ -359,7 +363,7 @@ TEST(MainForm, OneThreadAndAFailedLoginStillUpdatesTheOthers) {
     });
     Home home(HandoffOf(fleet.addresses));
     TScriptedPrompter prompter;
-    TMainForm form(home.dir.Path(), prompter, {1000, 100, 20});
+    TMainForm form(home.dir.Path(), prompter, kTimes);
     form.show();
     form.SpinEdit1->setValue(1);
     prompter.texts = {"pw"};
@@ -382,7 +386,7 @@ TEST(MainForm, NoLimitStartsEveryCheckedRowAndSkipsBadRows) {
                           IpTextOf(fleet.addresses[0]) + ";again;v;i;t\r\n";
     Home home(handoff);
     TScriptedPrompter prompter;
-    TMainForm form(home.dir.Path(), prompter, {1000, 100, 20});
+    TMainForm form(home.dir.Path(), prompter, kTimes);
     form.show();
     form.SpinEdit1->setValue(0);
     prompter.texts = {"pw"};
@@ -417,7 +421,7 @@ TEST(MainForm, NeverStartedRowReportAndRetryFailed) {
     });
     Home home(HandoffOf(fleet.addresses));
     TScriptedPrompter prompter;
-    TMainForm form(home.dir.Path(), prompter, {1000, 100, 20});
+    TMainForm form(home.dir.Path(), prompter, kTimes);
     form.show();
     auto* retry = form.findChild<QPushButton*>("btnRetryFailed");
     auto* save = form.findChild<QPushButton*>("btnSaveReport");

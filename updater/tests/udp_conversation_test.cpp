@@ -1,7 +1,11 @@
-// Conversations over real UDP sockets with simulated terminals on 127.0.31.x. Waits are
-// shortened where a terminal is meant not to answer; each test case uses its own addresses.
+// Conversations over real UDP sockets with simulated terminals on 127.0.31.x. The reply wait is
+// seconds wherever a terminal is meant to answer, so that a loaded machine never turns a slow
+// reply into a lost one, and the reset pause outlasts the terminals' restart, so that no search
+// waits in vain; each test case uses its own addresses.
 #include <gtest/gtest.h>
 #include <poll.h>
+
+#include <thread>
 
 #include "termsim/update/agentrunner.h"
 #include "testsupport.h"
@@ -14,7 +18,7 @@ using termsim::TUpdateAgentConfig;
 using termsim::TUpdateAgentRunner;
 using testsupport::Loopback;
 
-constexpr TProtocolTimes kShort{500, 100, 50};
+constexpr TProtocolTimes kTimes{2000, 300, 50};
 
 TUpdateAgentConfig Terminal() {
     TUpdateAgentConfig config;
@@ -42,7 +46,7 @@ struct Ran {
     std::uint16_t localPort = 0;
 };
 
-Ran Converse(std::uint32_t address, const TUpdateJob& job, TProtocolTimes times = kShort) {
+Ran Converse(std::uint32_t address, const TUpdateJob& job, TProtocolTimes times = kTimes) {
     Ran ran;
     TUdpSocket socket;
     ran.localPort = socket.BindFirstFree(kFirstLocalPort, kLastLocalPort);
@@ -103,12 +107,18 @@ TEST(UdpConversation, FailuresAndTheirResults) {
     }
     std::string error;
     ASSERT_TRUE(runner.Start(&error)) << error;
-    host = 10;
-    for (const Case& c : cases) {
-        Ran ran = Converse(Loopback(31, host++), Job(20000, 0), {150, 50, 10});
-        EXPECT_EQ(ran.result.result, c.expected) << c.name;
-        if (c.expected == EUpdateResult::LostAfterReset) {
-            EXPECT_EQ(ran.searches.size(), 15u);
+    // The waits meant to expire cost a whole reply wait each: the cases run side by side.
+    const TUpdateJob job = Job(20000, 0);
+    std::vector<Ran> ran(std::size(cases));
+    {
+        std::vector<std::jthread> conversations;
+        for (unsigned i = 0; i < std::size(cases); ++i)
+            conversations.emplace_back([&, i] { ran[i] = Converse(Loopback(31, 10 + i), job); });
+    }
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(ran[i].result.result, cases[i].expected) << cases[i].name;
+        if (cases[i].expected == EUpdateResult::LostAfterReset) {
+            EXPECT_EQ(ran[i].searches.size(), 15u);
         }
     }
 }

@@ -140,9 +140,10 @@ TEST(HostDownloadTermsim, JobsAgainstASimulatedTerminal) {
         TUdpHostLink link(stop);
         ASSERT_TRUE(link.Ready());
         TNoProgress progress;
-        // Replies on loopback take far less than the waits; a silent terminal's waits stay short.
-        // Both copies of a duplicated reply arrive within the wait after a batch.
-        THostTiming timing{20ms, 100ms, c.faults.silent ? 20ms : 1000ms, 5ms};
+        // Replies on loopback take far less than the reply wait of seconds, even on a loaded
+        // machine; a silent terminal's waits stay short, as nothing can answer them. Both copies
+        // of a duplicated reply arrive within the wait after a batch.
+        THostTiming timing{20ms, 100ms, c.faults.silent ? 20ms : 2000ms, 5ms};
         THostDownloader downloader(link, progress, stop, timing);
         EXPECT_EQ(downloader.RunDownloadJob(c.kind, termsim::AddressText(kFirst + i), c.entries),
                   c.success)
@@ -172,7 +173,7 @@ TEST(HostDownloadTermsim, TerminalChecksEveryRequest) {
     auto exchange = [&](std::uint32_t address, const std::vector<std::uint8_t>& request) {
         link.DiscardWaiting();
         link.Send(address, kHostPort, request);
-        const auto reply = link.Receive(1000ms);
+        const auto reply = link.Receive(2000ms);
         return reply ? ClassifyHostReply(reply->bytes) : EHostReply::Invalid;
     };
     auto write = [](std::uint16_t start, int n) {

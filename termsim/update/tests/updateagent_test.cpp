@@ -2,6 +2,8 @@
 // runner, and the agent inside the fleet. Addresses 127.0.34.x.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "common/textcodec.h"
 #include "termsim/fleet.h"
 #include "termsim/update/agentrunner.h"
@@ -154,7 +156,8 @@ TEST(AgentRunner, RefusesAddressesOutsideLoopback) {
 TEST(AgentRunner, SilentWhileRestartingAndLossyOnRequest) {
     TUpdateAgentRunner runner;
     TUpdateAgentConfig config = Config();
-    config.restartTime = std::chrono::milliseconds(300);
+    // Long enough that a loaded machine still asks while the terminal is down.
+    config.restartTime = std::chrono::seconds(2);
     const std::uint32_t address = 0x7F002201;  // 127.0.34.1
     runner.Add(address, 65276, config);
     runner.Add(address + 1, 65276, config, 1.0);  // every reply lost
@@ -166,10 +169,11 @@ TEST(AgentRunner, SilentWhileRestartingAndLossyOnRequest) {
     link.Send(ResetRequest());
     EXPECT_TRUE(link.Receive(2000, 2047));
     link.Send(QueryRequest());
-    EXPECT_FALSE(link.Receive(100, 2047)) << "restarting";
+    EXPECT_FALSE(link.Receive(500, 2047)) << "restarting";
     // Back after the restart: ask until it answers (bounded).
     bool answered = false;
-    for (int i = 0; i < 50 && !answered; ++i) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!answered && std::chrono::steady_clock::now() < limit) {
         link.Send(QueryRequest());
         answered = link.Receive(100, 2047).has_value();
     }
@@ -206,7 +210,8 @@ TEST(FleetAgent, UpdatesAFleetTerminal) {
     TUdpSocket socket;
     socket.BindFirstFree(kFirstLocalPort, kLastLocalPort);
     TUdpUpdateLink link(socket, options.firstAddress, job.agentPort);
-    TConversation conversation(link, job, TProtocolTimes{500, 100, 50}, [](auto, auto) {});
+    // Replies are awaited for seconds; the reset pause outlasts the restart.
+    TConversation conversation(link, job, TProtocolTimes{2000, 300, 50}, [](auto, auto) {});
     TConversationResult result = conversation.Run();
     EXPECT_EQ(result.result, EUpdateResult::Done);
     EXPECT_EQ(result.version, version);
