@@ -2,6 +2,7 @@
 
 #include "manager/params/widgets/basicpages.h"
 #include "manager/params/widgets/functionpages.h"
+#include "manager/params/widgets/bookpages.h"
 
 TPageRegistry StandardPageRegistry() {
     TPageRegistry registry;
@@ -14,6 +15,7 @@ TPageRegistry StandardPageRegistry() {
     RegisterMonitorPage(registry);
     RegisterSerialPages(registry);
     RegisterEventServerPage(registry);
+    RegisterBookPages(registry);
     RegisterMaintenancePage(registry);
     RegisterParameterFileCommands(registry);
     return registry;

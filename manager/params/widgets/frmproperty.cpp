@@ -57,6 +57,15 @@ TFrmProperty::TFrmProperty(TFrmPropertyDeps deps, QWidget* parent)
     context_.pickMulticast = [this](QWidget* parent, const QStringList& inUse, bool checkInUse) {
         return PickMulticast({parent, deps_.prompter, deps_.programFolder}, inUse, checkInUse);
     };
+    context_.selectContacts = [this](QWidget* parent, const QStringList& preselection) {
+        return SelectContacts({parent, deps_.prompter, deps_.programFolder}, preselection);
+    };
+    context_.selectMulticasts = [this](QWidget* parent, const QStringList& preselection) {
+        return SelectMulticasts({parent, deps_.prompter, deps_.programFolder}, preselection);
+    };
+    context_.searchOne = [this](const std::string& ip, TDeviceRecord* record) {
+        return deps_.searchOne ? deps_.searchOne(ip, record) : std::int32_t{0};
+    };
 
     pnlTitle = new QLabel("Parameter settings", this);
     pnlTitle->setObjectName("pnlTitle");

@@ -30,6 +30,8 @@ struct TFrmPropertyDeps {
     // LoginDevice and LogoutDevice of the main window, with the access address and the MAC.
     std::function<bool(const std::string& ip, const TMacBytes& mac)> login;
     std::function<void(const std::string& ip, const TMacBytes& mac)> logout;
+    // kv_search_one of the device-access library, for the address-book downloads.
+    std::function<std::int32_t(const std::string& ip, TDeviceRecord* record)> searchOne;
     // The model's name as shown to the user ("undefined" counts as empty); none: the model name.
     std::function<QString(const std::string& model)> modelDisplayName;
 };

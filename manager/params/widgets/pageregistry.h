@@ -44,6 +44,7 @@
 #include <vector>
 
 #include "manager/access/addresstext.h"
+#include "manager/access/devicerecord.h"
 #include "manager/books/widgets/bookdialogs.h"
 #include "manager/params/paramblock.h"
 #include "manager/params/paramfamily.h"
@@ -74,6 +75,13 @@ struct TEditorContext {
     std::function<TContactPick(QWidget* parent)> pickContact;
     std::function<TMulticastPick(QWidget* parent, const QStringList& inUse, bool checkInUse)>
         pickMulticast;
+    // The address books' select dialogs (SelectContacts, SelectMulticasts) over parent.
+    std::function<std::optional<TListRows>(QWidget*parent, const QStringList&preselection)>
+        selectContacts, selectMulticasts;
+    // The device-access library's search for one address (the downloads' online check).
+    std::function<std::int32_t(const std::string& ip, TDeviceRecord* record)> searchOne;
+    // Set by a move on an address-book page, cleared when a page saves its list on being left.
+    bool bookChanged = false;
 };
 
 // A failed input check: the box to focus and the message to show.
