@@ -15,7 +15,9 @@ constexpr const char* kUsage =
     "[--csv]\n"
     "       pelmora-cli [--home DIR] books import contacts|multicasts FILE.csv\n"
     "       pelmora-cli [--home DIR] books export "
-    "contacts|multicasts|dl-contacts|dl-multicasts FILE.csv\n";
+    "contacts|multicasts|dl-contacts|dl-multicasts FILE.csv\n"
+    "       pelmora-cli [--home DIR] books download contacts|zones TARGET ... "
+    "[--user U --password P]\n";
 
 struct TBookList {
     const char* name;

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "cli/bookscommands.h"
+#include "cli/booksdownload.h"
 #include "cli/csvwriter.h"
 #include "cli/paramscommands.h"
 #include "manager/access/kvlibrary.h"
@@ -144,6 +145,7 @@ int List(const std::string& file, std::ostream& out, std::ostream& err) {
 int RunCli(const std::vector<std::string>& args, const std::string& programFolder,
            std::ostream& out, std::ostream& err) {
     if (IsParamsCommand(args)) return RunParamsCli(args, programFolder, out, err);
+    if (IsBooksDownloadCommand(args)) return RunBooksDownloadCli(args, programFolder, out, err);
     if (const std::optional<int> books = RunBooksCli(args, programFolder, out, err)) return *books;
     TCliOptions options;
     std::string error;

@@ -3,7 +3,8 @@
 //   pelmora-cli [--home DIR] search --csv   one search as the manager's window runs it
 //   pelmora-cli [--home DIR] list FILE --csv   every row of a device book or device-list file
 //   pelmora-cli [--home DIR] params ...       a terminal's parameters (cli/paramscommands.h)
-//   pelmora-cli [--home DIR] books ...        the address books (cli/bookscommands.h)
+//   pelmora-cli [--home DIR] books ...        the address books (cli/bookscommands.h) and
+//                                             their downloads (cli/booksdownload.h)
 //   pelmora-cli --help | --version
 #pragma once
 

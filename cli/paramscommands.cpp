@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "cli/clicommands.h"
+#include "cli/clitarget.h"
 #include "cli/csvwriter.h"
 #include "cli/plancommands.h"
 #include "common/textutil.h"
@@ -48,12 +49,7 @@ struct TParamsOptions {
     std::optional<std::string> user, password;
 };
 
-// A terminal as the library reaches it.
-struct TTarget {
-    std::string label;          // as given, or the MAC text of a terminal found by the search
-    std::string accessAddress;  // empty: reached by MAC on the local network
-    TMacBytes mac{};
-};
+using TTarget = TCliTarget;
 
 class TUsageError {
   public:
@@ -98,15 +94,8 @@ TParamsOptions ParseOptions(const std::vector<std::string>& args) {
     return options;
 }
 
-// An IP text (three dots) or a MAC text (five dots); anything else is refused.
 TTarget ParseTarget(const std::string& text) {
-    const auto dots = std::count(text.begin(), text.end(), '.');
-    if (dots == 3 && IsValidIPStrict(text)) return {text, text, {}};
-    if (dots == 5) {
-        // Six decimal numbers up to 255 each.
-        const TMacBytes mac = TextToMac(text);
-        if (MacToText(mac.data()) == text) return {text, std::string(), mac};
-    }
+    if (std::optional<TTarget> target = ParseCliTarget(text)) return *target;
     throw TUsageError("\"" + text + "\" is neither an IP address nor a MAC text");
 }
 
@@ -149,18 +138,16 @@ class TParamsJob {
 };
 
 bool TParamsJob::Reach(TTarget& target) {
-    if (target.accessAddress.empty()) return true;
-    const std::int32_t result = FindTerminalAt(access_, target.accessAddress, target.mac);
-    if (result == kvresult::kOk) return true;
-    Fail(target, "no terminal answers at this address (result " + std::to_string(result) + ")");
+    std::string error;
+    if (ReachCliTarget(access_, target, &error)) return true;
+    Fail(target, error);
     return false;
 }
 
 bool TParamsJob::Read(const TTarget& target, TParamBlock& block) {
-    const std::int32_t result = ReadParamBlock(access_, target.accessAddress, target.mac, block);
-    if (result == kvresult::kOk) return true;
-    Fail(target, "reading the parameters failed after " + std::to_string(kReadAttempts) +
-                     " attempts (result " + std::to_string(result) + ")");
+    std::string error;
+    if (ReadCliTarget(access_, target, block, &error)) return true;
+    Fail(target, error);
     return false;
 }
 

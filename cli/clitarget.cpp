@@ -1,0 +1,53 @@
+#include "cli/clitarget.h"
+
+#include <algorithm>
+
+#include "manager/access/devicerecord.h"
+
+std::optional<TCliTarget> ParseCliTarget(const std::string& text) {
+    const auto dots = std::count(text.begin(), text.end(), '.');
+    if (dots == 3 && IsValidIPStrict(text)) return TCliTarget{text, text, {}};
+    if (dots == 5) {
+        const TMacBytes mac = TextToMac(text);
+        if (MacToText(mac.data()) == text) return TCliTarget{text, std::string(), mac};
+    }
+    return std::nullopt;
+}
+
+bool ReachCliTarget(IDeviceAccess& access, TCliTarget& target, std::string* error) {
+    if (target.accessAddress.empty()) return true;
+    const std::int32_t result = FindTerminalAt(access, target.accessAddress, target.mac);
+    if (result == kvresult::kOk) return true;
+    *error = "no terminal answers at this address (result " + std::to_string(result) + ")";
+    return false;
+}
+
+bool ReadCliTarget(IDeviceAccess& access, const TCliTarget& target, TParamBlock& block,
+                   std::string* error) {
+    const std::int32_t result = ReadParamBlock(access, target.accessAddress, target.mac, block);
+    if (result == kvresult::kOk) return true;
+    *error = "reading the parameters failed after " + std::to_string(kReadAttempts) +
+             " attempts (result " + std::to_string(result) + ")";
+    return false;
+}
+
+bool LoginCliTarget(IDeviceAccess& access, const TCliTarget& target,
+                    const std::optional<TLoginCredentials>& credentials, std::string* error) {
+    const TLoginOutcome login =
+        LoginTerminal(access, target.accessAddress, target.mac,
+                      [&credentials]() -> std::optional<TLoginCredentials> { return credentials; });
+    switch (login.kind) {
+        case TLoginOutcome::TKind::kLoggedIn:
+            return true;
+        case TLoginOutcome::TKind::kDeclined:
+            *error = "the terminal asks for credentials: give --user and --password";
+            break;
+        case TLoginOutcome::TKind::kRefused:
+            *error = "the terminal refused the user name or password";
+            break;
+        case TLoginOutcome::TKind::kFailed:
+            *error = "login failed (result " + std::to_string(login.result) + ")";
+            break;
+    }
+    return false;
+}
