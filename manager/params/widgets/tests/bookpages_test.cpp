@@ -225,6 +225,12 @@ TEST(BookPages, LoadMoveAndSaveWhenThePageIsLeft) {
         b.Find<QWidget>("OrgTreeView")->setFocus();
         EXPECT_EQ(b.Read(c.file), c.afterUpFromLast);
         EXPECT_FALSE(editor.Context().bookChanged);
+
+        // Closing the editor with the focus on the page leaves it too.
+        list->setFocus();
+        down->click();
+        editor.reject();
+        EXPECT_EQ(b.Read(c.file), Cells(Rows(c.rows)));
     }
 }
 
