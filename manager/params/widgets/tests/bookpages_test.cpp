@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "common/translation.h"
+#include "common/xmlobj.h"
 #include "editortestkit.h"
 #include "manager/access/devicerecord.h"
 #include "manager/access/kvlibrary.h"
@@ -268,6 +270,32 @@ TEST(BookPages, EditTakesTheChosenRowsInMasterListOrder) {
     answer = TListRows{};
     b.Click("BtnMulticastEdit");
     EXPECT_FALSE(b.Find<QPushButton>("BtnMulticastDownload")->isEnabled());
+}
+
+TEST(BookPages, ShippedLanguageFileTranslatesThePagesAndTheOfflineMessage) {
+    TMyXmlobj doc;
+    ASSERT_TRUE(doc.Load(PELMORA_SOURCE_DIR "/data/files/lang/Pelmora.xml"));
+    SetLanguage(doc, lang::kEnglish);
+    SetTranslationDocument(&doc);
+    TBookBench b;
+    b.searchResult = 0;
+    b.Write(kDlMulticastsFile, kZones);
+    b.Open(MakeBlock("SIP520"));
+    const struct {
+        const char* button;
+        const char* text;
+    } buttons[] = {{"btnContactEdit", "Edit"},
+                   {"btnContactDownload", "Download contacts"},
+                   {"btnContactUp", "Up"},
+                   {"BtnMulticastDown", "Down"},
+                   {"BtnMulticastDownload", "Download address table"}};
+    for (const auto& button : buttons)
+        EXPECT_EQ(b.Find<QPushButton>(button.button)->text(), button.text);
+    EXPECT_EQ(b.Find<QTreeWidget>("lvBkMulticasts")->headerItem()->text(3), "Port");
+    b.Click("BtnMulticastDownload");
+    EXPECT_EQ(b.bench.prompter.MessageTexts(),
+              QStringList{"The device is offline, the download failed"});
+    SetTranslationDocument(nullptr);
 }
 
 // One simulated SIP520 terminal per case, 127.70.N.1.
