@@ -127,11 +127,15 @@ class TBookPage : public TPropertyPage {
         layout->addWidget(group);
 
         // Moves are saved when the input focus leaves the page.
-        connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-            if (old != nullptr && isAncestorOf(old) && (now == nullptr || !isAncestorOf(now)))
-                FocusLeft();
-        });
+        focusWatch_ =
+            connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+                if (old != nullptr && isAncestorOf(old) && (now == nullptr || !isAncestorOf(now)))
+                    FocusLeft();
+            });
     }
+
+    // The children still change focus while Qt destroys them, after this page's members.
+    ~TBookPage() override { disconnect(focusWatch_); }
 
     void Load(const TParamBlock& /*block*/) override {
         LoadListFile(rows_, Path());
@@ -223,6 +227,7 @@ class TBookPage : public TPropertyPage {
     const TBookPageKind& kind_;
     TDownloadDialogOptions options_;
     TListRows rows_;
+    QMetaObject::Connection focusWatch_;
     QTreeWidget* list_;
     QPushButton* edit_;
     QPushButton* download_;
