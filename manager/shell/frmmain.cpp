@@ -649,6 +649,10 @@ TEditProperties TFrmMain::EditorRunner() {
         deps.programFolder = programFolder_;
         deps.login = std::bind_front(&TDeviceProcs::LoginDevice, procs_.get());
         deps.logout = std::bind_front(&TDeviceProcs::LogoutDevice, procs_.get());
+        // The address-book downloads' online check, off the window thread like the other calls.
+        deps.searchOne = [this](const std::string& ip, TDeviceRecord* record) {
+            return procsAccess_.SearchOne(ip, record);
+        };
         deps.modelDisplayName = [this](const std::string& model) {
             return QString::fromStdString(list_.ModelDisplayName(model));
         };
