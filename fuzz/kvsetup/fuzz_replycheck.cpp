@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "fuzz/support/scratch.h"
+#include "fuzz/support/fuzzsupport.h"
 #include "kvsetup/kvproto.h"
 #include "kvsetup/replycheck.h"
 

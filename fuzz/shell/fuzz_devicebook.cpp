@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "common/textcodec.h"
-#include "fuzz/support/scratch.h"
+#include "fuzz/support/fuzzsupport.h"
 #include "manager/shell/devicebook.h"
 
 using fuzzsupport::Check;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/textcodec.h"
-#include "fuzz/support/scratch.h"
+#include "fuzz/support/fuzzsupport.h"
 #include "manager/access/devicerecord.h"
 #include "manager/shell/networksearch.h"
 

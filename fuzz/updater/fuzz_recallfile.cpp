@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "common/textcodec.h"
-#include "fuzz/support/scratch.h"
+#include "fuzz/support/fuzzsupport.h"
 #include "updater/updatefile.h"
 
 using fuzzsupport::Check;

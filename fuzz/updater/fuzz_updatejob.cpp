@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "fuzz/support/scratch.h"
+#include "fuzz/support/fuzzsupport.h"
 #include "updater/updatefile.h"
 
 using fuzzsupport::Check;
