@@ -19,11 +19,11 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-// The line without its line ending.
+// The line without its line ending: CR LF, LF or a lone CR, as Parse split the lines.
 std::string_view Content(const std::string& line) {
     std::string_view s = line;
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
-        s.remove_suffix(1);
+    if (s.ends_with("\r\n")) return s.substr(0, s.size() - 2);
+    if (s.ends_with('\n') || s.ends_with('\r')) return s.substr(0, s.size() - 1);
     return s;
 }
 
@@ -73,8 +73,12 @@ bool TIniFile::Save(const std::string& path, std::string* error) const {
 void TIniFile::Parse(std::string_view bytes) {
     lines_.clear();
     while (!bytes.empty()) {
-        std::size_t end = bytes.find('\n');
-        end = (end == std::string_view::npos) ? bytes.size() : end + 1;
+        std::size_t end = bytes.find_first_of("\r\n");
+        if (end == std::string_view::npos) {
+            end = bytes.size();
+        } else {
+            end += (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? 2 : 1;
+        }
         lines_.emplace_back(bytes.substr(0, end));
         bytes.remove_prefix(end);
     }

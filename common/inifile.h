@@ -1,9 +1,10 @@
 // INI settings files, read and rewritten without disturbing what the program does not own.
 //
 // Every line the program does not change (other sections, other keys, comments, blank lines,
-// odd lines) is written back byte for byte, with its own line ending. Section and key names
-// match without regard to letter case; the first matching section and key count. Values are
-// device code page bytes in the file and UTF-8 in the program.
+// odd lines) is written back byte for byte, with its own line ending. CR LF, LF and a lone CR
+// all end a line; new lines take the file's first line ending (CR LF in a new file). Section and
+// key names match without regard to letter case; the first matching section and key count. Values
+// are device code page bytes in the file and UTF-8 in the program.
 #pragma once
 
 #include <optional>

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +16,7 @@
 #include <unordered_map>
 
 #include "common/socketaddress.h"
+#include "kvsetup/replycheck.h"
 
 namespace kvsetup {
 namespace {
@@ -28,11 +28,6 @@ constexpr std::size_t kBurst = 64;       // probes sent before the socket is dra
 constexpr int kReceiveBuffer = 4 << 20;  // room for a thousand answers arriving at once
 constexpr std::size_t kMaxDatagram = 65536;
 
-std::atomic<std::uint32_t> g_nextId{[] {
-    std::random_device rd;
-    return static_cast<std::uint32_t>(rd());
-}()};
-
 }  // namespace
 
 struct Client::Reply {
@@ -42,7 +37,10 @@ struct Client::Reply {
 };
 
 std::uint32_t NewRequestId() {
-    return g_nextId.fetch_add(1, std::memory_order_relaxed);
+    // Drawn afresh from the system's entropy source for every request, so that a datagram from
+    // elsewhere on the network cannot carry the id of a request it has not seen.
+    thread_local std::random_device entropy;
+    return static_cast<std::uint32_t>(entropy());
 }
 
 Timing CurrentTiming() {
@@ -139,6 +137,7 @@ std::vector<Found> Client::Probe(const std::vector<std::uint32_t>& targets, cons
     header.requestId = NewRequestId();
     header.mac = mac;
     const auto request = kvproto::Encode(header, {});
+    const ReplyCheck check(header, targets);
 
     // Each target is pending until it answers or is reported unreachable.
     std::unordered_map<std::uint32_t, bool> pending;
@@ -180,15 +179,8 @@ std::vector<Found> Client::Probe(const std::vector<std::uint32_t>& targets, cons
         for (auto a : unreachable)
             settle(a);
         for (const auto& r : replies) {
-            const auto m = kvproto::Decode(r.bytes);
-            if (!m || r.port != kvproto::kPort || !pending.count(r.address) ||
-                m->header.kind != (header.kind | kvproto::kReplyBit) ||
-                m->header.requestId != header.requestId ||
-                m->header.result != kvproto::result::kOk ||
-                m->payload.size() != kvproto::kRecordSize ||
-                !std::equal(m->header.mac.begin(), m->header.mac.end(), m->payload.begin() + 52) ||
-                (!kvproto::IsZeroMac(mac) && m->header.mac != mac))
-                continue;
+            const auto m = check.Accept(r.address, r.port, r.bytes);
+            if (!m || m->header.result != kvproto::result::kOk) continue;
             settle(r.address);
             Found f;
             f.address = r.address;
@@ -204,7 +196,8 @@ std::vector<Found> Client::Probe(const std::vector<std::uint32_t>& targets, cons
     return found;
 }
 
-std::int32_t Client::Request(std::uint32_t address, Kind kind, const kvproto::Mac& mac,
+std::int32_t Client::Request(std::uint32_t address, const std::vector<std::uint32_t>& sources,
+                             Kind kind, const kvproto::Mac& mac,
                              std::span<const std::uint8_t> payload, std::span<std::uint8_t> out,
                              const Timing& timing) {
     if (fd_ < 0) return kvproto::result::kSocketError;
@@ -213,6 +206,7 @@ std::int32_t Client::Request(std::uint32_t address, Kind kind, const kvproto::Ma
     header.requestId = NewRequestId();
     header.mac = mac;
     const auto request = kvproto::Encode(header, payload);
+    const ReplyCheck check(header, sources);
     std::vector<Reply> replies;
     std::vector<std::uint32_t> unreachable;
     for (int attempt = 0; attempt < timing.attempts; ++attempt) {
@@ -225,17 +219,9 @@ std::int32_t Client::Request(std::uint32_t address, Kind kind, const kvproto::Ma
             // Nobody listens there: asking again will not help.
             if (std::find(unreachable.begin(), unreachable.end(), address) != unreachable.end())
                 return kvproto::result::kNoAnswer;
-            // The source address is not compared: a terminal that took a new address in a write
-            // answers from there. Request id, kind and MAC identify the answer.
             for (const auto& r : replies) {
-                const auto m = kvproto::Decode(r.bytes);
-                if (!m || r.port != kvproto::kPort ||
-                    m->header.kind != (header.kind | kvproto::kReplyBit) ||
-                    m->header.requestId != header.requestId ||
-                    (!kvproto::IsZeroMac(mac) && m->header.mac != mac) ||
-                    m->payload.size() != kvproto::ReplyPayloadSize(kind, m->header.result) ||
-                    (!m->payload.empty() && m->payload.size() != out.size()))
-                    continue;
+                const auto m = check.Accept(r.address, r.port, r.bytes);
+                if (!m || (!m->payload.empty() && m->payload.size() != out.size())) continue;
                 std::copy(m->payload.begin(), m->payload.end(), out.begin());
                 return m->header.result;
             }

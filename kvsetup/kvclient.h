@@ -40,9 +40,10 @@ class Client {
                              std::chrono::milliseconds window, bool firstOnly);
 
     // One request to one address, sent up to timing.attempts times; returns the terminal's
-    // result, or kNoAnswer. A reply payload (record, block) is copied to out, which must have the
-    // size the reply carries.
-    std::int32_t Request(std::uint32_t address, kvproto::Kind kind, const kvproto::Mac& mac,
+    // result, or kNoAnswer. Only replies from the sources count. A reply payload (record, block)
+    // is copied to out, which must have the size the reply carries.
+    std::int32_t Request(std::uint32_t address, const std::vector<std::uint32_t>& sources,
+                         kvproto::Kind kind, const kvproto::Mac& mac,
                          std::span<const std::uint8_t> payload, std::span<std::uint8_t> out,
                          const Timing& timing);
 
@@ -57,6 +58,7 @@ class Client {
     int fd_ = -1;
 };
 
+// A request id nobody else can predict.
 std::uint32_t NewRequestId();
 
 }  // namespace kvsetup

@@ -45,22 +45,41 @@ bool ReadTargets(std::vector<std::uint32_t>& targets) {
     return false;
 }
 
-// The address of a call: the dotted IP text, or, when it is empty, wherever the terminal with
-// this MAC answers among the search targets. Returns a result code other than 1 on failure.
+// Where a call goes: the dotted IP text, or, when it is empty, wherever the terminal with this
+// MAC answers among the search targets. Replies count from that address only, or, for a terminal
+// addressed by MAC alone, from any target. Returns a result code other than 1 on failure.
+struct Destination {
+    std::uint32_t address = 0;
+    std::vector<std::uint32_t> sources;
+};
+
 std::int32_t Resolve(kvsetup::Client& client, const char* ip, const kvproto::Mac& mac,
-                     const kvsetup::Timing& timing, std::uint32_t* address) {
+                     const kvsetup::Timing& timing, Destination* to) {
     std::vector<std::uint32_t> targets;
     if (!ReadTargets(targets)) return kr::kBadTargets;
     const std::string_view text = TrimBlanks(std::string_view(ip, strnlen(ip, 64)));
     if (!text.empty()) {
-        if (!kvsetup::ParseDotted(text, address)) return kr::kBadArgument;
-        return kvsetup::IsPermitted(*address, targets) ? kr::kOk : kr::kNotPermitted;
+        if (!kvsetup::ParseDotted(text, &to->address)) return kr::kBadArgument;
+        if (!kvsetup::IsPermitted(to->address, targets)) return kr::kNotPermitted;
+        to->sources = {to->address};
+        return kr::kOk;
     }
     if (kvproto::IsZeroMac(mac)) return kr::kBadArgument;  // neither address nor MAC
     const auto found = client.Probe(targets, mac, timing.searchWindow, true);
     if (found.empty()) return kr::kNoAnswer;
-    *address = found.front().address;
+    to->address = found.front().address;
+    to->sources = std::move(targets);
     return kr::kOk;
+}
+
+// The address a written block gives the terminal (offset 144, dotted order): the terminal
+// answers the write from there once it has moved.
+std::uint32_t BlockAddress(std::span<const std::uint8_t> block) {
+    constexpr std::size_t kAddressOffset = 144;
+    std::uint32_t address = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        address = (address << 8) | block[kAddressOffset + i];
+    return address;
 }
 
 // One call addressed by IP text and MAC.
@@ -72,10 +91,11 @@ std::int32_t Call(const char* ip, const std::uint8_t* macBytes, Kind kind,
     kvsetup::Client client;
     if (!client.Ok()) return kr::kSocketError;
     const auto timing = kvsetup::CurrentTiming();
-    std::uint32_t address = 0;
-    const std::int32_t resolved = Resolve(client, ip, mac, timing, &address);
+    Destination to;
+    const std::int32_t resolved = Resolve(client, ip, mac, timing, &to);
     if (resolved != kr::kOk) return resolved;
-    return client.Request(address, kind, mac, payload, out, timing);
+    if (kind == Kind::kWrite) to.sources.push_back(BlockAddress(payload));
+    return client.Request(to.address, to.sources, kind, mac, payload, out, timing);
 }
 
 std::int32_t CredentialCall(const char* ip, const std::uint8_t* mac, Kind kind,

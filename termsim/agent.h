@@ -41,6 +41,7 @@ struct Endpoint {
 struct Faults {
     double lossRate = 0.0;  // each datagram, in or out, is dropped with this chance
     std::chrono::milliseconds extraDelay{};  // added before every reply
+    std::chrono::milliseconds jitter{};      // up to this much more, drawn for each reply
     int busyLogins = 0;                      // the next n logins answer "busy" (-3)
     bool mute = false;                       // the terminal answers nothing at all
 };

@@ -79,9 +79,16 @@ struct Fleet::Impl {
         TerminalStats stats;
         std::vector<std::unique_ptr<Slot>> slots;
         std::mt19937 rng;
-        bool Drop() {
-            const double rate = state.faults.lossRate;
+        bool Chance(double rate) {
             return rate > 0 && std::uniform_real_distribution<double>(0, 1)(rng) < rate;
+        }
+        bool Drop() { return Chance(state.faults.lossRate); }
+        std::chrono::milliseconds Delay() {
+            const auto jitter = state.faults.jitter.count();
+            if (jitter <= 0) return state.faults.extraDelay;
+            using Ms = std::chrono::milliseconds;
+            return state.faults.extraDelay +
+                   Ms(std::uniform_int_distribution<Ms::rep>(0, jitter)(rng));
         }
     };
 
@@ -181,7 +188,7 @@ struct Fleet::Impl {
 
 void Fleet::Impl::AgentContext::SendAfter(std::chrono::milliseconds delay, const Endpoint& to,
                                           std::span<const std::uint8_t> bytes) {
-    const auto total = delay + terminal->state.faults.extraDelay;
+    const auto total = delay + terminal->Delay();
     std::vector<std::uint8_t> copy(bytes.begin(), bytes.end());
     if (total.count() <= 0) {
         fleet->SendNow(*terminal, slot, to, copy);
@@ -215,13 +222,15 @@ bool Fleet::Impl::Build(std::string* error) {
     }
     for (int i = 0; i < options.count; ++i) {
         auto t = std::make_unique<Terminal>();
-        t->rng = std::mt19937(static_cast<std::uint32_t>(i) + 1);  // repeatable losses
+        std::seed_seq seeds{options.seed, static_cast<std::uint32_t>(i)};
+        t->rng = std::mt19937(seeds);
         TerminalState& s = t->state;
         s.index = i;
         s.address = options.firstAddress + static_cast<std::uint32_t>(i);
         s.faults = options.faults;
         s.started = Clock::now();
         s.statusPeriod = options.statusPeriod;
+        s.faults.mute = s.faults.mute || t->Chance(options.muteShare);
         const std::uint32_t macLow = (options.macBase + static_cast<std::uint32_t>(i)) & 0xFFFFFF;
         const TMac mac{0x02,
                        0x4B,

@@ -35,6 +35,10 @@ struct FleetOptions {
     std::chrono::milliseconds statusPeriod{0};
     Faults faults;                     // applied to every terminal at start
     std::vector<AgentFactory> agents;  // extra agents per terminal
+    // Each terminal is muted at start with this chance.
+    double muteShare = 0.0;
+    // Seeds the draws of losses, delays and mutes: the same seed repeats a run's patterns.
+    std::uint32_t seed = 1;
 };
 
 // Counters of what one terminal received on its device-access port.

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 
 #include <charconv>
+#include <cstdlib>
 
 namespace termsim {
 namespace {
@@ -29,6 +30,16 @@ bool ParseNumber(const std::string& text, T min, T max, T* out) {
     return true;
 }
 
+// A chance from 0 to 1.
+bool ParseRate(const std::string& text, double* out) {
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    const double value = std::strtod(begin, &end);
+    if (end == begin || *end != '\0' || !(value >= 0 && value <= 1)) return false;
+    *out = value;
+    return true;
+}
+
 }  // namespace
 
 bool ParseAddress(const std::string& text, std::uint32_t* address) {
@@ -43,7 +54,8 @@ const char* UsageText() {
            "               [--firmware V1,V2,...] [--old-firmware-every K] [--old-firmware V]\n"
            "               [--login-user U --login-password P] [--name-prefix TEXT]\n"
            "               [--first-account N] [--restart-ms MS] [--status-ms MS]\n"
-           "               [--loss RATE] [--delay-ms MS] [--busy-logins N] [--mute I1,I2,...]\n"
+           "               [--loss RATE] [--delay-ms MS] [--delay-jitter-ms MS] [--busy-logins N]\n"
+           "               [--mute I1,I2,...] [--mute-share RATE] [--seed N]\n"
            "               [--update-password P] [--device-type T] [--no-update-agent]\n"
            "               [--no-host-agent]\n";
 }
@@ -102,13 +114,17 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* out, st
             ok = ParseNumber(value, 0, 3600000, &number);
             f.statusPeriod = std::chrono::milliseconds(number);
         } else if (name == "--loss") {
-            const char* begin = value.c_str();
-            char* end = nullptr;
-            f.faults.lossRate = std::strtod(begin, &end);
-            ok = end != begin && *end == '\0' && f.faults.lossRate >= 0 && f.faults.lossRate <= 1;
+            ok = ParseRate(value, &f.faults.lossRate);
+        } else if (name == "--mute-share") {
+            ok = ParseRate(value, &f.muteShare);
+        } else if (name == "--seed") {
+            ok = ParseNumber(value, 0u, 4294967295u, &f.seed);
         } else if (name == "--delay-ms") {
             ok = ParseNumber(value, 0, 600000, &number);
             f.faults.extraDelay = std::chrono::milliseconds(number);
+        } else if (name == "--delay-jitter-ms") {
+            ok = ParseNumber(value, 0, 600000, &number);
+            f.faults.jitter = std::chrono::milliseconds(number);
         } else if (name == "--busy-logins") {
             ok = ParseNumber(value, 0, 1000000, &f.faults.busyLogins);
         } else if (name == "--update-password") {

@@ -113,6 +113,38 @@ TEST(IniFile, WritesChangeOnlyTheirOwnLines) {
     }
 }
 
+// CR LF, LF and a lone CR end lines alike; a written key is found again and the file keeps its
+// size over repeated writes.
+TEST(IniFile, EveryLineEndingStyleKeepsWrittenKeys) {
+    struct Case {
+        const char* name;
+        std::string before;
+        std::string after;  // after writing [SYSTEM] Language=2
+    };
+    const std::vector<Case> cases = {
+        {"CR only, key present", "[SYSTEM]\rSearchTimes=3\rLanguage=1\r",
+         "[SYSTEM]\rSearchTimes=3\rLanguage=2\r"},
+        {"CR only, key new", "[SYSTEM]\rSearchTimes=3\r", "[SYSTEM]\rSearchTimes=3\rLanguage=2\r"},
+        {"CR only, section new", "[Other]\rB=2", "[Other]\rB=2\r[SYSTEM]\rLanguage=2\r"},
+        {"CR LF with a lone CR at the end", "[SYSTEM]\r\nSearchTimes=3\r\nAutoSearchEnable=1\r",
+         "[SYSTEM]\r\nSearchTimes=3\r\nAutoSearchEnable=1\rLanguage=2\r\n"},
+        {"LF with a lone CR inside", "[SYSTEM]\nA=1\rLanguage=1\n", "[SYSTEM]\nA=1\rLanguage=2\n"},
+        {"CR CR LF is a CR line and an empty CR LF line", "[SYSTEM]\r\r\nLanguage=1\r\r\n",
+         "[SYSTEM]\r\r\nLanguage=2\r\r\n"},
+    };
+    for (const Case& c : cases) {
+        TIniFile ini;
+        ini.Parse(c.before);
+        ini.WriteInteger("SYSTEM", "Language", 2);
+        EXPECT_EQ(ini.Bytes(), c.after) << c.name;
+        TIniFile again;
+        again.Parse(ini.Bytes());
+        EXPECT_EQ(again.ReadInteger("SYSTEM", "Language", 0), 2) << c.name;
+        again.WriteInteger("SYSTEM", "Language", 2);
+        EXPECT_EQ(again.Bytes(), c.after) << c.name << ": the file grew";
+    }
+}
+
 TEST(IniFile, WriteStringEncodesToTheDeviceCodePage) {
     TIniFile ini;
     ini.Parse(kForeign);

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 #include "common/socketaddress.h"
@@ -25,22 +26,47 @@ using Script = std::function<std::vector<Bytes>(const kvproto::Message&)>;
 
 const kvproto::Mac kMac{2, 0x4B, 0x56, 0x0F, 0, 1};
 
-// One terminal on 127.77.<n>.1:6070 whose answers come from a script.
+constexpr std::uint32_t Address(int n, int host) {
+    return 0x7F4D0000u | (static_cast<std::uint32_t>(n) << 8) | static_cast<std::uint32_t>(host);
+}
+
+int BoundSocket(std::uint32_t address) {
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    const sockaddr_in sa = Ipv4SocketAddress(address, kvproto::kPort);
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// A probe that names a MAC: the library looking for a terminal addressed by MAC alone.
+bool FindsAMac(const kvproto::Message& m) {
+    return m.header.kind == static_cast<std::uint8_t>(kvproto::Kind::kProbe) &&
+           !kvproto::IsZeroMac(m.header.mac);
+}
+
+// One terminal on 127.77.<n>.1:6070 whose answers come from a script. With an impostor address,
+// every answer but those to MAC look-ups comes from port 6070 of that address instead.
 class ScriptedTerminal {
   public:
-    ScriptedTerminal(int n, Script script) : script_(std::move(script)) {
-        fd_ = socket(AF_INET, SOCK_DGRAM, 0);
-        const sockaddr_in sa =
-            Ipv4SocketAddress(0x7F4D0001u | (static_cast<std::uint32_t>(n) << 8), kvproto::kPort);
-        bound_ = bind(fd_, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) == 0;
+    ScriptedTerminal(int n, Script script, std::uint32_t impostor = 0)
+        : script_(std::move(script)) {
+        fd_ = BoundSocket(Address(n, 1));
+        replyFd_ = impostor ? BoundSocket(impostor) : fd_;
         thread_ = std::thread([this] { Serve(); });
     }
     ~ScriptedTerminal() {
         stop_ = true;
         thread_.join();
+        if (replyFd_ != fd_) close(replyFd_);
         close(fd_);
     }
-    bool Bound() const { return bound_; }
+    bool Bound() const { return fd_ >= 0 && replyFd_ >= 0; }
+    std::vector<std::uint32_t> RequestIds() const {
+        std::lock_guard<std::mutex> lock(mu_);
+        return ids_;
+    }
 
   private:
     void Serve() {
@@ -55,26 +81,45 @@ class ScriptedTerminal {
             if (n < 0) continue;
             const auto m = kvproto::Decode(std::span(buffer.data(), static_cast<std::size_t>(n)));
             if (!m) continue;
+            {
+                std::lock_guard<std::mutex> lock(mu_);
+                ids_.push_back(m->header.requestId);
+            }
+            const int replyFd = FindsAMac(*m) ? fd_ : replyFd_;
             for (const auto& reply : script_(*m))
-                sendto(fd_, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&from), len);
+                sendto(replyFd, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&from),
+                       len);
         }
     }
 
     Script script_;
     int fd_ = -1;
-    bool bound_ = false;
+    int replyFd_ = -1;
+    mutable std::mutex mu_;
+    std::vector<std::uint32_t> ids_;
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };
 
-// The right reply to a read request.
-Bytes GoodRead(const kvproto::Message& m) {
+// The right reply to any request: result 1 with the payload its kind carries.
+Bytes GoodReply(const kvproto::Message& m) {
     kvproto::Header h;
     h.kind = m.header.kind | kvproto::kReplyBit;
     h.requestId = m.header.requestId;
     h.mac = kMac;
     h.result = 1;
-    return kvproto::Encode(h, Bytes(kvproto::kBlockSize, 0x42));
+    const auto kind = static_cast<kvproto::Kind>(m.header.kind);
+    Bytes payload(kvproto::ReplyPayloadSize(kind, 1), 0x42);
+    if (kind == kvproto::Kind::kProbe) std::copy(kMac.begin(), kMac.end(), payload.begin() + 52);
+    return kvproto::Encode(h, payload);
+}
+
+Bytes GoodRead(const kvproto::Message& m) {
+    return GoodReply(m);
+}
+
+std::vector<Bytes> AnswerRightly(const kvproto::Message& m) {
+    return {GoodReply(m)};
 }
 
 // Broken variants of the right reply.
@@ -151,6 +196,74 @@ TEST(KvReplies, SearchKeepsOneRecordPerMac) {
     ASSERT_EQ(kv_search_all(records.data(), &count), 1);
     ASSERT_EQ(count, 1);
     EXPECT_EQ(0, std::memcmp(records[0].bytes + 52, kMac.data(), 6));
+}
+
+// Each call addressed to one terminal takes its answer only from where it asked: the address
+// given, or for a terminal addressed by MAC alone one of the targets, or for a write the address
+// the block moves the terminal to.
+TEST(KvReplies, AnswersFromAnotherAddressAreRefused) {
+    setenv("KVSETUP_TARGETS", "127.77.33.1", 1);
+    const std::uint32_t impostor = Address(33, 2);
+    TDeviceCredentials cred{};
+    std::uint8_t block[1356] = {};
+    std::uint8_t moving[1356] = {};
+    const std::uint8_t impostorBytes[4] = {127, 77, 33, 2};
+    std::memcpy(moving + 144, impostorBytes, 4);
+    const char* ip = "127.77.33.1";
+    struct Case {
+        const char* name;
+        std::function<std::int32_t()> call;
+        std::int32_t fromImpostor;
+    };
+    const std::vector<Case> cases = {
+        {"search one",
+         [&] {
+             TDeviceRecord r;
+             return kv_search_one(ip, &r);
+         },
+         0},
+        {"login", [&] { return kv_login(ip, kMac.data(), &cred); }, 0},
+        {"logout", [&] { return kv_logout(ip, kMac.data(), &cred); }, 0},
+        {"reset", [&] { return kv_reset(ip, kMac.data(), &cred); }, 0},
+        {"read", [&] { return kv_read_setting2(ip, kMac.data(), block, nullptr); }, 0},
+        {"write", [&] { return kv_write_setting2(ip, kMac.data(), block, 1356, nullptr); }, 0},
+        {"login by MAC", [&] { return kv_login("", kMac.data(), &cred); }, 0},
+        {"logout by MAC", [&] { return kv_logout("", kMac.data(), &cred); }, 0},
+        {"reset by MAC", [&] { return kv_reset("", kMac.data(), &cred); }, 0},
+        {"read by MAC", [&] { return kv_read_setting2("", kMac.data(), block, nullptr); }, 0},
+        {"write by MAC", [&] { return kv_write_setting2("", kMac.data(), block, 1356, nullptr); },
+         0},
+        {"write moving there",
+         [&] { return kv_write_setting2(ip, kMac.data(), moving, 1356, nullptr); }, 1},
+        {"write by MAC moving there",
+         [&] { return kv_write_setting2("", kMac.data(), moving, 1356, nullptr); }, 1},
+    };
+    {
+        ScriptedTerminal honest(33, AnswerRightly);
+        ASSERT_TRUE(honest.Bound());
+        for (const Case& c : cases)
+            EXPECT_EQ(c.call(), 1) << c.name << " from the terminal itself";
+    }
+    ScriptedTerminal elsewhere(33, AnswerRightly, impostor);
+    ASSERT_TRUE(elsewhere.Bound());
+    for (const Case& c : cases)
+        EXPECT_EQ(c.call(), c.fromImpostor) << c.name << " answered from 127.77.33.2";
+}
+
+// Request ids do not follow one another, so a datagram from elsewhere cannot guess the next one.
+TEST(KvReplies, RequestIdsAreUnpredictable) {
+    setenv("KVSETUP_TARGETS", "127.77.34.1", 1);
+    ScriptedTerminal terminal(34, AnswerRightly);
+    ASSERT_TRUE(terminal.Bound());
+    std::uint8_t block[1356];
+    for (int i = 0; i < 16; ++i)
+        ASSERT_EQ(kv_read_setting2("127.77.34.1", kMac.data(), block, nullptr), 1);
+    const auto ids = terminal.RequestIds();
+    ASSERT_EQ(ids.size(), 16u);
+    int close = 0;
+    for (std::size_t i = 1; i < ids.size(); ++i)
+        close += (ids[i] - ids[i - 1]) < 1024u;
+    EXPECT_EQ(close, 0) << "ids follow a counter";
 }
 
 }  // namespace

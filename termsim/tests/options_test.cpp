@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using termsim::CommandLine;
@@ -13,7 +15,8 @@ TEST(TermsimOptions, ParsesEveryOption) {
         "--firmware", "V2.6.0,V2.4.1", "--old-firmware-every", "5", "--old-firmware", "V2.3.9",
         "--login-user", "admin", "--login-password", "pw", "--name-prefix", "Door ",
         "--first-account", "9001", "--restart-ms", "200", "--loss", "0.25",
-        "--delay-ms", "30", "--busy-logins", "2", "--mute", "1,4",
+        "--delay-ms", "30", "--delay-jitter-ms", "15", "--busy-logins", "2", "--mute", "1,4",
+        "--mute-share", "0.1", "--seed", "4000000000",
         "--update-password", "upw", "--device-type", "PA-X", "--no-update-agent",
         "--no-host-agent"};
     // clang-format on
@@ -34,6 +37,9 @@ TEST(TermsimOptions, ParsesEveryOption) {
     EXPECT_EQ(f.restartTime.count(), 200);
     EXPECT_DOUBLE_EQ(f.faults.lossRate, 0.25);
     EXPECT_EQ(f.faults.extraDelay.count(), 30);
+    EXPECT_EQ(f.faults.jitter.count(), 15);
+    EXPECT_DOUBLE_EQ(f.muteShare, 0.1);
+    EXPECT_EQ(f.seed, 4000000000u);
     EXPECT_EQ(f.faults.busyLogins, 2);
     EXPECT_EQ(cmd.muteTerminals, (std::vector<int>{1, 4}));
     EXPECT_EQ(cmd.updatePassword, "upw");
@@ -54,6 +60,9 @@ TEST(TermsimOptions, RefusesBadValues) {
         {"--loss", "1.5"},
         {"--loss", "abc"},
         {"--mute", "1,x"},
+        {"--mute-share", "-0.1"},
+        {"--seed", "-1"},
+        {"--delay-jitter-ms", "x"},
         {"--model", ","},
         {"--frobnicate", "1"},
     };
@@ -73,6 +82,31 @@ TEST(TermsimOptions, FleetRefusesAddressesLeavingLoopback) {
     std::string error;
     EXPECT_FALSE(fleet.Start(&error));
     EXPECT_NE(error.find("127.0.0.0/8"), std::string::npos);
+}
+
+// The seed decides which terminals a share of mutes silences: the same seed the same ones,
+// another seed others.
+TEST(TermsimOptions, SeedRepeatsOrVariesThePatterns) {
+    auto muted = [](std::uint32_t seed) {
+        termsim::FleetOptions options;
+        options.count = 64;
+        options.firstAddress = 0x7F500101;  // 127.80.1.1
+        options.muteShare = 0.5;
+        options.seed = seed;
+        termsim::Fleet fleet(options);
+        std::string error;
+        EXPECT_TRUE(fleet.Start(&error)) << error;
+        std::vector<bool> out;
+        for (int i = 0; i < fleet.Count(); ++i)
+            out.push_back(fleet.State(i).faults.mute);
+        return out;
+    };
+    const auto first = muted(7);
+    EXPECT_EQ(muted(7), first);
+    EXPECT_NE(muted(8), first);
+    const auto count = std::count(first.begin(), first.end(), true);
+    EXPECT_GT(count, 8);
+    EXPECT_LT(count, 56);
 }
 
 }  // namespace
