@@ -6,14 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz/support/fuzzsupport.h"
 #include "manager/access/addresstext.h"
 #include "manager/access/localinterfaces.h"
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) __builtin_trap();
-}
+using fuzzsupport::Check;
 
 // A field with a guard area behind it that must stay untouched.
 void FixedRoundTrip(std::string_view text, std::size_t width) {

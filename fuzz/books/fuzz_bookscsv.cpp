@@ -5,14 +5,13 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/support/fuzzsupport.h"
 #include "manager/books/bookrules.h"
 #include "manager/books/bookscsv.h"
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) __builtin_trap();
-}
+using fuzzsupport::Check;
 
 void Fuzz(TBookKind kind, std::string_view csv) {
     const TListRows before{{"1", 0, {"kept"}}};

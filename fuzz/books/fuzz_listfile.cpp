@@ -9,13 +9,12 @@
 #include <string>
 
 #include "common/textcodec.h"
+#include "fuzz/support/fuzzsupport.h"
 #include "manager/books/listfile.h"
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) __builtin_trap();
-}
+using fuzzsupport::Check;
 
 const std::string& Path() {
     static const std::string path = "/tmp/fuzz_listfile-" + std::to_string(::getpid()) + ".dat";

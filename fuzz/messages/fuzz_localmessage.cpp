@@ -5,12 +5,11 @@
 #include <string_view>
 
 #include "common/textcodec.h"
+#include "fuzz/support/fuzzsupport.h"
 #include "manager/shell/localmessage.h"
 
 namespace {
-void Check(bool condition) {
-    if (!condition) __builtin_trap();
-}
+using fuzzsupport::Check;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -7,17 +7,12 @@
 #include <string_view>
 
 #include "common/textcodec.h"
+#include "fuzz/support/fuzzsupport.h"
 #include "manager/params/paramfamily.h"
 #include "manager/params/paramfile.h"
 #include "manager/params/paramtexts.h"
 
-namespace {
-
-void Check(bool condition) {
-    if (!condition) __builtin_trap();
-}
-
-}  // namespace
+using fuzzsupport::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -3,15 +3,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include "fuzz/support/fuzzsupport.h"
 #include "manager/plans/plan.h"
 
-namespace {
-
-void Check(bool condition) {
-    if (!condition) __builtin_trap();
-}
-
-}  // namespace
+using fuzzsupport::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -4,13 +4,12 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/support/fuzzsupport.h"
 #include "manager/shell/devicetext.h"
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) __builtin_trap();
-}
+using fuzzsupport::Check;
 
 std::string Quoted(const std::string& field) {
     std::string text = "\"";

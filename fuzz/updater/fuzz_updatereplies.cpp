@@ -3,13 +3,12 @@
 #include <cstdint>
 #include <span>
 
+#include "fuzz/support/fuzzsupport.h"
 #include "termsim/update/updateagent.h"
 #include "updater/protocol.h"
 
 namespace {
-void Check(bool condition) {
-    if (!condition) __builtin_trap();
-}
+using fuzzsupport::Check;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
