@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/widgets/prompter.h"
+#include "common/widgets/windowlayout.h"
 #include "updater/batchmode.h"
 #include "updater/mainform.h"
 #include "updater/programtexts.h"
@@ -61,7 +62,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     TDialogPrompter prompter;
-    TMainForm form(folder, prompter);
+    // Kept per user, never in the program folder.
+    TUserLayoutStore layoutStore("Tarnix", "Vellup");
+    TMainForm form(folder, prompter, {}, &layoutStore);
     form.show();
     int rc = app.exec();
     // Closing the window ends the program at once, also while workers still run.

@@ -1,6 +1,7 @@
 #include "updater/mainform.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -19,6 +20,7 @@
 #include <climits>
 #include <system_error>
 
+#include "common/widgets/windowlayout.h"
 #include "updater/handoff.h"
 #include "updater/programtexts.h"
 #include "updater/report.h"
@@ -61,10 +63,11 @@ bool FileExists(const fs::path& path) {
 }  // namespace
 
 TMainForm::TMainForm(fs::path programFolder, IPrompter& prompter, TProtocolTimes times,
-                     QWidget* parent)
+                     IWindowLayoutStore* layoutStore, QWidget* parent)
     : QWidget(parent),
       folder_(std::move(programFolder)),
       prompter_(prompter),
+      layoutStore_(layoutStore),
       pool_(times),
       scheduler_(*this, pool_) {
     setWindowTitle(kCaption);
@@ -161,6 +164,7 @@ TMainForm::TMainForm(fs::path programFolder, IPrompter& prompter, TProtocolTimes
     setFixedSize(1080, 640);
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    RestoreWindowLayout(*this, *ListView1->header(), layoutStore_);
 
     pool_.SetProgressHandler([this](std::uint32_t address, std::uint32_t param) {
         scheduler_.HandleProgress(address, param);
@@ -181,6 +185,11 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 void TMainForm::Message(IPrompter::Kind kind, const std::string& text) {
     prompter_.Message(this, kind, kMessageTitle, Q(text));
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    SaveWindowLayout(*this, *ListView1->header(), layoutStore_);
+    QWidget::closeEvent(event);
 }
 
 void TMainForm::FormShow() {

@@ -10,6 +10,7 @@
 #include "updater/scheduler.h"
 #include "updater/workerpool.h"
 
+class IWindowLayoutStore;
 class QCheckBox;
 class QGroupBox;
 class QLineEdit;
@@ -24,8 +25,10 @@ class TMainForm : public QWidget, public IBatchView {
     // Column indexes of ListView1.
     enum EColumn { colCheck, colIp, colName, colVersion, colMac, colType, colProcess };
 
+    // The window's place and column widths come from and go back to layoutStore (none: kept
+    // nowhere).
     TMainForm(std::filesystem::path programFolder, IPrompter& prompter, TProtocolTimes times = {},
-              QWidget* parent = nullptr);
+              IWindowLayoutStore* layoutStore = nullptr, QWidget* parent = nullptr);
 
     // Start-up steps, run once when the window is first shown.
     void FormShow();
@@ -69,6 +72,7 @@ class TMainForm : public QWidget, public IBatchView {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void LoadHandoffRows();
@@ -78,6 +82,7 @@ class TMainForm : public QWidget, public IBatchView {
 
     std::filesystem::path folder_;
     IPrompter& prompter_;
+    IWindowLayoutStore* layoutStore_;
     TWorkerPool pool_;
     TBatchScheduler scheduler_;
     bool shown_ = false;

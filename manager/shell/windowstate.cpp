@@ -5,36 +5,45 @@
 #include <QMainWindow>
 #include <string>
 
+#include "common/widgets/windowlayout.h"
 #include "manager/settings/settingsstore.h"
 
 namespace {
 
-constexpr const char* kGeometry = "MainWindowGeometry";
 constexpr const char* kToolBars = "MainWindowState";
-constexpr const char* kColumns = "MainListColumns";
 
-QByteArray Read(const ISettingsStore& store, const char* name) {
-    const std::optional<std::string> text = store.ReadText(name);
-    return text ? QByteArray::fromBase64(QByteArray::fromStdString(*text)) : QByteArray();
-}
+// The user's settings store holds texts: the layout's bytes are kept as Base64.
+class TTextLayoutStore : public IWindowLayoutStore {
+  public:
+    explicit TTextLayoutStore(const ISettingsStore& store) : reader_(store) {}
+    explicit TTextLayoutStore(ISettingsStore& store) : reader_(store), writer_(&store) {}
 
-void Write(ISettingsStore& store, const char* name, const QByteArray& bytes) {
-    store.WriteText(name, bytes.toBase64().toStdString());
-}
+    QByteArray ReadBytes(const char* name) const override {
+        const std::optional<std::string> text = reader_.ReadText(name);
+        return text ? QByteArray::fromBase64(QByteArray::fromStdString(*text)) : QByteArray();
+    }
+
+    void WriteBytes(const char* name, const QByteArray& bytes) override {
+        if (writer_ != nullptr) writer_->WriteText(name, bytes.toBase64().toStdString());
+    }
+
+  private:
+    const ISettingsStore& reader_;
+    ISettingsStore* writer_ = nullptr;
+};
 
 }  // namespace
 
 void RestoreWindowState(QMainWindow& window, QHeaderView& columns, const ISettingsStore* store) {
     if (store == nullptr) return;
-    // Each restore checks its bytes and ignores what it cannot read.
-    window.restoreGeometry(Read(*store, kGeometry));
-    window.restoreState(Read(*store, kToolBars));
-    columns.restoreState(Read(*store, kColumns));
+    const TTextLayoutStore layout(*store);
+    RestoreWindowLayout(window, columns, &layout);
+    window.restoreState(layout.ReadBytes(kToolBars));
 }
 
 void SaveWindowState(const QMainWindow& window, const QHeaderView& columns, ISettingsStore* store) {
     if (store == nullptr) return;
-    Write(*store, kGeometry, window.saveGeometry());
-    Write(*store, kToolBars, window.saveState());
-    Write(*store, kColumns, columns.saveState());
+    TTextLayoutStore layout(*store);
+    SaveWindowLayout(window, columns, &layout);
+    layout.WriteBytes(kToolBars, window.saveState());
 }

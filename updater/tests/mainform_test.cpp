@@ -3,15 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include "common/widgets/testing/scriptedprompter.h"
+#include "common/widgets/windowlayout.h"
 #include "termsim/update/agentrunner.h"
 #include "testsupport.h"
 #include "updater/ipv4text.h"
@@ -132,6 +137,32 @@ TEST(MainForm, StartUpWithoutFiles) {
         EXPECT_TRUE(form.CheckBox2->isHidden()) << c.name;
         EXPECT_EQ(LogLines(form).contains("AgentPort = 65276"), c.agentPortLine) << c.name;
     }
+}
+
+TEST(MainForm, PlaceAndColumnWidthsComeBackAfterARestart) {
+    QTemporaryDir settings;  // stands in for the user's settings folder
+    ASSERT_TRUE(settings.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    TUserLayoutStore store("Tarnix", "Vellup");
+    Home home("m1;10.1.2.3;A\r\n");
+    TScriptedPrompter prompter;
+    QPoint place;
+    {
+        TMainForm form(home.dir.Path(), prompter, {}, &store);
+        form.show();
+        EXPECT_EQ(form.ListView1->columnWidth(TMainForm::colIp), 100);  // nothing kept yet
+        place = form.pos() + QPoint(-7, 5);
+        form.move(place);
+        form.ListView1->setColumnWidth(TMainForm::colIp, 163);
+        ASSERT_TRUE(form.close());
+    }
+    TMainForm form(home.dir.Path(), prompter, {}, &store);
+    form.show();
+    EXPECT_EQ(form.pos(), place);
+    EXPECT_EQ(form.size(), QSize(1080, 640));
+    EXPECT_EQ(form.ListView1->columnWidth(TMainForm::colIp), 163);
+    EXPECT_EQ(form.ListView1->columnWidth(TMainForm::colName), 100);
+    EXPECT_TRUE(QFileInfo::exists(settings.filePath("Tarnix/Vellup.conf")));
 }
 
 TEST(MainForm, RecalledFolderIsNoUpdateFile) {
