@@ -4,19 +4,9 @@
 #include <ctime>
 
 #include "common/atomicfile.h"
+#include "common/csv.h"
 
 namespace {
-
-// A field is quoted when it holds a separator, a quote or a line break; quotes are doubled.
-std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
 
 std::string UtcText(std::chrono::system_clock::time_point when) {
     const std::time_t t = std::chrono::system_clock::to_time_t(when);
