@@ -1,6 +1,7 @@
 #include "common/devlistfile.h"
 
 #include "common/textcodec.h"
+#include "common/textutil.h"
 
 namespace {
 
@@ -57,12 +58,7 @@ std::string FormatDevList(const std::vector<TDevListRow>& rows) {
 
 std::vector<TDevListRow> ParseDevList(std::string_view bytes) {
     std::vector<TDevListRow> rows;
-    while (!bytes.empty()) {
-        std::size_t end = bytes.find('\n');
-        std::string_view line = bytes.substr(0, end);
-        bytes = end == std::string_view::npos ? std::string_view() : bytes.substr(end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        rows.push_back(RowFromFields(SplitFields(line)));
-    }
+    while (!bytes.empty())
+        rows.push_back(RowFromFields(SplitFields(TakeLine(bytes))));
     return rows;
 }

@@ -4,6 +4,7 @@
 
 #include "common/atomicfile.h"
 #include "common/textcodec.h"
+#include "common/textutil.h"
 
 namespace {
 
@@ -73,14 +74,10 @@ bool TIniFile::Save(const std::string& path, std::string* error) const {
 void TIniFile::Parse(std::string_view bytes) {
     lines_.clear();
     while (!bytes.empty()) {
-        std::size_t end = bytes.find_first_of("\r\n");
-        if (end == std::string_view::npos) {
-            end = bytes.size();
-        } else {
-            end += (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? 2 : 1;
-        }
-        lines_.emplace_back(bytes.substr(0, end));
-        bytes.remove_prefix(end);
+        const std::string_view rest = bytes;
+        std::size_t endSize = 0;
+        const std::size_t length = TakeLine(bytes, &endSize).size();
+        lines_.emplace_back(rest.substr(0, length + endSize));
     }
 }
 

@@ -3,8 +3,9 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
-#include <fstream>
 
+#include "common/atomicfile.h"
+#include "common/textutil.h"
 #include "updater/handoff.h"
 #include "updater/programtexts.h"
 #include "updater/report.h"
@@ -117,13 +118,13 @@ int NotStarted(std::FILE* err, const std::string& message) {
 }
 
 bool ReadPasswordFile(const std::string& file, std::string* password, std::string* error) {
-    std::ifstream in(Utf8Path(file), std::ios::binary);
-    if (!in) {
+    std::string bytes;
+    if (!ReadWholeFile(file, bytes)) {
         *error = "Cannot open file \"" + file + "\".";
         return false;
     }
-    std::getline(in, *password);
-    if (!password->empty() && password->back() == '\r') password->pop_back();
+    std::string_view rest = bytes;
+    *password = TakeLine(rest);
     return true;
 }
 

@@ -8,6 +8,7 @@
 
 #include "common/atomicfile.h"
 #include "common/textcodec.h"
+#include "common/textutil.h"
 
 namespace fs = std::filesystem;
 
@@ -108,11 +109,11 @@ std::string FindPakFile(const fs::path& folder) {
 }
 
 std::optional<std::string> ReadRecallFile(const fs::path& programFolder) {
-    std::ifstream in(programFolder / kRecallFileName, std::ios::binary);
-    std::string line;
-    if (!in || !std::getline(in, line)) return std::nullopt;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return SanitizeUtf8(line);
+    std::string bytes;
+    if (!ReadWholeFile(PathUtf8(programFolder / kRecallFileName), bytes) || bytes.empty())
+        return std::nullopt;
+    std::string_view rest = bytes;
+    return SanitizeUtf8(TakeLine(rest));
 }
 
 bool WriteRecallFile(const fs::path& programFolder, const std::string& updateFile,

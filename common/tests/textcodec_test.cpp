@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+#include <vector>
+
+#include "common/textutil.h"
+
 namespace {
 
 // 显示名称 in GBK: four characters, two bytes each.
@@ -60,3 +65,27 @@ TEST(TextCodec, CodePageCanBeChanged) {
 }
 
 }  // namespace
+
+TEST(TextUtil, EveryLineEndEndsALine) {
+    struct Case {
+        std::string_view bytes;
+        std::vector<std::string_view> lines;
+        std::vector<std::size_t> endSizes;
+    } cases[] = {
+        {"a\r\nb\nc\rd", {"a", "b", "c", "d"}, {2, 1, 1, 0}},
+        {"\r\r\n\n", {"", "", ""}, {1, 2, 1}},
+        {"x\n\ry", {"x", "", "y"}, {1, 1, 0}},
+    };
+    for (const Case& c : cases) {
+        std::string_view rest = c.bytes;
+        std::vector<std::string_view> lines;
+        std::vector<std::size_t> endSizes;
+        while (!rest.empty()) {
+            std::size_t endSize = 0;
+            lines.push_back(TakeLine(rest, &endSize));
+            endSizes.push_back(endSize);
+        }
+        EXPECT_EQ(lines, c.lines) << c.bytes;
+        EXPECT_EQ(endSizes, c.endSizes) << c.bytes;
+    }
+}

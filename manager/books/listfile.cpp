@@ -60,13 +60,8 @@ std::string FormatListFile(const TListRows& rows) {
 
 std::size_t ParseListFile(std::string_view bytes, TListRows& rows) {
     rows.clear();
-    while (!bytes.empty()) {
-        const std::size_t end = bytes.find_first_of("\r\n");
-        ParseLine(bytes.substr(0, end), rows);
-        if (end == std::string_view::npos) break;
-        const std::size_t next = bytes.compare(end, 2, "\r\n") == 0 ? end + 2 : end + 1;
-        bytes.remove_prefix(next);
-    }
+    while (!bytes.empty())
+        ParseLine(TakeLine(bytes), rows);
     return rows.size();
 }
 

@@ -351,7 +351,7 @@ TEST(BatchMode, TheProgram) {
     auto header = testsupport::MakeHeader("V3.1.0", "SIP1601");
     testsupport::WriteUpdateFile(s.options.updateFile, header,
                                  testsupport::MakeImage(3000, header));
-    WriteBytes(s.home / "pw.txt", "batch\r\n");
+    WriteBytes(s.home / "pw.txt", "batch\rsecond line");  // a lone CR ends the line
     QProcess vellup;
     vellup.start(PELMORA_BIN_DIR "/Vellup",
                  {"--batch", "--home", QString::fromStdString(s.home.Path().string()), "--file",

@@ -165,6 +165,8 @@ TEST(UpdateFile, PakFilesAndRecallFile) {
     EXPECT_EQ(ReadRecallFile(dir.Path()), "/firmware/升级.bin");
     WriteBytes(dir / "updatefile.txt", "/a/b.bin\r\nsecond line\r\n");
     EXPECT_EQ(ReadRecallFile(dir.Path()), "/a/b.bin");
+    WriteBytes(dir / "updatefile.txt", "/a/c.bin\rsecond line\r");
+    EXPECT_EQ(ReadRecallFile(dir.Path()), "/a/c.bin") << "a lone CR ends the line";
 }
 
 TEST(Handoff, LinesBecomeRows) {
@@ -182,6 +184,8 @@ TEST(Handoff, LinesBecomeRows) {
         {"fewer fields, no line end", "m;10.0.0.1;n", {{"m", "10.0.0.1", "n", "", "", ""}}},
         {"no separator", "lonely\r\n", {{"lonely", "", "", "", "", ""}}},
         {"LF only", "a;1.1.1.1;b;c;d;e\n", {{"a", "1.1.1.1", "b", "c", "d", "e"}}},
+        {"lone CRs", "a;1.1.1.1;b;c;d;e\rm;2.2.2.2\r",
+         {{"a", "1.1.1.1", "b", "c", "d", "e"}, {"m", "2.2.2.2", "", "", "", ""}}},
         {"';' in the display name stays in the name",
          "m;10.0.0.1;Gate;East;V2;if;SIP520\r\n",
          {{"m", "10.0.0.1", "Gate;East", "V2", "if", "SIP520"}}},
