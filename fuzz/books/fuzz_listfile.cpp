@@ -2,36 +2,25 @@
 // once written and read back, the rows stay the same through every further write and read.
 // (The writes stay in memory: saving is the same bytes replaced atomically, and a synced file
 // per input would make the run too slow.)
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "common/textcodec.h"
 #include "fuzz/support/fuzzsupport.h"
 #include "manager/books/listfile.h"
 
-namespace {
-
 using fuzzsupport::Check;
 
-const std::string& Path() {
-    static const std::string path = "/tmp/fuzz_listfile-" + std::to_string(::getpid()) + ".dat";
-    return path;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::FILE* f = std::fopen(Path().c_str(), "wb");
-    if (!f) return 0;
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
+    const std::string path = (fuzzsupport::ScratchFolder() / "list.dat").string();
+    if (!fuzzsupport::WriteScratchFile(path,
+                                       std::string_view(reinterpret_cast<const char*>(data), size)))
+        return 0;
 
     TListRows rows;
     std::string error;
-    const std::size_t count = LoadListFile(rows, Path(), &error);
+    const std::size_t count = LoadListFile(rows, path, &error);
     Check(error.empty() && count == rows.size());
     for (const TListRow& row : rows) {
         Check(!row.number.empty() && SanitizeUtf8(row.number) == row.number);
@@ -53,6 +42,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         MoveListRow(moved, 0, static_cast<int>(count - 1), 0);
         Check(moved.size() == count && moved.front().number == once.front().number);
     }
-    std::remove(Path().c_str());
     return 0;
 }
