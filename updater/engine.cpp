@@ -1,5 +1,6 @@
 #include "updater/engine.h"
 
+#include <sched.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -22,6 +23,14 @@ using Clock = std::chrono::steady_clock;
 using EKind = TConversationAction::EKind;
 constexpr std::uint64_t kWakeTag = 0;  // task ids start at 1
 constexpr std::size_t kReceiveMax = 2048;
+
+// The cores this process may run on (taskset, container limits), not all the machine has: a
+// second loop on one core only adds switches between the two.
+int UsableCores() {
+    cpu_set_t set;
+    if (::sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
 
 }  // namespace
 
@@ -260,8 +269,7 @@ struct TConversationEngine::Loop {
 
 TConversationEngine::TConversationEngine(TProtocolTimes times, ReportFn report, int threads)
     : times_(times), report_(std::move(report)) {
-    const int cores = static_cast<int>(std::thread::hardware_concurrency());
-    threadCount_ = threads > 0 ? threads : std::max(1, cores);
+    threadCount_ = threads > 0 ? threads : UsableCores();
 }
 
 TConversationEngine::~TConversationEngine() {

@@ -7,21 +7,28 @@
 // its peak memory. On a machine with two cores or more the simulated terminals run on the last
 // core and Vellup (through taskset) on the others, so that both are measured without competing
 // for one core. The 500-terminal cases take a while and run only with VELLUP_BENCH_LARGE=1.
+// BM_LoopbackFloor measures, with the same split of the CPUs, what the bare exchange of the
+// blocks over loopback costs without any program around it: the floor of a batch's transfer.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <sched.h>
 #include <spawn.h>
+#include <sys/epoll.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <thread>
 
 #include "termsim/update/agentrunner.h"
 #include "updater/ipv4text.h"
@@ -48,28 +55,40 @@ constexpr double RoundTrips() {
     return 5.0 + kBlocks;
 }
 
+struct CpuSplit {
+    std::string vellupList;  // for taskset; empty with fewer than two CPUs
+    cpu_set_t vellup;        // the CPUs Vellup runs on (all of them with fewer than two)
+};
+
 // The CPUs of this process: the last one serves the simulated terminals, the others run Vellup.
-// Empty when there are fewer than two.
-std::string PinSimulatorAndListOthers() {
+CpuSplit PinSimulatorAndListOthers() {
+    CpuSplit split;
     cpu_set_t set;
     CPU_ZERO(&set);
-    if (sched_getaffinity(0, sizeof set, &set) != 0 || CPU_COUNT(&set) < 2) return {};
+    sched_getaffinity(0, sizeof set, &set);
+    split.vellup = set;
+    if (CPU_COUNT(&set) < 2) return split;
     int last = -1;
     for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
         if (CPU_ISSET(cpu, &set)) last = cpu;
-    std::string others;
+    CPU_CLR(last, &split.vellup);
     for (int cpu = 0; cpu < last; ++cpu)
-        if (CPU_ISSET(cpu, &set)) others += (others.empty() ? "" : ",") + std::to_string(cpu);
+        if (CPU_ISSET(cpu, &set))
+            split.vellupList += (split.vellupList.empty() ? "" : ",") + std::to_string(cpu);
     cpu_set_t mine;
     CPU_ZERO(&mine);
     CPU_SET(last, &mine);
     sched_setaffinity(0, sizeof mine, &mine);  // the loop threads inherit it
-    return others;
+    return split;
+}
+
+const CpuSplit& Cpus() {
+    static const CpuSplit split = PinSimulatorAndListOthers();
+    return split;
 }
 
 const std::string& VellupCpus() {
-    static const std::string cpus = PinSimulatorAndListOthers();
-    return cpus;
+    return Cpus().vellupList;
 }
 
 // The usual (10th percentile) time of one image block and its acknowledgement over loopback.
@@ -228,7 +247,124 @@ void BM_Batch(benchmark::State& state) {
             double(run.peakKiB - single->second) / double(terminals - 1);
 }
 
+double ThreadCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
+}
+
+// What the machine's network stack alone costs: a bare client sends blocks of an image block's
+// size stop-and-wait, one socket per terminal, to bare servers that answer each with an
+// acknowledgement; the client on Vellup's CPUs, the servers on the simulator's. No protocol and
+// no program around it, so the transfer part of a batch cannot be shorter than this.
+void BM_LoopbackFloor(benchmark::State& state) {
+    const int terminals = static_cast<int>(state.range(0));
+    const int blocks = static_cast<int>(kBlocks);
+    const CpuSplit& cpus = Cpus();
+    std::vector<int> servers, clients;
+    std::vector<sockaddr_in> addresses;
+    for (int i = 0; i < terminals; ++i) {
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(65276);
+        a.sin_addr.s_addr = htonl(0x7F003C01 + std::uint32_t(i));  // 127.0.60.1 and up
+        servers.push_back(::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        clients.push_back(::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        if (::bind(servers.back(), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+            state.SkipWithError("cannot bind a server socket");
+            return;
+        }
+        addresses.push_back(a);
+    }
+    const auto watch = [](const std::vector<int>& fds) {
+        const int epoll = ::epoll_create1(EPOLL_CLOEXEC);
+        for (std::size_t i = 0; i < fds.size(); ++i) {
+            epoll_event ev{EPOLLIN, {.u64 = i}};
+            ::epoll_ctl(epoll, EPOLL_CTL_ADD, fds[i], &ev);
+        }
+        return epoll;
+    };
+    std::atomic<bool> stop{false};
+    double serverCpu = 0;
+    std::thread server([&] {  // on the simulator's CPU, as this process is
+        const int epoll = watch(servers);
+        const double before = ThreadCpuSeconds();
+        epoll_event events[64];
+        std::uint8_t datagram[2048];
+        const std::uint8_t ack[8] = {};
+        while (!stop.load()) {
+            const int ready = ::epoll_wait(epoll, events, 64, 20);
+            for (int e = 0; e < ready; ++e) {
+                const int fd = servers[events[e].data.u64];
+                sockaddr_in from{};
+                socklen_t length = sizeof from;
+                if (::recvfrom(fd, datagram, sizeof datagram, 0, reinterpret_cast<sockaddr*>(&from),
+                               &length) > 0)
+                    ::sendto(fd, ack, sizeof ack, 0, reinterpret_cast<sockaddr*>(&from), length);
+            }
+        }
+        serverCpu = ThreadCpuSeconds() - before;
+        ::close(epoll);
+    });
+
+    cpu_set_t own;
+    sched_getaffinity(0, sizeof own, &own);
+    sched_setaffinity(0, sizeof cpus.vellup, &cpus.vellup);
+    const int epoll = watch(clients);
+    const std::vector<std::uint8_t> block(kImageBlockData + 10, 0x5A);
+    const auto send = [&](std::size_t i) {
+        ::sendto(clients[i], block.data(), block.size(), 0,
+                 reinterpret_cast<const sockaddr*>(&addresses[i]), sizeof addresses[i]);
+    };
+    double seconds = 0, clientCpu = 0;
+    for (auto _ : state) {
+        std::vector<int> left(std::size_t(terminals), blocks);
+        int finished = 0;
+        const double before = ThreadCpuSeconds();
+        const Clock::time_point start = Clock::now();
+        for (std::size_t i = 0; i < clients.size(); ++i)
+            send(i);
+        epoll_event events[64];
+        std::uint8_t ack[64];
+        while (finished < terminals) {
+            const int ready = ::epoll_wait(epoll, events, 64, 2000);
+            if (ready <= 0) break;  // a lost datagram: loopback drops none unless overloaded
+            for (int e = 0; e < ready; ++e) {
+                const std::size_t i = events[e].data.u64;
+                if (::recv(clients[i], ack, sizeof ack, 0) <= 0) continue;
+                if (--left[i] == 0)
+                    ++finished;
+                else
+                    send(i);
+            }
+        }
+        seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        clientCpu = ThreadCpuSeconds() - before;
+        state.SetIterationTime(seconds);
+        if (finished < terminals) state.SkipWithError("a bare transfer stalled");
+    }
+    sched_setaffinity(0, sizeof own, &own);
+    stop = true;
+    server.join();
+    ::close(epoll);
+    for (int fd : servers)
+        ::close(fd);
+    for (int fd : clients)
+        ::close(fd);
+    const double total = double(blocks) * terminals;
+    state.counters["wall_s"] = seconds;
+    state.counters["client_cpu_us_per_block"] = clientCpu * 1e6 / total;
+    state.counters["server_cpu_us_per_block"] = serverCpu * 1e6 / total;
+}
+
 void Register() {
+    for (int terminals : {1, 100})
+        benchmark::RegisterBenchmark("BM_LoopbackFloor", BM_LoopbackFloor)
+            ->Arg(terminals)
+            ->ArgName("terminals")
+            ->Iterations(1)
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
     const bool large = std::getenv("VELLUP_BENCH_LARGE") != nullptr;
     for (int threads : {0, 20})
         for (int terminals : {1, 100, 500}) {
