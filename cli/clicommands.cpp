@@ -23,7 +23,8 @@ constexpr const char* kCatalogueFile = "license.dat";
 constexpr const char* kUsage =
     "usage: pelmora-cli [--home DIR] search --csv\n"
     "       pelmora-cli [--home DIR] list FILE --csv\n"
-    "       pelmora-cli [--home DIR] params fields|get|set|backup|restore|defaults|plan-export|apply ...\n"
+    "       pelmora-cli [--home DIR] params "
+    "fields|get|set|backup|restore|defaults|plan-export|apply ...\n"
     "                                (params --help)\n"
     "       pelmora-cli [--home DIR] books list|import|export ... (books --help)\n"
     "       pelmora-cli --help | --version\n";

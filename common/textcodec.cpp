@@ -23,7 +23,7 @@ bool IsAscii(std::string_view s) {
 // One conversion descriptor per thread and direction, reopened when the code page changes.
 // iconv descriptors keep shift state, so they must not be shared between threads.
 class Converter {
-public:
+  public:
     Converter(bool toDevice) : toDevice_(toDevice) {}
     ~Converter() { Close(); }
     Converter(const Converter&) = delete;
@@ -40,7 +40,7 @@ public:
         return cd_;
     }
 
-private:
+  private:
     void Close() {
         if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
         cd_ = reinterpret_cast<iconv_t>(-1);

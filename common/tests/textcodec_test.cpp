@@ -44,13 +44,14 @@ TEST(TextCodec, LimitNeverCutsACharacter) {
 TEST(TextCodec, UndecodableBytesBecomeReplacementCharacters) {
     // A lone lead byte at the end, and an invalid pair, each give U+FFFD and decoding goes on.
     EXPECT_EQ(FromDeviceBytes("AB\xCF"), "AB\xEF\xBF\xBD");
-    EXPECT_EQ(FromDeviceBytes("\xFF" "A"), "\xEF\xBF\xBD" "A");
+    EXPECT_EQ(FromDeviceBytes(std::string("\xFF") + "A"), std::string("\xEF\xBF\xBD") + "A");
     EXPECT_EQ(FromDeviceBytes("\xCF\xD4\xFF"), "显\xEF\xBF\xBD");
 }
 
 TEST(TextCodec, UnencodableAndMalformedInputBecomesQuestionMarks) {
-    EXPECT_EQ(ToDeviceBytes("a\xF0\x9F\x98\x80" "b"), "a?b");  // an emoji GBK cannot express
-    EXPECT_EQ(ToDeviceBytes("a\xC3" "b"), "a?b");              // a cut UTF-8 sequence
+    EXPECT_EQ(ToDeviceBytes(std::string("a\xF0\x9F\x98\x80") + "b"),
+              "a?b");                                             // an emoji GBK cannot express
+    EXPECT_EQ(ToDeviceBytes(std::string("a\xC3") + "b"), "a?b");  // a cut UTF-8 sequence
     EXPECT_EQ(SanitizeUtf8("x\xC0\xAFy"), "x\xEF\xBF\xBD\xEF\xBF\xBDy");  // overlong form
 }
 

@@ -6,7 +6,7 @@
 #include "manager/access/deviceaccess.h"
 
 class MockDeviceAccess : public IDeviceAccess {
-public:
+  public:
     MOCK_METHOD(std::int32_t, SearchAll, (TDeviceRecord*, std::int32_t*), (override));
     MOCK_METHOD(std::int32_t, SearchOne, (const std::string&, TDeviceRecord*), (override));
     MOCK_METHOD(std::int32_t, Login, (const std::string&, const TMacBytes&, TDeviceCredentials*),

@@ -1,8 +1,8 @@
 #include "manager/params/widgets/editorpages.h"
 
 #include "manager/params/widgets/basicpages.h"
-#include "manager/params/widgets/functionpages.h"
 #include "manager/params/widgets/bookpages.h"
+#include "manager/params/widgets/functionpages.h"
 
 TPageRegistry StandardPageRegistry() {
     TPageRegistry registry;
