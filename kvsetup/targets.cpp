@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
-#include <unordered_set>
+#include <iterator>
+#include <map>
 
 namespace kvsetup {
 namespace {
@@ -16,8 +17,26 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-bool IsUsable(std::uint32_t a) {
+bool IsUsable(std::uint64_t a) {
     return a != 0 && a != 0xFFFFFFFF && (a >> 28) != 0xE;
+}
+
+// Disjoint spans of addresses, first -> last, adjacent ones merged.
+using TSpans = std::map<std::uint32_t, std::uint32_t>;
+
+void AddSpan(TSpans& spans, std::uint32_t first, std::uint32_t last) {
+    auto it = spans.upper_bound(first);
+    if (it != spans.begin() && std::uint64_t{std::prev(it)->second} + 1 >= first) {
+        --it;
+        first = it->first;
+        last = std::max(last, it->second);
+        it = spans.erase(it);
+    }
+    while (it != spans.end() && it->first <= std::uint64_t{last} + 1) {
+        last = std::max(last, it->second);
+        it = spans.erase(it);
+    }
+    spans.emplace(first, last);
 }
 
 }  // namespace
@@ -48,14 +67,13 @@ bool ParseDotted(std::string_view text, std::uint32_t* address) {
 std::vector<std::uint32_t> ParseTargets(std::string_view text, std::string* error) {
     if (error) error->clear();
     std::vector<std::uint32_t> targets;
-    std::unordered_set<std::uint32_t> seen;
+    // The addresses of the items before: each was taken, skipped or already there. Kept as spans,
+    // so a long range costs no more than its own addresses.
+    TSpans examinedSpans;
     // Bounds the work on hostile texts (ranges of skipped addresses, endless repeats) as well.
+    constexpr std::size_t kMaxExamined = 4 * kMaxTargets;
     std::size_t examined = 0;
-    auto add = [&](std::uint32_t a) {
-        ++examined;
-        if (IsUsable(a) && seen.insert(a).second) targets.push_back(a);
-    };
-    auto full = [&] { return targets.size() >= kMaxTargets || examined >= 4 * kMaxTargets; };
+    auto full = [&] { return targets.size() >= kMaxTargets || examined >= kMaxExamined; };
     while (!text.empty() && !full()) {
         const std::size_t comma = text.find(',');
         const std::string_view item = Trim(text.substr(0, comma));
@@ -76,8 +94,24 @@ std::vector<std::uint32_t> ParseTargets(std::string_view text, std::string* erro
                          "\" is neither an IPv4 address nor a range first-last";
             continue;
         }
-        for (std::uint64_t a = first; a <= last && !full(); ++a)
-            add(static_cast<std::uint32_t>(a));
+        // The addresses in order, each counted as examined, until a bound is reached.
+        const std::uint64_t end =
+            std::min<std::uint64_t>(last, std::uint64_t{first} + (kMaxExamined - examined) - 1);
+        std::uint64_t a = first;
+        while (a <= end && targets.size() < kMaxTargets) {
+            const auto next = examinedSpans.upper_bound(static_cast<std::uint32_t>(a));
+            if (next != examinedSpans.begin() && std::prev(next)->second >= a) {
+                a = std::uint64_t{std::prev(next)->second} + 1;  // seen in an earlier item
+                continue;
+            }
+            const std::uint64_t fresh =
+                next == examinedSpans.end() ? end : std::min<std::uint64_t>(end, next->first - 1);
+            for (; a <= fresh && targets.size() < kMaxTargets; ++a)
+                if (IsUsable(a)) targets.push_back(static_cast<std::uint32_t>(a));
+        }
+        a = std::min(a, end + 1);
+        examined += static_cast<std::size_t>(a - first);
+        if (a > first) AddSpan(examinedSpans, first, static_cast<std::uint32_t>(a - 1));
     }
     return targets;
 }

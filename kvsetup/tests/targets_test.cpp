@@ -66,6 +66,16 @@ TEST(Targets, BoundsHostileTexts) {
     for (int i = 0; i < 1000; ++i)
         multicast += "224.0.0.0-239.255.255.255,";
     EXPECT_TRUE(ParseTargets(multicast + "127.0.0.9").empty());
+    // Repeated addresses count towards the bound of examined addresses (4 x 65,536): ten copies
+    // of a 25,600-address range leave room for one more address, eleven do not.
+    for (const int copies : {10, 11}) {
+        std::string repeated;
+        for (int i = 0; i < copies; ++i)
+            repeated += "2.0.0.1-2.0.100.0,";
+        const auto targets = ParseTargets(repeated + "127.0.0.9");
+        EXPECT_EQ(targets.size(), copies == 10 ? 25601u : 25600u) << copies;
+        EXPECT_EQ(targets.back() == Ip(127, 0, 0, 9), copies == 10) << copies;
+    }
 }
 
 TEST(Targets, OnlyLoopbackOrNamedAddressesArePermitted) {
