@@ -187,3 +187,11 @@ std::string SanitizeUtf8(std::string_view bytes) {
     }
     return out;
 }
+
+std::string_view Utf8Prefix(std::string_view utf8, std::size_t maxBytes) {
+    if (utf8.size() <= maxBytes) return utf8;
+    std::size_t cut = maxBytes;
+    while (cut > 0 && (static_cast<unsigned char>(utf8[cut]) & 0xC0) == 0x80)
+        --cut;  // utf8[cut] continues the character before it
+    return utf8.substr(0, cut);
+}

@@ -26,3 +26,7 @@ std::string FromDeviceBytes(std::string_view bytes);
 
 // Makes arbitrary bytes valid UTF-8: malformed sequences become U+FFFD.
 std::string SanitizeUtf8(std::string_view bytes);
+
+// The longest start of valid UTF-8 text that has at most maxBytes bytes and ends between two
+// characters.
+std::string_view Utf8Prefix(std::string_view utf8, std::size_t maxBytes);

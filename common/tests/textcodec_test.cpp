@@ -67,6 +67,14 @@ TEST(TextCodec, CodePageCanBeChanged) {
 
 }  // namespace
 
+TEST(TextCodec, Utf8PrefixEndsBetweenCharacters) {
+    const std::pair<std::size_t, std::string_view> cases[] = {
+        {10, "a显示b"}, {8, "a显示b"}, {7, "a显示"}, {6, "a显"}, {3, "a"}, {1, "a"}, {0, ""},
+    };
+    for (const auto& [maxBytes, expected] : cases)
+        EXPECT_EQ(Utf8Prefix("a显示b", maxBytes), expected) << maxBytes;
+}
+
 TEST(TextUtil, EveryLineEndEndsALine) {
     struct Case {
         std::string_view bytes;

@@ -3,8 +3,8 @@
 #include "common/textcodec.h"
 
 std::string EncodeLocalMessage(const TLocalMessage& message) {
-    std::string text = SanitizeUtf8(message.text);
-    if (text.size() > kMaxFrameBody - 1) text.resize(kMaxFrameBody - 1);
+    const std::string valid = SanitizeUtf8(message.text);
+    const std::string_view text = Utf8Prefix(valid, kMaxFrameBody - 1);
     const auto length = static_cast<std::uint32_t>(text.size() + 1);
     std::string frame;
     frame.reserve(5 + text.size());

@@ -35,6 +35,13 @@ TEST(LocalMessage, FramesRoundTripAndSplitAnywhere) {
         EXPECT_EQ(got[i].text, messages[i].text);
     }
     EXPECT_FALSE(reader.Failed());
+
+    // A text longer than a frame holds is cut between two characters.
+    reader.Feed(EncodeLocalMessage(
+        {TLocalMessageType::DeviceText, std::string(kMaxFrameBody - 2, 'x') + "门"}));
+    const auto cut = reader.Next();
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->text, std::string(kMaxFrameBody - 2, 'x'));
 }
 
 TEST(LocalMessage, BadFramesFailTheReader) {
