@@ -1,7 +1,9 @@
 // Arbitrary bytes as a parameter file: only exactly 1356 bytes give a block, which then holds
 // those bytes; every field reads to valid UTF-8, the page texts and rules never crash, and a
 // block restored onto itself is itself. Other lengths serve as a value text for every field, as
-// the command line takes them: a refused text leaves the block as it was.
+// the command line takes them: a refused text leaves the block as it was. Those texts stop at 256
+// bytes, four times the widest field: a longer one takes the same way through every check and
+// would only make each run slower.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,9 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(block.has_value() == (size == kParamBlockBytes));
     if (!block) {
         const TParamBlock before{};
+        const std::string_view text = bytes.substr(0, 256);
         for (const TParamField& field : ParamFields()) {
             TParamBlock after = before;
-            if (!ParseFieldValue(after, field, bytes).empty()) Check(after == before);
+            if (!ParseFieldValue(after, field, text).empty()) Check(after == before);
         }
         return 0;
     }
