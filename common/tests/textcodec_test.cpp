@@ -65,8 +65,6 @@ TEST(TextCodec, CodePageCanBeChanged) {
     EXPECT_EQ(ToDeviceBytes("é"), "\xA8\xA6");
 }
 
-}  // namespace
-
 TEST(TextCodec, Utf8PrefixEndsBetweenCharacters) {
     const std::pair<std::size_t, std::string_view> cases[] = {
         {10, "a显示b"}, {8, "a显示b"}, {7, "a显示"}, {6, "a显"}, {3, "a"}, {1, "a"}, {0, ""},
@@ -98,3 +96,5 @@ TEST(TextUtil, EveryLineEndEndsALine) {
         EXPECT_EQ(endSizes, c.endSizes) << c.bytes;
     }
 }
+
+}  // namespace
