@@ -1,5 +1,6 @@
 #include "cli/clicommands.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -166,4 +167,18 @@ int RunCli(const std::vector<std::string>& args, const std::string& programFolde
     ReadLocalInterfaces();
     if (options.command == "search") return Search(options.home, programFolder, out, err);
     return List(options.file, out, err);
+}
+
+int RunWithUsage(const std::vector<std::string>& args, const char* usage, std::ostream& out,
+                 std::ostream& err, const std::function<int()>& run) {
+    if (std::find(args.begin(), args.end(), "--help") != args.end()) {
+        out << usage;
+        return kExitOk;
+    }
+    try {
+        return run();
+    } catch (const TCliUsageError& e) {
+        err << "pelmora-cli: " << e.text << "\n" << usage;
+        return kExitUsage;
+    }
 }

@@ -8,6 +8,7 @@
 //   pelmora-cli --help | --version
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -17,6 +18,16 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;  // a file that cannot be read, no device-access library, a failed
                                  // search
 constexpr int kExitUsage = 2;
+
+// Thrown by a command's argument parsing: the command line cannot be run as given.
+struct TCliUsageError {
+    std::string text;
+};
+
+// The frame of a command with its own usage text: --help prints the usage to out; a
+// TCliUsageError from run prints the error and the usage to err and gives kExitUsage.
+int RunWithUsage(const std::vector<std::string>& args, const char* usage, std::ostream& out,
+                 std::ostream& err, const std::function<int()>& run);
 
 // Runs the command of args (argv without the program name). programFolder is the folder of the
 // executable, used unless --home names another; the device-access library is looked for in the

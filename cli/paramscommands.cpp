@@ -51,20 +51,11 @@ struct TParamsOptions {
 
 using TTarget = TCliTarget;
 
-class TUsageError {
-  public:
-    explicit TUsageError(std::string text) : text_(std::move(text)) {}
-    const std::string& text() const { return text_; }
-
-  private:
-    std::string text_;
-};
-
 TParamsOptions ParseOptions(const std::vector<std::string>& args) {
     TParamsOptions options;
     bool seenParams = false;
     auto value = [&](std::size_t& i) -> std::string {
-        if (i + 1 == args.size()) throw TUsageError(args[i] + " needs a value");
+        if (i + 1 == args.size()) throw TCliUsageError(args[i] + " needs a value");
         return args[++i];
     };
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -80,7 +71,7 @@ TParamsOptions ParseOptions(const std::vector<std::string>& args) {
         } else if (arg == "--password") {
             options.password = value(i);
         } else if (arg.starts_with("--")) {
-            throw TUsageError("unknown option " + arg);
+            throw TCliUsageError("unknown option " + arg);
         } else if (!seenParams) {
             seenParams = true;  // the word "params"
         } else if (options.command.empty()) {
@@ -90,13 +81,13 @@ TParamsOptions ParseOptions(const std::vector<std::string>& args) {
         }
     }
     if (options.user.has_value() != options.password.has_value())
-        throw TUsageError("--user and --password go together");
+        throw TCliUsageError("--user and --password go together");
     return options;
 }
 
 TTarget ParseTarget(const std::string& text) {
     if (std::optional<TTarget> target = ParseCliTarget(text)) return *target;
-    throw TUsageError("\"" + text + "\" is neither an IP address nor a MAC text");
+    throw TCliUsageError("\"" + text + "\" is neither an IP address nor a MAC text");
 }
 
 // The MAC as twelve hexadecimal digits: the decimal MAC text without its dots could name two
@@ -317,14 +308,15 @@ std::vector<TFieldAssignment> ParseAssignments(const std::vector<std::string>& w
     std::vector<TFieldAssignment> values;
     for (const std::string& word : words) {
         const std::size_t equals = word.find('=');
-        if (equals == std::string::npos) throw TUsageError("\"" + word + "\" is not NAME=VALUE");
+        if (equals == std::string::npos) throw TCliUsageError("\"" + word + "\" is not NAME=VALUE");
         const std::string name = word.substr(0, equals);
         const TPageValue* value = FindPageValue(name);
         const TParamField* field = value ? nullptr : FindParamField(name);
-        if (!value && !field) throw TUsageError("unknown field " + name + " (see: params fields)");
+        if (!value && !field)
+            throw TCliUsageError("unknown field " + name + " (see: params fields)");
         values.push_back({field, word.substr(equals + 1), value});
     }
-    if (values.empty()) throw TUsageError("set needs at least one NAME=VALUE");
+    if (values.empty()) throw TCliUsageError("set needs at least one NAME=VALUE");
     return values;
 }
 
@@ -333,28 +325,28 @@ int Run(const TParamsOptions& options, const std::string& programFolder, std::os
     const std::string& command = options.command;
     const std::vector<std::string>& words = options.words;
     if (command == "fields") {
-        if (!words.empty()) throw TUsageError("fields takes no arguments");
+        if (!words.empty()) throw TCliUsageError("fields takes no arguments");
         return Fields(out);
     }
     std::optional<TParamBlock> file;
     std::vector<TTarget> targets;
     std::vector<TFieldAssignment> values;
     if (command == "get") {
-        if (words.size() != 1) throw TUsageError("get needs one TARGET");
+        if (words.size() != 1) throw TCliUsageError("get needs one TARGET");
         targets.push_back(ParseTarget(words[0]));
     } else if (command == "set") {
-        if (words.empty()) throw TUsageError("set needs a TARGET and NAME=VALUE");
+        if (words.empty()) throw TCliUsageError("set needs a TARGET and NAME=VALUE");
         targets.push_back(ParseTarget(words[0]));
         values = ParseAssignments({words.begin() + 1, words.end()});
     } else if (command == "backup") {
-        if (options.outDir.empty()) throw TUsageError("backup needs --out DIR");
+        if (options.outDir.empty()) throw TCliUsageError("backup needs --out DIR");
         for (const std::string& word : words)
             targets.push_back(ParseTarget(word));
     } else if (command == "defaults") {
-        if (words.size() != 1) throw TUsageError("defaults needs one TARGET");
+        if (words.size() != 1) throw TCliUsageError("defaults needs one TARGET");
         targets.push_back(ParseTarget(words[0]));
     } else if (command == "restore") {
-        if (words.size() != 2) throw TUsageError("restore needs FILE.dps and one TARGET");
+        if (words.size() != 2) throw TCliUsageError("restore needs FILE.dps and one TARGET");
         targets.push_back(ParseTarget(words[1]));
         TParamBlock block;
         const TParamFileResult loaded = LoadParamFile(words[0], block);
@@ -364,8 +356,8 @@ int Run(const TParamsOptions& options, const std::string& programFolder, std::os
         }
         file = block;
     } else {
-        throw TUsageError(command.empty() ? "params needs a command"
-                                          : "unknown params command " + command);
+        throw TCliUsageError(command.empty() ? "params needs a command"
+                                             : "unknown params command " + command);
     }
 
     std::string error;
@@ -400,15 +392,6 @@ bool IsParamsCommand(const std::vector<std::string>& args) {
 int RunParamsCli(const std::vector<std::string>& args, const std::string& programFolder,
                  std::ostream& out, std::ostream& err) {
     if (IsPlanCommand(args)) return RunPlanCli(args, programFolder, out, err);
-    if (std::find(args.begin(), args.end(), "--help") != args.end()) {
-        out << kUsage;
-        return kExitOk;
-    }
-    try {
-        const TParamsOptions options = ParseOptions(args);
-        return Run(options, programFolder, out, err);
-    } catch (const TUsageError& e) {
-        err << "pelmora-cli: " << e.text() << "\n" << kUsage;
-        return kExitUsage;
-    }
+    return RunWithUsage(args, kUsage, out, err,
+                        [&] { return Run(ParseOptions(args), programFolder, out, err); });
 }

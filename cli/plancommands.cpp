@@ -35,15 +35,11 @@ struct TPlanOptions {
     std::optional<std::string> user, password;
 };
 
-struct TUsageError {
-    std::string text;
-};
-
 TPlanOptions ParseOptions(const std::vector<std::string>& args) {
     TPlanOptions options;
     bool seenParams = false;
     auto value = [&](std::size_t& i) -> std::string {
-        if (i + 1 == args.size()) throw TUsageError{args[i] + " needs a value"};
+        if (i + 1 == args.size()) throw TCliUsageError{args[i] + " needs a value"};
         return args[++i];
     };
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -63,7 +59,7 @@ TPlanOptions ParseOptions(const std::vector<std::string>& args) {
         else if (arg == "--password")
             options.password = value(i);
         else if (arg.starts_with("--"))
-            throw TUsageError{"unknown option " + arg};
+            throw TCliUsageError{"unknown option " + arg};
         else if (!seenParams)
             seenParams = true;  // the word "params"
         else if (options.command.empty())
@@ -71,14 +67,14 @@ TPlanOptions ParseOptions(const std::vector<std::string>& args) {
         else
             options.words.push_back(arg);
     }
-    if (options.words.size() != 1) throw TUsageError{options.command + " needs one file"};
+    if (options.words.size() != 1) throw TCliUsageError{options.command + " needs one file"};
     if (options.user.has_value() != options.password.has_value())
-        throw TUsageError{"--user and --password go together"};
+        throw TCliUsageError{"--user and --password go together"};
     const bool exporting = options.command == "plan-export";
     if (exporting && (options.dryRun || !options.report.empty() || options.user))
-        throw TUsageError{"plan-export takes --fields and --book only"};
+        throw TCliUsageError{"plan-export takes --fields and --book only"};
     if (!exporting && (options.fields || options.book))
-        throw TUsageError{"apply takes --dry-run, --report, --user and --password only"};
+        throw TCliUsageError{"apply takes --dry-run, --report, --user and --password only"};
     return options;
 }
 
@@ -93,10 +89,11 @@ std::vector<const TParamField*> ChosenFields(const std::optional<std::string>& l
         rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
         const TParamField* field = FindParamField(name);
         if (!field || std::find(all.begin(), all.end(), field) == all.end())
-            throw TUsageError{"a plan cannot set the field \"" + name + "\" (see: params fields)"};
+            throw TCliUsageError{"a plan cannot set the field \"" + name +
+                                 "\" (see: params fields)"};
         chosen.push_back(field);
     }
-    if (chosen.empty()) throw TUsageError{"--fields names no field"};
+    if (chosen.empty()) throw TCliUsageError{"--fields names no field"};
     return chosen;
 }
 
@@ -232,15 +229,6 @@ bool IsPlanCommand(const std::vector<std::string>& args) {
 
 int RunPlanCli(const std::vector<std::string>& args, const std::string& programFolder,
                std::ostream& out, std::ostream& err) {
-    if (std::find(args.begin(), args.end(), "--help") != args.end()) {
-        out << kUsage;
-        return kExitOk;
-    }
-    try {
-        const TPlanOptions options = ParseOptions(args);
-        return Run(options, programFolder, out, err);
-    } catch (const TUsageError& e) {
-        err << "pelmora-cli: " << e.text << "\n" << kUsage;
-        return kExitUsage;
-    }
+    return RunWithUsage(args, kUsage, out, err,
+                        [&] { return Run(ParseOptions(args), programFolder, out, err); });
 }

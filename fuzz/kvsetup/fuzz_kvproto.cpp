@@ -14,14 +14,6 @@
 
 namespace {
 
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 // Every address of every item in order, without repeats and without the unusable ones; nullopt
 // when the items hold more than a few thousand addresses (the parser's bounds are not modelled).
 std::optional<std::vector<std::uint32_t>> PlainTargets(std::string_view text) {
@@ -30,7 +22,8 @@ std::optional<std::vector<std::uint32_t>> PlainTargets(std::string_view text) {
     std::uint64_t examined = 0;
     while (!text.empty()) {
         const std::size_t comma = text.find(',');
-        const std::string_view item = TrimBlanks(text.substr(0, comma));
+        // ParseDotted allows the blanks around an address itself.
+        const std::string_view item = text.substr(0, comma);
         text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
         const std::size_t dash = item.find('-');
         std::uint32_t first = 0, last = 0;
