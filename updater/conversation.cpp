@@ -53,6 +53,10 @@ TConversationAction TConversationMachine::OnReply(const TBytes* reply) {
             return {TConversationAction::EKind::Wait, nullptr, times_.replyWaitMs, kLoginReplyMax};
         }
         case EStep::Query: {
+            // A late copy of the reply that logged us in (a network may deliver a datagram
+            // twice) is not the terminal's answer: read as one, its bytes name no device type.
+            if (reply && ClassifyLoginReply(*reply, sequence_) == ELoginReply::Accepted)
+                return {TConversationAction::EKind::Wait, nullptr, times_.replyWaitMs, kReplyMax};
             std::optional<TQueryReply> query = reply ? ParseQueryReply(*reply) : std::nullopt;
             if (!query) return Fail(EUpdateResult::Offline);
             if (query->deviceType != HeaderDeviceType(job_))

@@ -53,6 +53,7 @@ class TVirtualLink : public IUpdateLink {
         return reply;
     }
     void Pause(int ms) override { now += ms; }
+    void Deliver(TBytes datagram) { queue_.push_back(std::move(datagram)); }
 
     long long now = 0;  // virtual milliseconds
     long long silentUntil = 0;
@@ -153,6 +154,33 @@ TEST(Conversation, RepliesDeliveredTwiceAreTakenOnce) {
     EXPECT_EQ(o.result.version, "V2.7.0");
     EXPECT_EQ(agent.Stats().imageAddresses, (std::vector<std::uint16_t>{4, 8, 12, 0}));
     EXPECT_EQ(agent.Stats().pakAddresses, (std::vector<std::uint16_t>{0, 4}));
+}
+
+// The network delivers the login reply twice, the copy only after the query went out.
+TEST(Conversation, LateCopyOfTheLoginReplyIsNotTakenForTheQueryAnswer) {
+    TUpdateAgent agent(Agent());
+    TVirtualLink link(agent);
+    struct Echo : IUpdateLink {
+        TVirtualLink& inner;
+        TBytes loginReply;
+        explicit Echo(TVirtualLink& l) : inner(l) {}
+        void Send(const TBytes& d) override {
+            if (d == QueryRequest() && !loginReply.empty()) inner.Deliver(std::move(loginReply));
+            inner.Send(d);
+        }
+        void DiscardWaiting() override { inner.DiscardWaiting(); }
+        std::optional<TBytes> Receive(int t, std::size_t m) override {
+            std::optional<TBytes> reply = inner.Receive(t, m);
+            if (reply && inner.sent.size() == 1) loginReply = *reply;
+            return reply;
+        }
+        void Pause(int ms) override { inner.Pause(ms); }
+    } echo(link);
+    TUpdateJob job = MakeJob(3000);
+    TConversation conversation(echo, job, TProtocolTimes{}, [](EProgressKind, std::uint32_t) {});
+    const TConversationResult result = conversation.Run();
+    EXPECT_EQ(result.result, EUpdateResult::Done);
+    EXPECT_EQ(result.version, "V2.7.0");
 }
 
 // One failure counter per phase, whatever block the failures hit; block 0 counts on its own.
