@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <utility>
 
 #include "termsim/update/updateagent.h"
 #include "testsupport.h"
@@ -165,7 +166,8 @@ TEST(Conversation, LateCopyOfTheLoginReplyIsNotTakenForTheQueryAnswer) {
         TBytes loginReply;
         explicit Echo(TVirtualLink& l) : inner(l) {}
         void Send(const TBytes& d) override {
-            if (d == QueryRequest() && !loginReply.empty()) inner.Deliver(std::move(loginReply));
+            if (d == QueryRequest() && !loginReply.empty())
+                inner.Deliver(std::exchange(loginReply, {}));
             inner.Send(d);
         }
         void DiscardWaiting() override { inner.DiscardWaiting(); }
