@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <utility>
 
 #include "termsim/update/updateagent.h"
 #include "testsupport.h"
@@ -21,6 +20,9 @@ class TVirtualLink : public IUpdateLink {
 
     void Send(const TBytes& datagram) override {
         sent.push_back(datagram);
+        for (auto& r : copies_)  // copies of the last replies, overtaken by this request
+            queue_.push_back(r);
+        copies_.clear();
         if (lateArmed_) {  // the held replies arrived while this request was on its way
             for (auto& r : late_)
                 queue_.push_back(r);
@@ -29,6 +31,10 @@ class TVirtualLink : public IUpdateLink {
         }
         if (mute || now < silentUntil) return;
         termsim::TAgentOutput out = agent_.Handle(datagram);
+        if (copyNextReply) {
+            copyNextReply = false;
+            copies_ = out.replies;  // delivered again, after the next request went out
+        }
         if (holdNextReply) {
             holdNextReply = false;
             late_ = out.replies;  // arrives during the next wait instead
@@ -54,18 +60,19 @@ class TVirtualLink : public IUpdateLink {
         return reply;
     }
     void Pause(int ms) override { now += ms; }
-    void Deliver(TBytes datagram) { queue_.push_back(std::move(datagram)); }
 
     long long now = 0;  // virtual milliseconds
     long long silentUntil = 0;
     bool mute = false;
     bool holdNextReply = false;
+    bool copyNextReply = false;
     std::vector<TBytes> sent;
 
   private:
     TUpdateAgent& agent_;
     std::deque<TBytes> queue_;
     std::vector<TBytes> late_;
+    std::vector<TBytes> copies_;
     bool lateArmed_ = false;
 };
 
@@ -161,28 +168,10 @@ TEST(Conversation, RepliesDeliveredTwiceAreTakenOnce) {
 TEST(Conversation, LateCopyOfTheLoginReplyIsNotTakenForTheQueryAnswer) {
     TUpdateAgent agent(Agent());
     TVirtualLink link(agent);
-    struct Echo : IUpdateLink {
-        TVirtualLink& inner;
-        TBytes loginReply;
-        explicit Echo(TVirtualLink& l) : inner(l) {}
-        void Send(const TBytes& d) override {
-            if (d == QueryRequest() && !loginReply.empty())
-                inner.Deliver(std::exchange(loginReply, {}));
-            inner.Send(d);
-        }
-        void DiscardWaiting() override { inner.DiscardWaiting(); }
-        std::optional<TBytes> Receive(int t, std::size_t m) override {
-            std::optional<TBytes> reply = inner.Receive(t, m);
-            if (reply && inner.sent.size() == 1) loginReply = *reply;
-            return reply;
-        }
-        void Pause(int ms) override { inner.Pause(ms); }
-    } echo(link);
-    TUpdateJob job = MakeJob(3000);
-    TConversation conversation(echo, job, TProtocolTimes{}, [](EProgressKind, std::uint32_t) {});
-    const TConversationResult result = conversation.Run();
-    EXPECT_EQ(result.result, EUpdateResult::Done);
-    EXPECT_EQ(result.version, "V2.7.0");
+    link.copyNextReply = true;  // the login's reply
+    Outcome o = Converse(link, MakeJob(3000));
+    EXPECT_EQ(o.result.result, EUpdateResult::Done);
+    EXPECT_EQ(o.result.version, "V2.7.0");
 }
 
 // One failure counter per phase, whatever block the failures hit; block 0 counts on its own.
