@@ -93,36 +93,55 @@ TKvLibrary::~TKvLibrary() {
     dlclose(handle_);
 }
 
+template <typename Call>
+std::int32_t TKvLibrary::InTurn(Call call) {
+    std::unique_lock lock(turnMutex_);
+    const std::uint64_t ticket = nextTicket_++;
+    turnChanged_.wait(lock, [&] { return serving_ == ticket; });
+    lock.unlock();
+    const std::int32_t result = call();
+    lock.lock();
+    ++serving_;
+    turnChanged_.notify_all();
+    return result;
+}
+
+int TKvLibrary::WaitingCalls() const {
+    std::lock_guard lock(turnMutex_);
+    // The call being served is not waiting.
+    return nextTicket_ > serving_ ? static_cast<int>(nextTicket_ - serving_ - 1) : 0;
+}
+
 std::int32_t TKvLibrary::SearchAll(TDeviceRecord* records, std::int32_t* count) {
-    return fn_.searchAll(records, count);
+    return InTurn([&] { return fn_.searchAll(records, count); });
 }
 
 std::int32_t TKvLibrary::SearchOne(const std::string& ip, TDeviceRecord* record) {
-    return fn_.searchOne(ip.c_str(), record);
+    return InTurn([&] { return fn_.searchOne(ip.c_str(), record); });
 }
 
 std::int32_t TKvLibrary::Login(const std::string& ip, const TMacBytes& mac,
                                TDeviceCredentials* cred) {
-    return fn_.login(ip.c_str(), mac.data(), cred);
+    return InTurn([&] { return fn_.login(ip.c_str(), mac.data(), cred); });
 }
 
 std::int32_t TKvLibrary::Logout(const std::string& ip, const TMacBytes& mac,
                                 TDeviceCredentials* cred) {
-    return fn_.logout(ip.c_str(), mac.data(), cred);
+    return InTurn([&] { return fn_.logout(ip.c_str(), mac.data(), cred); });
 }
 
 std::int32_t TKvLibrary::Reset(const std::string& ip, const TMacBytes& mac,
                                TDeviceCredentials* cred) {
-    return fn_.reset(ip.c_str(), mac.data(), cred);
+    return InTurn([&] { return fn_.reset(ip.c_str(), mac.data(), cred); });
 }
 
 std::int32_t TKvLibrary::ReadSetting(const std::string& ip, const TMacBytes& mac,
                                      std::uint8_t* block, TDeviceCredentials* cred) {
-    return fn_.readSetting(ip.c_str(), mac.data(), block, cred);
+    return InTurn([&] { return fn_.readSetting(ip.c_str(), mac.data(), block, cred); });
 }
 
 std::int32_t TKvLibrary::WriteSetting(const std::string& ip, const TMacBytes& mac,
                                       std::uint8_t* block, std::int32_t length,
                                       TDeviceCredentials* cred) {
-    return fn_.writeSetting(ip.c_str(), mac.data(), block, length, cred);
+    return InTurn([&] { return fn_.writeSetting(ip.c_str(), mac.data(), block, length, cred); });
 }

@@ -1,12 +1,19 @@
 // The device-access library, loaded by name at program start.
 //
+// Every call into the library goes through this one object, one call at a time and in the
+// order the callers asked: a vendor's library need not be thread-safe, and the window's search,
+// its device procedures, the editor's pages and concurrent downloads all share it.
+//
 // "libkvsetup.so" (Linux) or "kvsetup.dll" (Windows) is looked for in the program folder first,
 // then through the system's library search path, so that a vendor's library with the same seven
 // functions can replace the project's own. A program run on another folder (--home) looks there
 // first and then beside its executable: the window and the command line load it the same way.
 #pragma once
 
+#include <condition_variable>
+#include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -35,6 +42,8 @@ class TKvLibrary : public IDeviceAccess {
 
     // The file that was loaded: the program-folder path or the bare name.
     const std::string& FileName() const { return fileName_; }
+    // Callers waiting for their turn while another call runs (for tests).
+    int WaitingCalls() const;
 
     std::int32_t SearchAll(TDeviceRecord* records, std::int32_t* count) override;
     std::int32_t SearchOne(const std::string& ip, TDeviceRecord* record) override;
@@ -61,8 +70,16 @@ class TKvLibrary : public IDeviceAccess {
     };
 
     TKvLibrary(void* handle, std::string fileName, const Functions& functions);
+    // Runs one library call when the caller's turn has come.
+    template <typename Call>
+    std::int32_t InTurn(Call call);
 
     void* handle_;
     std::string fileName_;
     Functions fn_;
+    // A ticket queue: callers are served strictly in the order they arrived.
+    mutable std::mutex turnMutex_;
+    std::condition_variable turnChanged_;
+    std::uint64_t nextTicket_ = 0;
+    std::uint64_t serving_ = 0;
 };

@@ -15,7 +15,6 @@
 #include "manager/shell/devicelist.h"
 #include "manager/shell/deviceprocs.h"
 #include "manager/shell/offthreadaccess.h"
-#include "manager/shell/serialaccess.h"
 
 class IPrompter;
 class QAction;
@@ -136,7 +135,7 @@ class TFrmMain : public QMainWindow {
     // A file shipped with the program: in the program folder, else beside the program file.
     std::string ShippedFile(const std::string& name) const;
 
-    TSerialDeviceAccess access_;
+    IDeviceAccess& access_;               // the library, which takes one call at a time
     TOffThreadDeviceAccess procsAccess_;  // the device procedures' calls
     IPrompter& prompter_;
     QString programFolder_;

@@ -3,11 +3,30 @@
 // function.
 #include "manager/access/tests/fakekvsetup.h"
 
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <string>
 
 namespace {
 
 FakeKvCall g_last;
+
+std::mutex g_mutex;
+std::condition_variable g_released;
+bool g_hold = false, g_entered = false;
+std::string g_log;
+
+// Entry and exit of every call, in the order the library saw them.
+struct LogScope {
+    explicit LogScope(const char* name) : name_(name) { Add('+'); }
+    ~LogScope() { Add('-'); }
+    void Add(char mark) {
+        std::lock_guard lock(g_mutex);
+        g_log += std::string(1, mark) + name_ + " ";
+    }
+    const char* name_;
+};
 
 void Record(const char* function, const char* ip, const uint8_t* mac,
             const TDeviceCredentials* cred, int32_t length = 0) {
@@ -27,7 +46,38 @@ const FakeKvCall* fake_kv_last_call() {
     return &g_last;
 }
 
+void fake_kv_hold_search(int hold) {
+    std::lock_guard lock(g_mutex);
+    g_hold = hold != 0;
+    g_entered = false;
+    g_log.clear();
+}
+
+int fake_kv_search_entered() {
+    std::lock_guard lock(g_mutex);
+    return g_entered;
+}
+
+void fake_kv_release_search() {
+    std::lock_guard lock(g_mutex);
+    g_hold = false;
+    g_released.notify_all();
+}
+
+const char* fake_kv_call_log() {
+    static std::string copy;
+    std::lock_guard lock(g_mutex);
+    copy = g_log;
+    return copy.c_str();
+}
+
 int32_t kv_search_all(TDeviceRecord* records, int32_t* count) {
+    LogScope scope("search_all");
+    {
+        std::unique_lock lock(g_mutex);
+        g_entered = true;
+        g_released.wait(lock, [] { return !g_hold; });
+    }
     Record("kv_search_all", nullptr, nullptr, nullptr, *count);
     const int32_t found = *count < fakekv::kFound ? *count : fakekv::kFound;
     for (int32_t i = 0; i < found; ++i)
@@ -61,6 +111,7 @@ int32_t kv_reset(const char* ip, const uint8_t* mac, TDeviceCredentials* cred) {
 
 int32_t kv_read_setting2(const char* ip, const uint8_t* mac, uint8_t* block,
                          TDeviceCredentials* cred) {
+    LogScope scope("read_setting2");
     Record("kv_read_setting2", ip, mac, cred);
     std::memset(block, fakekv::kBlockByte, 1356);
     return fakekv::kRead;

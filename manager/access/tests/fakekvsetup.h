@@ -19,4 +19,12 @@ constexpr int32_t kFound = 3;         // records filled by kv_search_all
 constexpr uint8_t kBlockByte = 0x5A;  // every byte of a read block
 }  // namespace fakekv
 
-extern "C" const FakeKvCall* fake_kv_last_call();
+extern "C" {
+const FakeKvCall* fake_kv_last_call();
+// While held, kv_search_all stays inside the library until released, so a test can ask for other
+// calls while a search runs. The call log holds "+name" on entry and "-name" on exit.
+void fake_kv_hold_search(int hold);
+int fake_kv_search_entered();
+void fake_kv_release_search();
+const char* fake_kv_call_log();
+}

@@ -3,8 +3,10 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <functional>
+#include <thread>
 #include <vector>
 
 #include "manager/access/tests/fakekvsetup.h"
@@ -60,11 +62,53 @@ class KvLibraryCalls : public ::testing::Test {
         dlclose(handle);
         ASSERT_NE(lastCall, nullptr);
         last_ = lastCall();
+        hold_ = reinterpret_cast<void (*)(int)>(dlsym(handle, "fake_kv_hold_search"));
+        entered_ = reinterpret_cast<int (*)()>(dlsym(handle, "fake_kv_search_entered"));
+        release_ = reinterpret_cast<void (*)()>(dlsym(handle, "fake_kv_release_search"));
+        log_ = reinterpret_cast<const char* (*)()>(dlsym(handle, "fake_kv_call_log"));
+        ASSERT_TRUE(hold_ && entered_ && release_ && log_);
+    }
+
+    // Polls a condition of another thread, for at most ten seconds.
+    static bool WaitFor(const std::function<bool()>& condition) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > end) return false;
+            std::this_thread::yield();
+        }
+        return true;
     }
 
     std::unique_ptr<TKvLibrary> library_;
     const FakeKvCall* last_ = nullptr;
+    void (*hold_)(int) = nullptr;
+    int (*entered_)() = nullptr;
+    void (*release_)() = nullptr;
+    const char* (*log_)() = nullptr;
 };
+
+// A block read asked for while a search runs waits for the search to leave the library.
+TEST_F(KvLibraryCalls, CallsNeverOverlap) {
+    hold_(1);
+    std::thread search([&] {
+        std::vector<TDeviceRecord> records(4);
+        std::int32_t count = 4;
+        library_->SearchAll(records.data(), &count);
+    });
+    ASSERT_TRUE(WaitFor([&] { return entered_() != 0; }));
+    std::thread read([&] {
+        std::vector<std::uint8_t> block(1356);
+        TDeviceCredentials cred{};
+        library_->ReadSetting("", TMacBytes{}, block.data(), &cred);
+    });
+    const bool queued = WaitFor([&] { return library_->WaitingCalls() == 1; });
+    release_();
+    search.join();
+    read.join();
+    EXPECT_TRUE(queued);
+    EXPECT_STREQ(log_(), "+search_all -search_all +read_setting2 -read_setting2 ");
+    hold_(0);
+}
 
 TEST_F(KvLibraryCalls, LoadsFromTheProgramFolder) {
     EXPECT_EQ(library_->FileName(), kFullDir + "/libkvsetup.so");
