@@ -181,7 +181,7 @@ bool THostDownloader::EraseTable(EHostTable table, std::uint32_t address, std::u
         link_.Send(address, port, std::span(request, length));
         link_.Pause(timing_.eraseSettle);
         for (int wait = 0; wait < kEraseReceives; ++wait) {
-            if (AwaitDone(address, port)) return true;
+            if (AwaitDone(address)) return true;
             if (stop_.IsSet()) return false;
             link_.Pause(timing_.retryPause);
         }
@@ -199,7 +199,7 @@ bool THostDownloader::WriteBatch(EHostTable table, std::uint32_t address, std::u
     link_.Send(address, port, std::span(request, length));
     link_.Pause(timing_.writeSettle);
     for (int wait = 1; wait <= kWriteSends; ++wait) {
-        if (AwaitDone(address, port)) return true;
+        if (AwaitDone(address)) return true;
         if (stop_.IsSet()) return false;
         if (wait < kWriteSends) {
             link_.Send(address, port, std::span(request, length));
@@ -209,13 +209,14 @@ bool THostDownloader::WriteBatch(EHostTable table, std::uint32_t address, std::u
     return false;
 }
 
-bool THostDownloader::AwaitDone(std::uint32_t address, std::uint16_t port) {
+bool THostDownloader::AwaitDone(std::uint32_t address) {
     const auto deadline = link_.Now() + timing_.receive;
     for (;;) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - link_.Now());
         const auto datagram = link_.Receive(std::max(left, std::chrono::milliseconds(0)));
         if (!datagram) return false;
-        if (datagram->address == address && datagram->port == port) {
+        // The terminal's address decides; it may answer from any port of its own.
+        if (datagram->address == address) {
             const EHostReply reply = ClassifyHostReply(datagram->bytes);
             if (reply != EHostReply::Invalid) return reply == EHostReply::Done;
         }

@@ -116,9 +116,9 @@ class THostDownloader {
                     std::uint16_t startIndex, std::span<const THostEntry> entries);
 
   private:
-    // One wait for a reply from address:port. Datagrams from anyone else, and invalid ones, are
-    // passed over within the same wait; a refusal ends it.
-    bool AwaitDone(std::uint32_t address, std::uint16_t port);
+    // One wait for a reply from the terminal's address (any port). Datagrams from anyone else, and
+    // invalid ones, are passed over within the same wait; a refusal ends it.
+    bool AwaitDone(std::uint32_t address);
 
     IHostLink& link_;
     IDownloadProgress& progress_;

@@ -189,14 +189,13 @@ TEST_F(HostDownloadTest, RefusedBatchIsSentFiveTimes) {
 }
 
 TEST_F(HostDownloadTest, OnlyTheTerminalsValidRepliesCount) {
-    // Before the terminal's own late reply: a stranger's success, one from another port of the
-    // terminal, a damaged one. None of them may acknowledge the request.
+    // Before the terminal's own late reply: a stranger's success and a damaged one. Neither may
+    // acknowledge the request.
     link.terminal = [](const THostRequest& r, int) {
         auto damaged = Answer(r, 1);
         damaged[10] ^= 0xFF;
         return std::vector<TVirtualLink::TReply>{
             {100ms, Answer(r, 1), 0x7F3C0199},
-            {200ms, Answer(r, 1), kTerminal, 6007},
             {300ms, damaged},
             {1800ms, Answer(r, 1)},
         };
@@ -208,6 +207,17 @@ TEST_F(HostDownloadTest, OnlyTheTerminalsValidRepliesCount) {
     // first send's late reply after the second send.
     EXPECT_EQ(Codes(), (std::vector<std::string>{"ZNER", "ZNWR", "ZNWR"}));
     EXPECT_EQ(Times(), (std::vector<ms>{0ms, 1800ms, 3300ms}));
+}
+
+// A terminal may answer from another source port than 6006: its address is what counts.
+TEST_F(HostDownloadTest, RepliesFromAnotherPortOfTheTerminalCount) {
+    link.terminal = [](const THostRequest& r, int) {
+        return std::vector<TVirtualLink::TReply>{{10ms, Answer(r, 1), kTerminal, 40000}};
+    };
+    TDownloadEntries entries;
+    entries.zones.assign(1, ZoneEntry("1", "Hall", {239, 1, 1, 1}, 5000));
+    EXPECT_TRUE(Run(entries, EDownloadKind::Zones));
+    EXPECT_EQ(Codes(), (std::vector<std::string>{"ZNER", "ZNWR"}));
 }
 
 TEST_F(HostDownloadTest, LateDuplicateDoesNotAcknowledgeTheNextBatch) {
