@@ -33,7 +33,10 @@ std::string LineBytes(std::string_view text) {
 void ParseLine(std::string_view line, TListRows& rows) {
     if (line.empty()) return;
     if (line.front() == '\t') {
-        if (!rows.empty()) rows.back().columns.push_back(FromDeviceBytes(TrimBlanks(line)));
+        if (rows.empty()) return;
+        const std::string_view bytes = TrimBlanks(line);
+        rows.back().columns.push_back(FromDeviceBytes(bytes));
+        rows.back().readBytes.emplace_back(bytes);
         return;
     }
     if (line.front() == '@') {
@@ -52,8 +55,11 @@ std::string FormatListFile(const TListRows& rows) {
     for (const TListRow& row : rows) {
         bytes += LineBytes(row.number) + "\r\n";
         bytes += "@" + std::to_string(row.imageIndex) + "\r\n";
-        for (const std::string& column : row.columns)
-            bytes += "\t" + LineBytes(column) + "\r\n";
+        for (std::size_t i = 0; i < row.columns.size(); ++i) {
+            const bool untouched =
+                i < row.readBytes.size() && FromDeviceBytes(row.readBytes[i]) == row.columns[i];
+            bytes += "\t" + (untouched ? row.readBytes[i] : LineBytes(row.columns[i])) + "\r\n";
+        }
     }
     return bytes;
 }

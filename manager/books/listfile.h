@@ -18,10 +18,17 @@ struct TListRow {
     std::string number;  // the row's 1-based position as decimal text ("1", "2", ...)
     int imageIndex = 0;  // 0 for every row these lists create
     std::vector<std::string> columns;
+    // The device bytes each column was read from. A column whose text is still what its bytes
+    // decode to is written back as those bytes, so bytes that do not decode survive a save of
+    // other rows instead of becoming "?".
+    std::vector<std::string> readBytes = {};
 
     // The text of column i, empty when the row has fewer columns.
     const std::string& Column(std::size_t i) const;
-    bool operator==(const TListRow&) const = default;
+    // Rows are equal by what they show: number, image index and column texts.
+    bool operator==(const TListRow& other) const {
+        return number == other.number && imageIndex == other.imageIndex && columns == other.columns;
+    }
 };
 
 using TListRows = std::vector<TListRow>;

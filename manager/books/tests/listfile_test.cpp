@@ -57,6 +57,22 @@ TEST(ListFileFormat, WritesRowsByteForByte) {
         EXPECT_EQ(FormatListFile(c.rows), c.bytes);
 }
 
+// Bytes that do not decode in the code page come back as read while their text is untouched;
+// an edited text is written from its new text.
+TEST(ListFileFormat, UntouchedTextsKeepTheirBytes) {
+    const std::string read = "1\r\n@0\r\n\t8001\r\n\t\xFF\xFE\x80\r\n2\r\n@0\r\n\t8002\r\n\tB\r\n";
+    TListRows rows;
+    ASSERT_EQ(ParseListFile(read, rows), 2u);
+    EXPECT_EQ(FormatListFile(rows), read);
+    rows[1].columns[1] = "C";
+    AppendListRow(rows, {"8003", "D"});
+    EXPECT_EQ(FormatListFile(rows),
+              "1\r\n@0\r\n\t8001\r\n\t\xFF\xFE\x80\r\n2\r\n@0\r\n\t8002\r\n\tC\r\n"
+              "3\r\n@0\r\n\t8003\r\n\tD\r\n");
+    rows[0].columns[1] = "A";
+    EXPECT_EQ(FormatListFile(rows).substr(0, 18), "1\r\n@0\r\n\t8001\r\n\tA\r\n");
+}
+
 TEST(ListFileFormat, ReadsOddLines) {
     struct Case {
         const char* what;
