@@ -12,6 +12,7 @@
 #include "manager/books/bookdownload.h"
 #include "manager/hostdl/udphostlink.h"
 #include "manager/params/paramfamily.h"
+#include "manager/shell/programfolder.h"
 
 namespace {
 
@@ -166,7 +167,7 @@ int RunBooksDownloadCli(const std::vector<std::string>& args, const std::string&
         targets.push_back(*target);
     }
 
-    const std::string folder = parsed.home.empty() ? programFolder : parsed.home;
+    const std::string folder = WorkFolder(parsed.home, programFolder);
     const std::string path =
         ListFilePath(folder, kind == EDownloadKind::Zones ? kDlMulticastsFile : kDlContactsFile);
     if (!std::filesystem::exists(path)) {
@@ -183,11 +184,8 @@ int RunBooksDownloadCli(const std::vector<std::string>& args, const std::string&
         err << "pelmora-cli: " << path << ": the selection is empty; nothing to send\n";
         return kExitUsage;
     }
-    std::unique_ptr<TKvLibrary> library = TKvLibrary::Load(folder, &error);
-    if (!library) {
-        err << "pelmora-cli: " << error << "\n";
-        return kExitUsage;
-    }
+    std::unique_ptr<TKvLibrary> library = LoadCliLibrary(folder, programFolder, err);
+    if (!library) return kExitUsage;
 
     std::optional<TLoginCredentials> credentials;
     if (parsed.user) credentials = TLoginCredentials{*parsed.user, *parsed.password};

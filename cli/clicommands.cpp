@@ -6,6 +6,7 @@
 
 #include "cli/bookscommands.h"
 #include "cli/booksdownload.h"
+#include "cli/clitarget.h"
 #include "cli/csvwriter.h"
 #include "cli/paramscommands.h"
 #include "manager/access/kvlibrary.h"
@@ -104,12 +105,8 @@ TModelNaming ReadModelNaming(const std::string& folder, const std::string& execu
 int Search(const std::string& home, const std::string& programFolder, std::ostream& out,
            std::ostream& err) {
     const std::string folder = WorkFolder(home, programFolder);
-    std::string error;
-    std::unique_ptr<TKvLibrary> library = TKvLibrary::LoadForProgram(folder, programFolder, &error);
-    if (!library) {
-        err << "pelmora-cli: " << error << "\n";
-        return kExitFailure;
-    }
+    std::unique_ptr<TKvLibrary> library = LoadCliLibrary(folder, programFolder, err);
+    if (!library) return kExitFailure;
     TDeviceList list;
     list.SetModelNaming(ReadModelNaming(folder, programFolder));
     const std::string book = (std::filesystem::path(folder) / kDeviceBookFile).string();

@@ -51,3 +51,11 @@ bool LoginCliTarget(IDeviceAccess& access, const TCliTarget& target,
     }
     return false;
 }
+
+std::unique_ptr<TKvLibrary> LoadCliLibrary(const std::string& folder,
+                                           const std::string& programFolder, std::ostream& err) {
+    std::string error;
+    std::unique_ptr<TKvLibrary> library = TKvLibrary::LoadForProgram(folder, programFolder, &error);
+    if (!library) err << "pelmora-cli: " << error << "\n";
+    return library;
+}

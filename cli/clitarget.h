@@ -2,12 +2,21 @@
 // finding, reading and logging in, with the window's retry and login rules.
 #pragma once
 
+#include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "manager/access/deviceaccess.h"
+#include "manager/access/kvlibrary.h"
 #include "manager/params/paramblock.h"
 #include "manager/params/paramdevice.h"
+
+// The device-access library, loaded by every command the way the window loads it: from the
+// folder the program runs on (folder), then beside the program (programFolder), then through the
+// system's search. Null after a message on err when it cannot be loaded.
+std::unique_ptr<TKvLibrary> LoadCliLibrary(const std::string& folder,
+                                           const std::string& programFolder, std::ostream& err);
 
 // A terminal as the library reaches it.
 struct TCliTarget {

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "cli/clicommands.h"
+#include "cli/clitarget.h"
 #include "common/atomicfile.h"
 #include "manager/access/devicerecord.h"
 #include "manager/access/kvlibrary.h"
@@ -196,13 +197,8 @@ int Run(const TPlanOptions& options, const std::string& programFolder, std::ostr
     } else {
         ChosenFields(options.fields);  // refuses a bad list before the search
     }
-    std::string error;
-    // The library as the window loads it.
-    std::unique_ptr<TKvLibrary> library = TKvLibrary::LoadForProgram(folder, programFolder, &error);
-    if (!library) {
-        err << "pelmora-cli: " << error << "\n";
-        return kExitUsage;
-    }
+    std::unique_ptr<TKvLibrary> library = LoadCliLibrary(folder, programFolder, err);
+    if (!library) return kExitUsage;
     return plan ? Apply(options, *plan, *library, out, err)
                 : Export(options, folder, *library, err);
 }
