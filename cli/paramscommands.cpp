@@ -14,6 +14,7 @@
 #include "manager/access/addresstext.h"
 #include "manager/access/devicerecord.h"
 #include "manager/access/kvlibrary.h"
+#include "manager/params/pagesave.h"
 #include "manager/params/pagevalues.h"
 #include "manager/params/paramassign.h"
 #include "manager/params/paramblock.h"
@@ -115,7 +116,8 @@ class TParamsJob {
     // Finds the MAC of a terminal given by its address; reads the block. Messages on failure.
     bool Reach(TTarget& target);
     bool Read(const TTarget& target, TParamBlock& block);
-    bool IsSip(const TTarget& target, const TParamBlock& block);
+    // Whether the terminal's block may be written at all (a SIP terminal, firmware from V2.5).
+    bool MayWrite(const TTarget& target, const TParamBlock& block);
     // Login, write with its retries, logout by the rule: 0 or 1.
     int WriteBack(const TTarget& target, const TParamBlock& before, const TParamBlock& block);
     void Fail(const TTarget& target, const std::string& text) {
@@ -142,9 +144,10 @@ bool TParamsJob::Read(const TTarget& target, TParamBlock& block) {
     return false;
 }
 
-bool TParamsJob::IsSip(const TTarget& target, const TParamBlock& block) {
-    if (IsSipModel(block.data() + kParamModelOffset)) return true;
-    Fail(target, "not a SIP terminal (model \"" + GetFieldText(block, ParamField("model")) + "\")");
+bool TParamsJob::MayWrite(const TTarget& target, const TParamBlock& block) {
+    const std::string refusal = WriteRefusal(block);
+    if (refusal.empty()) return true;
+    Fail(target, refusal + "; nothing was written");
     return false;
 }
 
@@ -185,9 +188,9 @@ int TParamsJob::Get(TTarget target) {
 
 int TParamsJob::Set(TTarget target, const std::vector<TFieldAssignment>& values) {
     TParamBlock before;
-    if (!Reach(target) || !Read(target, before) || !IsSip(target, before)) return kExitFailure;
-    TParamBlock block = before;
-    const std::string refused = AssignFieldValues(block, values);
+    if (!Reach(target) || !Read(target, before) || !MayWrite(target, before)) return kExitFailure;
+    TParamBlock block;
+    const std::string refused = SaveAssignedValues(before, values, block);
     if (!refused.empty()) {
         err_ << "pelmora-cli: " << refused << "; nothing was written\n";
         return kExitUsage;
@@ -236,19 +239,23 @@ int TParamsJob::Backup(std::vector<TTarget> targets) {
 
 int TParamsJob::Restore(const TParamBlock& file, TTarget target) {
     TParamBlock terminal;
-    if (!Reach(target) || !Read(target, terminal) || !IsSip(target, terminal)) return kExitFailure;
-    if (!IsParamFileCompatible(file, terminal)) {
+    if (!Reach(target) || !Read(target, terminal) || !MayWrite(target, terminal))
+        return kExitFailure;
+    // The editor's Import, then its Save: the file fills the pages, nothing else.
+    const TImportParams imported = ImportParamBlock(file, terminal);
+    if (imported.outcome != TImportParams::TOutcome::kLoaded) {
         Fail(target, "对不起，设备类型参数不兼容，导入失败！ (the file is of model \"" +
                          GetFieldText(file, ParamField("model")) + "\", the terminal of \"" +
                          GetFieldText(terminal, ParamField("model")) + "\")");
         return kExitFailure;
     }
-    return WriteBack(target, terminal, RestoreBlock(file, terminal));
+    return WriteBack(target, terminal, SaveShownPages(imported.block, terminal));
 }
 
 int TParamsJob::Defaults(TTarget target, const std::string& folder) {
     TParamBlock terminal;
-    if (!Reach(target) || !Read(target, terminal) || !IsSip(target, terminal)) return kExitFailure;
+    if (!Reach(target) || !Read(target, terminal) || !MayWrite(target, terminal))
+        return kExitFailure;
     const TDefaultParams defaults =
         DefaultParams(terminal, (fs::path(folder) / "Data").string(),
                       DefaultManagementServer((fs::path(folder) / "SysConfig.ini").string()));
@@ -360,14 +367,9 @@ int Run(const TParamsOptions& options, const std::string& programFolder, std::os
                                              : "unknown params command " + command);
     }
 
-    std::string error;
     const std::string folder = WorkFolder(options.home, programFolder);
-    // The library as the window loads it.
-    std::unique_ptr<TKvLibrary> library = TKvLibrary::LoadForProgram(folder, programFolder, &error);
-    if (!library) {
-        err << "pelmora-cli: " << error << "\n";
-        return kExitUsage;
-    }
+    std::unique_ptr<TKvLibrary> library = LoadCliLibrary(folder, programFolder, err);
+    if (!library) return kExitUsage;
     TParamsJob job(options, *library, out, err);
     if (command == "get") return job.Get(targets[0]);
     if (command == "set") return job.Set(targets[0], values);

@@ -146,6 +146,10 @@ std::string ToDeviceBytesLimited(std::string_view utf8, std::size_t maxBytes) {
     return out;
 }
 
+bool FitsDeviceCodePage(std::string_view utf8) {
+    return FromDeviceBytes(ToDeviceBytes(utf8)) == utf8;
+}
+
 std::string FromDeviceBytes(std::string_view bytes) {
     if (IsAscii(bytes)) return std::string(bytes);
     iconv_t cd = FromDeviceConverter().Get();

@@ -21,6 +21,10 @@ std::string ToDeviceBytes(std::string_view utf8);
 // Like ToDeviceBytes, but at most maxBytes bytes, never cutting a character in half.
 std::string ToDeviceBytesLimited(std::string_view utf8, std::size_t maxBytes);
 
+// Whether the text is valid UTF-8 whose every character the device code page can express, so
+// that ToDeviceBytes writes no '?' for it.
+bool FitsDeviceCodePage(std::string_view utf8);
+
 // Device bytes to UTF-8. Bytes that do not decode become U+FFFD.
 std::string FromDeviceBytes(std::string_view bytes);
 

@@ -12,9 +12,12 @@
 #include <sstream>
 
 #include "cli/clicommands.h"
+#include "manager/params/pagesave.h"
 #include "manager/params/pagevalues.h"
 #include "manager/params/paramblock.h"
+#include "manager/params/paramfamily.h"
 #include "manager/params/paramfile.h"
+#include "manager/params/paramfilecommands.h"
 #include "termsim/fleet.h"
 
 namespace fs = std::filesystem;
@@ -107,7 +110,8 @@ TEST_F(ParamsCliTest, SetWritesThroughTheFieldTableAndGetShowsIt) {
     EXPECT_EQ(Value(moved, "display_name_copy"), "47617465205765737400" + std::string(12, '0'));
     EXPECT_EQ(Value(moved, "sip.port"), "5060");
     EXPECT_EQ(Value(moved, "timezone"), "-03:30");
-    // Every other byte, reserved ones included, is as the terminal had it.
+    // Every other byte is what the editor's save makes of the terminal's own: reserved bytes as
+    // they were, the multicast codec list down to its first codec, the data port's protocol 1.
     TParamBlock expected = before;
     SetFieldText(expected, ParamField("display_name"), "Gate West");
     SetFieldInt(expected, ParamField("dhcp"), 0);
@@ -116,7 +120,9 @@ TEST_F(ParamsCliTest, SetWritesThroughTheFieldTableAndGetShowsIt) {
     SetFieldIp(expected, ParamField("gateway"), net + "254");
     SetFieldInt(expected, ParamField("sip.port"), 5060);
     SetFieldInt(expected, ParamField("timezone"), -210);
-    EXPECT_EQ(BlockOf(moved), expected);
+    EXPECT_EQ(BlockOf(moved), SaveShownPages(expected, before));
+    EXPECT_EQ(Value(moved, "multicast.codec"), "1");
+    EXPECT_EQ(Value(moved, "uart_data.protocol"), "1");
 
     ASSERT_EQ(Run({"get", net + "7"}), kExitOk) << err.str();
     EXPECT_NE(out.str().find("\ndisplay_name=Gate West\n"), std::string::npos) << out.str();
@@ -134,7 +140,7 @@ TEST_F(ParamsCliTest, SetWritesThroughTheFieldTableAndGetShowsIt) {
     EXPECT_NE(out.str().find("\r\nsip.user,9002\r\n"), std::string::npos) << out.str();
 }
 
-TEST_F(ParamsCliTest, BackupWritesEachBlockAndRestoreCarriesEveryByteButTheIdentity) {
+TEST_F(ParamsCliTest, BackupWritesEachBlockAndRestoreIsTheEditorsImportThenSave) {
     StartFleet(2, {"SIP1603", "SIP1201", "SIP310"});
     const fs::path dir = home / "backup";
     ASSERT_EQ(Run({"backup", "--out", dir.string()}), kExitOk) << err.str();
@@ -145,7 +151,8 @@ TEST_F(ParamsCliTest, BackupWritesEachBlockAndRestoreCarriesEveryByteButTheIdent
         EXPECT_EQ(file, BlockOf(fleet->State(i))) << name;
     }
 
-    // The terminal changes; its own backup brings every byte back.
+    // The terminal changes; its own backup brings the pages back, while a reserved byte keeps
+    // what the terminal holds now.
     const std::string own = (dir / "024B56000001.dps").string();
     TParamBlock changed = BlockOf(fleet->State(0));
     SetFieldText(changed, ParamField("display_name"), "Changed");
@@ -154,17 +161,33 @@ TEST_F(ParamsCliTest, BackupWritesEachBlockAndRestoreCarriesEveryByteButTheIdent
     ASSERT_EQ(Run({"restore", own, net + "1"}), kExitOk) << err.str();
     TParamBlock file;
     ASSERT_TRUE(LoadParamFile(own, file).ok());
-    EXPECT_EQ(BlockOf(fleet->State(0)), file);
+    EXPECT_EQ(BlockOf(fleet->State(0)),
+              SaveShownPages(ImportParamBlock(file, changed).block, changed));
+    EXPECT_EQ(Value(fleet->State(0), "display_name"),
+              FormatFieldValue(file, ParamField("display_name")));
+    EXPECT_EQ(fleet->State(0).block[1300], 0x11);
 
-    // Another terminal of the family takes everything but its MAC, model, firmware and status.
+    // Another terminal of the family: the pages it has take the file's values; its identity,
+    // feature flags (the SIP1603 has a data port, the SIP1201 not), the data port's fields and
+    // every reserved byte stay its own.
     SetFieldInt(file, ParamField("dhcp"), 0);  // with DHCP on it would keep its address
     SetFieldIp(file, ParamField("ip"), net + "8");
     const std::string moved = (home / "moved.dps").string();
     ASSERT_TRUE(SaveParamFile(moved, file).ok());
-    const TParamBlock second = BlockOf(fleet->State(1));
+    TParamBlock second = BlockOf(fleet->State(1));
+    second[8] = 0;  // a SIP1201 without the data port
+    fleet->SetBlock(1, second.bytes);
+    ASSERT_TRUE(HasDataPort(file));
     ASSERT_EQ(Run({"restore", moved, net + "2"}), kExitOk) << err.str();
-    EXPECT_EQ(BlockOf(fleet->State(1)), RestoreBlock(file, second));
-    EXPECT_EQ(Value(fleet->State(1), "model"), "SIP1201");
+    const TParamBlock restored = BlockOf(fleet->State(1));
+    EXPECT_EQ(restored, SaveShownPages(ImportParamBlock(file, second).block, second));
+    for (const TByteRange& range : ReservedRanges())
+        for (std::size_t i = range.first; i <= range.last; ++i)
+            EXPECT_EQ(restored[i], second[i]) << i;
+    for (const char* name : {"features", "model", "mac", "uart_data.baud", "event_server"})
+        EXPECT_EQ(Value(fleet->State(1), name), FormatFieldValue(second, ParamField(name))) << name;
+    EXPECT_EQ(Value(fleet->State(1), "display_name"),
+              FormatFieldValue(file, ParamField("display_name")));
     EXPECT_EQ(fleet->State(1).address, 0x7F580208u);
 
     // A terminal of another family refuses it, and nothing is written.
@@ -256,6 +279,42 @@ TEST_F(ParamsCliTest, DefaultsComeFromTheFamilyFileElseTheBuiltInGroups) {
     EXPECT_EQ(Value(fleet->State(1), "sip.user"), "1600");
     EXPECT_EQ(Value(fleet->State(1), "uart_ctrl.frame_size"), "1000");
     EXPECT_EQ(after[1300], before[1300]);
+}
+
+// Terminals the editor would not open, and values of pages a terminal lacks, are refused before
+// anything is written.
+TEST_F(ParamsCliTest, WritesTheEditorWouldRefuseLeaveTheTerminalUntouched) {
+    StartFleet(6, {"SIP520", "SIP1601"});
+    TParamBlock old = BlockOf(fleet->State(1));
+    SetFieldText(old, ParamField("firmware"), "V2.4.1");
+    fleet->SetBlock(1, old.bytes);
+    const std::string file = (home / "own.dps").string();
+    ASSERT_TRUE(SaveParamFile(file, old).ok());
+    const struct {
+        std::vector<std::string> args;
+        int exit;
+        std::string message;
+    } cases[] = {
+        {{"set", net + "1", "event_server=127.0.0.9"},
+         kExitUsage,
+         "event_server: the terminal has no page \"GPIO\" (no data serial port); nothing was "
+         "written"},
+        {{"set", net + "1", "uart_data.baud=96"},
+         kExitUsage,
+         "uart_data.baud: the terminal has no"},
+        {{"set", net + "1", "display_name=\xF0\x9F\x98\x80"}, kExitUsage, "code page cannot hold"},
+        {{"set", net + "2", "display_name=Gate"},
+         kExitFailure,
+         "firmware below V2.5 (\"V2.4.1\"); nothing was written"},
+        {{"defaults", net + "2"}, kExitFailure, "firmware below V2.5"},
+        {{"restore", file, net + "2"}, kExitFailure, "firmware below V2.5"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run(c.args), c.exit) << c.args[0];
+        EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();
+    }
+    EXPECT_EQ(fleet->Stats(0).writes, 0u);
+    EXPECT_EQ(fleet->Stats(1).writes, 0u);
 }
 
 TEST_F(ParamsCliTest, FieldsListAndBadArguments) {

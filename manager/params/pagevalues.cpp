@@ -9,6 +9,7 @@
 #include "common/textutil.h"
 #include "manager/access/addresstext.h"
 #include "manager/params/paramfamily.h"
+#include "manager/params/paramtexts.h"
 
 namespace {
 
@@ -325,11 +326,30 @@ std::optional<std::int64_t> BoxNumber(std::string_view text) {
 }
 
 int ShownDataBits(std::int64_t stored) {
-    return stored < 7 ? 8 : static_cast<int>(stored);
+    return stored == 7 ? 7 : 8;
 }
 
 int ShownStopBits(std::int64_t stored) {
     return stored == 2 ? 2 : 1;
+}
+
+int ShownKeepAlive(std::int64_t stored) {
+    return stored == 0 ? 30 : static_cast<int>(stored);
+}
+
+int ShownExpiry(std::int64_t stored) {
+    return stored < 20 || stored > 7200 ? 3600 : static_cast<int>(stored);
+}
+
+std::int64_t ShownListPosition(std::int64_t stored, std::size_t entries) {
+    return stored >= 0 && stored < static_cast<std::int64_t>(entries) ? stored : kNoListEntry;
+}
+
+int ShownTimeZone(std::int64_t minutes) {
+    const std::string text = TimeZoneText(static_cast<int>(minutes));
+    const auto zones = TimeZoneTexts();
+    const bool listed = std::find(zones.begin(), zones.end(), text) != zones.end();
+    return TimeZoneMinutes(listed ? text : zones[kDefaultTimeZoneIndex]);
 }
 
 std::span<const TPageValue> PageValues() {
@@ -344,8 +364,7 @@ const TPageValue* FindPageValue(std::string_view name) {
 }
 
 bool HasPageOf(const TParamBlock& block, const TPageValue& value) {
-    const TPageEntry* entry = FindPage(value.page);
-    return entry != nullptr && IsPageShown(*entry, BlockFamily(block), HasDataPort(block));
+    return HasPage(block, value.page);
 }
 
 std::string FormatPageValue(const TParamBlock& block, const TPageValue& value) {
@@ -398,9 +417,8 @@ std::string FormatPageValue(const TParamBlock& block, const TPageValue& value) {
 }
 
 std::string ParsePageValue(TParamBlock& block, const TPageValue& value, std::string_view text) {
-    if (!HasPageOf(block, value))
-        return std::string(value.name) + ": the terminal has no page \"" + std::string(value.page) +
-               "\"";
+    if (!HasPageOf(block, value)) return NoPageText(block, value.name, value.page);
+    if (std::string refused = CodePageRefusal(value.name, text); !refused.empty()) return refused;
     const TValueRule& rule = RuleOf(value);
     const TParamField* field = rule.field.empty() ? nullptr : &ParamField(rule.field);
     text = TrimBlanks(text);

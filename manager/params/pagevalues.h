@@ -36,9 +36,17 @@ std::string BaudText(int fieldValue);
 // The whole number a box's text holds (blanks around it ignored), or nothing.
 std::optional<std::int64_t> BoxNumber(std::string_view text);
 
-// Stored data bits and stop bits as the serial pages show them: below 7 is 8; other than 2 is 1.
+// Stored values as the pages show them, and so write them back. Data bits: other than 7 is 8;
+// stop bits: other than 2 is 1; keep-alive: 0 is 30; expiry: outside 20..7200 is 3600; a list
+// position without an entry selects nothing, which a page writes as 255; a time zone the zone
+// list lacks shows the list's default zone.
 int ShownDataBits(std::int64_t stored);
 int ShownStopBits(std::int64_t stored);
+int ShownKeepAlive(std::int64_t stored);
+int ShownExpiry(std::int64_t stored);
+constexpr std::int64_t kNoListEntry = 255;
+std::int64_t ShownListPosition(std::int64_t stored, std::size_t entries);
+int ShownTimeZone(std::int64_t minutes);
 
 // A named value of a page.
 struct TPageValue {

@@ -9,6 +9,9 @@ std::string AssignFieldValues(TParamBlock& block, std::span<const TFieldAssignme
     // What the page boxes would hold: the given text, else the block's value as a page shows it.
     std::map<std::string, std::string, std::less<>> given;
     for (const TFieldAssignment& value : values) {
+        // A page the terminal lacks keeps its fields, as in the editor.
+        if (value.field && !value.field->readOnly && !HasPage(block, value.field->page))
+            return NoPageText(block, value.field->name, value.field->page);
         const std::string error = value.value ? ParsePageValue(block, *value.value, value.text)
                                               : ParseFieldValue(block, *value.field, value.text);
         if (!error.empty()) return error;

@@ -638,9 +638,17 @@ std::string FormatFieldValue(const TParamBlock& block, const TParamField& field)
     return std::to_string(value);
 }
 
+std::string CodePageRefusal(std::string_view name, std::string_view text) {
+    if (FitsDeviceCodePage(text)) return {};
+    if (SanitizeUtf8(text) != text) return std::string(name) + ": the text is not UTF-8";
+    return std::string(name) + ": \"" + SanitizeUtf8(text) + "\" has characters that the " +
+           DeviceCodePage() + " code page cannot hold";
+}
+
 std::string ParseFieldValue(TParamBlock& block, const TParamField& field, std::string_view text) {
     if (field.readOnly) return field.name + ": the field is read only";
     text = TrimBlanks(text);
+    if (std::string refused = CodePageRefusal(field.name, text); !refused.empty()) return refused;
     switch (field.kind) {
         case K::kText:
         case K::kTextCleared:

@@ -203,6 +203,9 @@ std::string_view CodecName(int code);  // "G.711u(PCMU)", "G.711a(PCMA)", "G.722
 // shown empty), numbers in decimal, flags 0 or 1, codec lists as codes "3,2", the MAC text,
 // the time zone as "+08:00", raw bytes in hexadecimal.
 std::string FormatFieldValue(const TParamBlock& block, const TParamField& field);
+// Why a given text must not reach a terminal: it is not valid UTF-8, or the device code page
+// cannot hold one of its characters (the terminal would receive '?'). Empty when it may.
+std::string CodePageRefusal(std::string_view name, std::string_view text);
 // Stores a text given in that form after checking it against the field's encoding and range.
 // Returns an empty text on success, otherwise an error naming the field (the block is then
 // unchanged). Read-only fields are refused.

@@ -22,6 +22,10 @@ void StoreCredential(std::string_view text, char (&field)[16]) {
 
 }  // namespace
 
+bool IsFirmwareTooOld(const std::string& firmware) {
+    return firmware < std::string("V2.5");
+}
+
 std::int32_t FindTerminalAt(IDeviceAccess& access, const std::string& ip, TMacBytes& mac) {
     TDeviceRecord record{};
     const std::int32_t result = access.SearchOne(ip, &record);

@@ -11,6 +11,10 @@
 #include "manager/access/deviceaccess.h"
 #include "manager/params/paramblock.h"
 
+// Firmware texts below "V2.5" in plain byte order are not supported: nothing is read for the
+// editor or written to such a terminal.
+bool IsFirmwareTooOld(const std::string& firmware);
+
 constexpr int kReadAttempts = 5;
 constexpr int kWriteAttempts = 6;
 constexpr int kLoginAttempts = 5;   // while the terminal answers busy

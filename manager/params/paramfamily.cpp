@@ -170,6 +170,24 @@ bool IsPageShown(const TPageEntry& entry, TModelFamily family, bool dataPort) {
     return false;
 }
 
+bool HasPage(const TParamBlock& block, std::string_view page) {
+    const TPageEntry* entry = FindPage(page);
+    return entry != nullptr && IsPageShown(*entry, BlockFamily(block), HasDataPort(block));
+}
+
+std::string NoPageText(const TParamBlock& block, std::string_view name, std::string_view page) {
+    const TPageEntry* entry = FindPage(page);
+    std::string why;
+    if (entry && entry->shownWhen == W::kDataPort)
+        why = "no data serial port";
+    else if (const int family = FamilyNumber(BlockFamily(block)); family != 0)
+        why = "model family " + std::to_string(family);
+    else
+        why = "a model without a family";
+    return std::string(name) + ": the terminal has no page \"" + std::string(page) + "\" (" + why +
+           ")";
+}
+
 std::string PageTranslationKey(std::string_view name) {
     return "Pelmora/TFrmProperty/OrgTreeView/" + std::string(name);
 }

@@ -51,6 +51,11 @@ constexpr std::uint8_t FamilyBit(TModelFamily family) {
 std::span<const TPageEntry> PageTable();
 const TPageEntry* FindPage(std::string_view name);
 bool IsPageShown(const TPageEntry& entry, TModelFamily family, bool dataPort);
+// Whether the block's model family and feature flags give the page of that name.
+bool HasPage(const TParamBlock& block, std::string_view page);
+// Why a value of that page cannot be given to this terminal: "NAME: the terminal has no page
+// "GPIO" (no data serial port)".
+std::string NoPageText(const TParamBlock& block, std::string_view name, std::string_view page);
 // "Pelmora/TFrmProperty/OrgTreeView/" + name.
 std::string PageTranslationKey(std::string_view name);
 

@@ -36,12 +36,3 @@ bool IsParamFileCompatible(const TParamBlock& file, const TParamBlock& terminal)
     const std::string name = DefaultParamFileName(BlockFamily(terminal));
     return !name.empty() && name == DefaultParamFileName(BlockFamily(file));
 }
-
-TParamBlock RestoreBlock(const TParamBlock& file, const TParamBlock& terminal) {
-    TParamBlock block = file;
-    for (std::string_view name : {"mac", "model", "firmware", "run_status"}) {
-        const TParamField& field = ParamField(name);
-        std::copy_n(terminal.begin() + field.offset, field.width, block.begin() + field.offset);
-    }
-    return block;
-}

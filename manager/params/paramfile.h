@@ -24,7 +24,3 @@ TParamFileResult SaveParamFile(const std::string& path, const TParamBlock& block
 // A file's block suits a terminal when both model names have the same, non-empty default file
 // name, i.e. both models belong to the same family.
 bool IsParamFileCompatible(const TParamBlock& file, const TParamBlock& terminal);
-
-// The file's block with the terminal's own MAC, model, firmware and run status; every other
-// byte, reserved ranges included, from the file.
-TParamBlock RestoreBlock(const TParamBlock& file, const TParamBlock& terminal);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <set>
 #include <system_error>
 
 #include "common/atomicfile.h"
@@ -24,11 +23,6 @@ bool WrongSize(const std::string& path) {
 
 void CopyRunStatus(const TParamBlock& terminal, TParamBlock& block) {
     block[kParamRunStatusOffset] = terminal[kParamRunStatusOffset];
-}
-
-bool PageOfFieldShown(const TParamField& field, TModelFamily family, bool dataPort) {
-    const TPageEntry* entry = FindPage(field.page);
-    return entry != nullptr && IsPageShown(*entry, family, dataPort);
 }
 
 }  // namespace
@@ -90,58 +84,13 @@ TImportParams ImportParams(const std::string& path, const TParamBlock& terminal)
         return {TImportParams::TOutcome::kIoError, {}, path + ": " + loaded.message};
     if (loaded.error == TParamFileResult::TError::kLength)
         return {TImportParams::TOutcome::kWrongLength, {}, {}};
-    if (!IsParamFileCompatible(result.block, terminal))
-        return {TImportParams::TOutcome::kIncompatible, {}, {}};
-    CopyRunStatus(terminal, result.block);
-    return result;
+    return ImportParamBlock(result.block, terminal);
 }
 
-TParamBlock SaveShownPages(const TParamBlock& shown, const TParamBlock& terminal) {
-    TParamBlock block = terminal;
-    const TModelFamily family = BlockFamily(terminal);
-    const bool dataPort = HasDataPort(terminal);
-    std::set<std::string_view> mirrors;
-    for (const TParamField& field : ParamFields())
-        if (!field.mirror.empty()) mirrors.insert(field.mirror);
-    for (const TParamField& field : ParamFields()) {
-        if (field.readOnly && !mirrors.count(field.name)) continue;
-        if (!PageOfFieldShown(field, family, dataPort)) continue;
-        std::copy_n(shown.begin() + field.offset, field.width, block.begin() + field.offset);
-    }
-    const bool keys =
-        FindPage("KeySetting") && IsPageShown(*FindPage("KeySetting"), family, dataPort);
-    for (std::size_t key = 0; keys && key < KeyRecords().size(); ++key)
-        SetKeyRecord(block, key, GetKeyRecord(block, key));
-    if (PageOfFieldShown(ParamField("monitor1.address"), family, dataPort))
-        SetMonitorRows(block, GetMonitorRows(block));
-    for (const char* name : {"talk.codecs", "multicast.codec"}) {
-        const TParamField& field = ParamField(name);
-        if (!PageOfFieldShown(field, family, dataPort)) continue;
-        std::vector<int> codes = GetCodecs(block, field);
-        if (field.name == "multicast.codec" && codes.size() > 1) codes.resize(1);
-        SetCodecs(block, field, codes);
-    }
-    // Values the pages show by a reading rule go back as shown.
-    auto normalise = [&](const char* name, auto shownValue) {
-        const TParamField& field = ParamField(name);
-        if (PageOfFieldShown(field, family, dataPort))
-            SetFieldInt(block, field, shownValue(GetFieldInt(block, field)));
-    };
-    normalise("talk.echo", [](std::int64_t v) { return std::min<std::int64_t>(v, 4); });
-    normalise("monitor.volume",
-              [](std::int64_t v) { return std::clamp<std::int64_t>(v, 60, 100); });
-    for (const char* name : {"talk.input", "multicast.input"})
-        normalise(name, [](std::int64_t v) { return v; });  // flag-like: 0 or 1
-    for (const char* name : {"uart_ctrl.data_bits", "uart_data.data_bits"})
-        normalise(name, [](std::int64_t v) { return ShownDataBits(v); });
-    for (const char* name : {"uart_ctrl.stop_bits", "uart_data.stop_bits"})
-        normalise(name, [](std::int64_t v) { return ShownStopBits(v); });
-    // The talk page writes its input into the multicast input too; a multicast page after it.
-    const TParamField& multicastInput = ParamField("multicast.input");
-    if (PageOfFieldShown(ParamField("talk.input"), family, dataPort) &&
-        !PageOfFieldShown(multicastInput, family, dataPort))
-        SetFieldInt(block, multicastInput, GetFieldInt(block, ParamField("talk.input")));
-    SetFieldInt(block, ParamField("uart_ctrl.frame_size"), 1000);
-    if (dataPort) SetFieldInt(block, ParamField("uart_data.protocol"), 1);
-    return block;
+TImportParams ImportParamBlock(const TParamBlock& file, const TParamBlock& terminal) {
+    if (!IsParamFileCompatible(file, terminal))
+        return {TImportParams::TOutcome::kIncompatible, {}, {}};
+    TImportParams result{TImportParams::TOutcome::kLoaded, file, {}};
+    CopyRunStatus(terminal, result.block);
+    return result;
 }

@@ -36,9 +36,5 @@ struct TImportParams {
     std::string error;  // kIoError: the system's text
 };
 TImportParams ImportParams(const std::string& path, const TParamBlock& terminal);
-
-// What a save of the editor makes of the terminal's block after its pages were loaded from
-// shown: every field of a page the terminal has, from shown, normalised as the pages write it
-// (key records, monitor entries, codec lists, frame size 1000, protocol 1 with a data port).
-// Identity, run state, reserved bytes and the fields of other pages stay the terminal's.
-TParamBlock SaveShownPages(const TParamBlock& shown, const TParamBlock& terminal);
+// The same for a block already read from a file: the family check and the run status.
+TImportParams ImportParamBlock(const TParamBlock& file, const TParamBlock& terminal);

@@ -7,6 +7,8 @@
 #include "common/atomicfile.h"
 #include "common/csv.h"
 #include "common/textutil.h"
+#include "manager/params/pagesave.h"
+#include "manager/params/paramfamily.h"
 
 namespace {
 
@@ -205,8 +207,13 @@ std::string PlanCsv(TPlanKey key, const std::vector<const TParamField*>& fields,
     csv += "\r\n";
     for (const TPlanExportRow& row : rows) {
         csv += CsvField(row.terminal);
+        // Values as the terminal's pages show them; a page the terminal lacks keeps its fields,
+        // so its cells stay empty, which plans leave alone.
+        const TParamBlock shown = SaveShownPages(row.block, row.block);
         for (const TParamField* field : fields)
-            csv += "," + CsvField(FormatFieldValue(row.block, *field));
+            csv +=
+                "," + (HasPage(row.block, field->page) ? CsvField(FormatFieldValue(shown, *field))
+                                                       : std::string());
         csv += "\r\n";
     }
     return csv;

@@ -5,6 +5,7 @@
 #include "common/csv.h"
 #include "common/textutil.h"
 #include "manager/access/devicerecord.h"
+#include "manager/params/pagesave.h"
 #include "manager/shell/networksearch.h"
 
 namespace {
@@ -100,15 +101,16 @@ TPlanResult TPlanApplier::Apply(const TPlanRow& row, TPlanKey key) {
             WithResult("reading failed after " + std::to_string(kReadAttempts) + " attempts", read);
         return result;
     }
-    if (!IsSipModel(before.data() + kParamModelOffset)) {
-        result.detail = "not a SIP terminal";
-        return result;
-    }
-    TParamBlock after = before;
-    result.detail = AssignFieldValues(after, row.values);
+    result.detail = WriteRefusal(before);
     if (!result.detail.empty()) return result;
+    TParamBlock after;
+    result.detail = SaveAssignedValues(before, row.values, after);
+    if (!result.detail.empty()) return result;
+    // Planned values count as changed against what the pages show of the terminal: a value the
+    // save only writes back as shown is not worth a write.
+    const TParamBlock shown = SaveShownPages(before, before);
     for (const TFieldAssignment& value : row.values) {
-        std::string current = FormatFieldValue(before, *value.field);
+        std::string current = FormatFieldValue(shown, *value.field);
         std::string next = FormatFieldValue(after, *value.field);
         if (current != next) result.changes.push_back({value.field->name, current, next});
     }

@@ -38,10 +38,6 @@ std::string AccessAddress(const TDeviceRow& row) {
     return row.IsBooks() ? row.columns[kColIp] : std::string();
 }
 
-bool IsFirmwareTooOld(const std::string& firmware) {
-    return firmware < std::string("V2.5");
-}
-
 TDeviceProcs::TDeviceProcs(IDeviceAccess& access, IPrompter& prompter, QWidget* parent,
                            TAskLogin askLogin)
     : access_(access), prompter_(prompter), parent_(parent), askLogin_(std::move(askLogin)) {}

@@ -38,9 +38,6 @@ TAskLogin LoginDialogAsker(QWidget* parent);
 // reaches the terminal by its MAC).
 std::string AccessAddress(const TDeviceRow& row);
 
-// Firmware texts below "V2.5" in plain byte order are not supported.
-bool IsFirmwareTooOld(const std::string& firmware);
-
 // A terminal's block as read for the property editor, with the texts the editor is given.
 struct TPropertySession {
     std::string accessAddress;

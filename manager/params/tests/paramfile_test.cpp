@@ -72,14 +72,4 @@ TEST(ParamFileRules, CompatibilityIsTheSameFamily) {
             << c.file << " " << c.terminal;
 }
 
-TEST(ParamFileRules, RestoreKeepsTheTerminalsIdentityAndRunStatusOnly) {
-    const TParamBlock file = Block("SIP1603", 0x11);
-    const TParamBlock terminal = Block("SIP1201", 0x22);
-    const TParamBlock restored = RestoreBlock(file, terminal);
-    for (std::size_t i = 0; i < kParamBlockBytes; ++i) {
-        const bool own = (i >= 2 && i < 8) || (i >= 12 && i < 76) || i == 170;
-        EXPECT_EQ(restored[i], own ? terminal[i] : file[i]) << i;
-    }
-}
-
 }  // namespace

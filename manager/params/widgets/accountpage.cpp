@@ -7,15 +7,13 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "manager/params/pagevalues.h"
 #include "manager/params/paramtexts.h"
 #include "manager/params/serveraddresses.h"
 #include "manager/params/widgets/basicpages.h"
 #include "manager/params/widgets/pagecontrols.h"
 
 namespace {
-
-constexpr int kShownKeepAlive = 30;  // for a stored 0
-constexpr int kShownExpiry = 3600;   // for a stored value outside 20..7200
 
 class TAccountPage : public TPropertyPage {
   public:
@@ -62,10 +60,8 @@ class TAccountPage : public TPropertyPage {
         SetBoxText(userNumber_, FieldQText(block, "sip.user"));
         SetBoxText(password_, FieldQText(block, "sip.password"));
         localPort_->setValue(static_cast<int>(GetFieldInt(block, ParamField("sip.local_port"))));
-        const auto keepAlive = GetFieldInt(block, ParamField("keepalive"));
-        keepAlive_->setValue(keepAlive == 0 ? kShownKeepAlive : static_cast<int>(keepAlive));
-        const auto expiry = GetFieldInt(block, ParamField("expiry"));
-        expiry_->setValue(expiry < 20 || expiry > 7200 ? kShownExpiry : static_cast<int>(expiry));
+        keepAlive_->setValue(ShownKeepAlive(GetFieldInt(block, ParamField("keepalive"))));
+        expiry_->setValue(ShownExpiry(GetFieldInt(block, ParamField("expiry"))));
         LoadServerBox(server_, context_, kSipServerKey,
                       GetFieldText(block, ParamField("sip.server")));
         serverPort_->setValue(static_cast<int>(GetFieldInt(block, ParamField("sip.port"))));

@@ -18,11 +18,19 @@ bool Enabled(const QListWidgetItem* item) {
     return (item->flags() & Qt::ItemIsEnabled) != 0;
 }
 
-QListWidgetItem* NewItem(const QString& text, bool ticked) {
-    auto* item = new QListWidgetItem(text);
+// Items carry their codec code: a language file may rename them.
+QListWidgetItem* NewItem(int code) {
+    auto* item = new QListWidgetItem(Name(code));
+    item->setData(Qt::UserRole, code);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-    item->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
+    item->setCheckState(Qt::Unchecked);
     return item;
+}
+
+int RowOfCode(const QListWidget* list, int code) {
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->data(Qt::UserRole).toInt() == code) return i;
+    return -1;
 }
 
 }  // namespace
@@ -31,7 +39,7 @@ QListWidget* NewCodecCheckList(QWidget* parent, const char* name) {
     auto* list = new QListWidget(parent);
     list->setObjectName(name);
     for (int code : {kCodecPcma, kCodecPcmu, kCodecG722})
-        list->addItem(NewItem(Name(code), false));
+        list->addItem(NewItem(code));
     QObject::connect(list, &QListWidget::itemChanged, list, [list](QListWidgetItem* changed) {
         if (changed->checkState() == Qt::Checked) return;
         for (int i = 0; i < list->count(); ++i) {
@@ -56,20 +64,19 @@ void MoveCodecItem(QListWidget* list, int step) {
 }
 
 void LoadCodecList(QListWidget* list, const TParamBlock& block, const TParamField& field) {
-    QStringList found;
-    for (int code : GetCodecs(block, field)) {
-        const QString name = Name(code);
-        if (!list->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty())
-            found << name;
-    }
-    if (found.isEmpty()) return;
-    QStringList items = found;
-    for (int i = 0; i < list->count(); ++i)
-        if (!items.contains(list->item(i)->text())) items << list->item(i)->text();
+    std::vector<int> found;
+    for (int code : GetCodecs(block, field))
+        if (RowOfCode(list, code) >= 0) found.push_back(code);
+    // The stored codes first, ticked, in their order; the others after them, unticked (all of
+    // them when the block holds none).
     const QSignalBlocker blocker(list);
-    list->clear();
-    for (qsizetype i = 0; i < items.size(); ++i)
-        list->addItem(NewItem(items[i], i < found.size()));
+    for (std::size_t position = 0; position < found.size(); ++position) {
+        QListWidgetItem* item = list->takeItem(RowOfCode(list, found[position]));
+        list->insertItem(static_cast<int>(position), item);
+    }
+    for (int i = 0; i < list->count(); ++i)
+        list->item(i)->setCheckState(static_cast<std::size_t>(i) < found.size() ? Qt::Checked
+                                                                                : Qt::Unchecked);
 }
 
 void SaveCodecList(const QListWidget* list, TParamBlock& block, const TParamField& field) {
@@ -77,25 +84,25 @@ void SaveCodecList(const QListWidget* list, TParamBlock& block, const TParamFiel
     for (int i = 0; i < list->count(); ++i) {
         const QListWidgetItem* item = list->item(i);
         if (item->checkState() != Qt::Checked || !Enabled(item)) continue;
-        if (const std::optional<int> code = CodecOfName(item->text().toStdString()))
-            codes.push_back(*code);
+        codes.push_back(item->data(Qt::UserRole).toInt());
     }
     SetCodecs(block, field, codes);
 }
 
 void LoadCodecChoice(QComboBox* box, const TParamBlock& block, const TParamField& field) {
     for (int code : GetCodecs(block, field)) {
-        const int index = box->findText(Name(code), Qt::MatchExactly | Qt::MatchCaseSensitive);
+        const int index = box->findData(code);
         if (index >= 0) {
             box->setCurrentIndex(index);
             return;
         }
     }
+    box->setCurrentIndex(0);
 }
 
 void SaveCodecChoice(const QComboBox* box, TParamBlock& block, const TParamField& field) {
-    const std::optional<int> code = CodecOfName(box->currentText().trimmed().toStdString());
+    // By the item's code: a language file may rename the items.
     std::vector<int> codes;
-    if (code) codes.push_back(*code);
+    if (box->currentIndex() >= 0) codes.push_back(box->currentData().toInt());
     SetCodecs(block, field, codes);
 }

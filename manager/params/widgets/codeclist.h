@@ -15,11 +15,12 @@ QListWidget* NewCodecCheckList(QWidget* parent, const char* name);
 void MoveCodecItem(QListWidget* list, int step);
 
 // The known codes of the field not yet listed, in order, first and ticked; then the other items
-// in their current order, unticked. A field without a known code leaves the list as it is.
+// in their current order, unticked. A field without a known code unticks every item.
 void LoadCodecList(QListWidget* list, const TParamBlock& block, const TParamField& field);
 // The codes of the ticked, enabled items in list order, then zero bytes.
 void SaveCodecList(const QListWidget* list, TParamBlock& block, const TParamField& field);
-// Selects the item of the field's first known code that the box lists; otherwise no change.
+// The box's items carry their codec codes as item data (their texts may be translated).
+// Selects the item of the field's first known code that the box lists; otherwise the first item.
 void LoadCodecChoice(QComboBox* box, const TParamBlock& block, const TParamField& field);
-// The selected name's code and seven zero bytes; eight zero bytes for any other text.
+// The selected item's code and seven zero bytes; eight zero bytes without a selection.
 void SaveCodecChoice(const QComboBox* box, TParamBlock& block, const TParamField& field);

@@ -14,6 +14,7 @@
 
 #include "common/widgets/formtranslation.h"
 #include "common/widgets/prompter.h"
+#include "manager/params/pagesave.h"
 #include "manager/params/widgets/familyrestrictions.h"
 
 namespace {
@@ -175,11 +176,15 @@ void TFrmProperty::LoadPages(const TParamBlock& block, bool runInfo) {
 void TFrmProperty::SavePages(TParamBlock& block) const {
     const TModelFamily family = BlockFamily(block);
     const bool dataPort = HasDataPort(block);
+    // The pages write what they show into a copy; the one save rule, which every other writer
+    // of a block follows too, makes the block from it.
+    TParamBlock shown = block;
     for (const TPageEntry& entry : PageTable()) {
         if (!IsPageShown(entry, family, dataPort)) continue;
         const auto page = pages_.find(entry.name);
-        if (page != pages_.end()) page->second->Save(block);
+        if (page != pages_.end()) page->second->Save(shown);
     }
+    block = SaveShownPages(shown, block);
 }
 
 void TFrmProperty::ApplyRestrictions(std::string_view entry, TPropertyPage* page) const {

@@ -200,7 +200,7 @@ class TMulticastPage : public TPropertyPage {
         codec_ = new QComboBox(group);
         codec_->setObjectName("cmbBoxMulticast_Codec");
         for (int code : {kCodecPcmu, kCodecPcma, kCodecG722})
-            codec_->addItem(QString::fromUtf8(CodecName(code).data()));
+            codec_->addItem(QString::fromUtf8(CodecName(code).data()), code);
         codec_->setCurrentIndex(0);
         AddRow(grid, NewLabel(group, "lblMulticast_Codec", "编解码"), codec_);
         auto* layout = new QVBoxLayout(this);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "manager/access/kvlibrary.h"
+#include "manager/params/pagesave.h"
 #include "manager/plans/planrun.h"
 #include "termsim/fleet.h"
 
@@ -20,13 +21,14 @@ class PlanRunTest : public ::testing::Test {
   protected:
     // Three terminals 127.91.N.1 to .3 (MACs 02:4B:56:00:00:01 to 03), wanting admin/50738264;
     // the second one has other maintenance credentials and refuses those.
-    void Start(std::uint8_t network) {
+    void Start(std::uint8_t network, int oldFirmwareEvery = 0) {
         termsim::FleetOptions options;
         options.count = 3;
         options.firstAddress = 0x7F5B0001u | (std::uint32_t{network} << 8);
         options.models = {"SIP1601"};
         options.loginUser = "admin";
         options.loginPassword = "50738264";
+        options.oldFirmwareEvery = oldFirmwareEvery;
         fleet = std::make_unique<termsim::Fleet>(options);
         std::string error;
         ASSERT_TRUE(fleet->Start(&error)) << error;
@@ -100,7 +102,7 @@ TEST_F(PlanRunTest, FleetByMacDryRunThenApply) {
     TParamBlock expected = before[0];
     SetFieldText(expected, ParamField("display_name"), "Gate West");
     SetFieldIp(expected, ParamField("ip"), net + "7");
-    EXPECT_EQ(BlockOf(fleet->State(0)), expected);
+    EXPECT_EQ(BlockOf(fleet->State(0)), SaveShownPages(expected, before[0]));
     EXPECT_EQ(BlockOf(fleet->State(1)), before[1]);
     EXPECT_EQ(fleet->Stats(1).writes, 0u);
     EXPECT_EQ(fleet->Stats(2).writes, 0u);
@@ -151,6 +153,18 @@ TEST_F(PlanRunTest, FleetByAddressIsLoggedOutWhereItAnswersAndStopsBetweenTermin
     EXPECT_EQ(results[1].detail, "no terminal answers at this address (result 0)");
     EXPECT_EQ(results[2].outcome, TPlanOutcome::kNotApplied);
     EXPECT_EQ(fleet->Stats(2).reads, 0u);
+}
+
+// What the editor would refuse, a plan refuses too, and writes nothing there.
+TEST_F(PlanRunTest, TerminalsBelowV25AreRefusedUntouched) {
+    Start(3, 2);  // the second terminal runs V2.4.1
+    const std::vector<TPlanResult> results =
+        Run("ip,display_name\n" + net + "1,Gate\n" + net + "2,Hall\n", false);
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[0].outcome, TPlanOutcome::kChanged);
+    EXPECT_EQ(results[1].outcome, TPlanOutcome::kRefused);
+    EXPECT_EQ(results[1].detail, "firmware below V2.5 (\"V2.4.1\")");
+    EXPECT_EQ(fleet->Stats(1).writes, 0u);
 }
 
 }  // namespace

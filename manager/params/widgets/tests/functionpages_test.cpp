@@ -88,6 +88,24 @@ TEST(TalkPage, CodecListLoadsByStoredOrderKeepsOneTickMovesAndSavesTheTickedOnes
     EXPECT_EQ(Bytes(Saved(bench), "talk.codecs"), (std::vector<int>{3, 1, 0, 0, 0, 0, 0, 0}));
 }
 
+// A language file may rename the codec items; they are saved by their codes.
+TEST(TalkPage, CodecsAreSavedByTheirCodesWhateverTheItemsAreCalled) {
+    TParamBlock block = MakeBlock("SIP1601");
+    block[924] = 3, block[925] = 1;
+    block[936] = 2;
+    TEditorBench bench;
+    bench.Open(block);
+    auto* list = bench.Find<QListWidget>("chkListTalk_Codec");
+    for (int i = 0; i < list->count(); ++i)
+        list->item(i)->setText(QString("codec %1").arg(i));
+    auto* choice = bench.Find<QComboBox>("cmbBoxMulticast_Codec");
+    for (int i = 0; i < choice->count(); ++i)
+        choice->setItemText(i, QString("codec %1").arg(i));
+    const TParamBlock saved = Saved(bench);
+    EXPECT_EQ(Bytes(saved, "talk.codecs"), (std::vector<int>{3, 1, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Bytes(saved, "multicast.codec"), (std::vector<int>{2, 0, 0, 0, 0, 0, 0, 0}));
+}
+
 TEST(TalkPage, DefaultButtonsFallBacksAutoHangUpAndTheInputOfEachFamily) {
     TEditorBench bench;
     TParamBlock block = MakeBlock("SIP1601");
