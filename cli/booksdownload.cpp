@@ -9,8 +9,7 @@
 
 #include "cli/clicommands.h"
 #include "cli/clitarget.h"
-#include "common/atomicfile.h"
-#include "common/csv.h"
+#include "cli/reportfile.h"
 #include "common/translation.h"
 #include "manager/access/kvlibrary.h"
 #include "manager/books/sitedownload.h"
@@ -105,25 +104,6 @@ class TInterruptGuard {
   private:
     void (*previous_)(int) = SIG_DFL;
 };
-
-// The report of a run: CSV with a byte order mark, replaced atomically.
-bool WriteReportFile(const std::string& path, const std::vector<std::string>& header,
-                     const std::vector<std::vector<std::string>>& rows, std::string* error) {
-    if (path.ends_with(".xlsx")) {
-        *error = "this build writes reports as .csv only";
-        return false;
-    }
-    std::string text = "\xEF\xBB\xBF";
-    auto line = [&text](const std::vector<std::string>& fields) {
-        for (std::size_t i = 0; i < fields.size(); ++i)
-            text += (i ? "," : "") + CsvField(fields[i]);
-        text += "\r\n";
-    };
-    line(header);
-    for (const auto& row : rows)
-        line(row);
-    return WriteFileAtomically(path, text, error);
-}
 
 // Runs the targets, printing each job text on err and each result line on out as it ends.
 int RunSite(TSiteDownload& run, TSiteLog& log, std::ostream& out, std::ostream& err) {
