@@ -9,7 +9,7 @@
 
 #include "cli/clicommands.h"
 #include "cli/clitarget.h"
-#include "cli/reportfile.h"
+#include "common/reportfile.h"
 #include "common/translation.h"
 #include "manager/access/kvlibrary.h"
 #include "manager/books/sitedownload.h"
@@ -228,7 +228,7 @@ int RunBooksDownloadCli(const std::vector<std::string>& args, const std::string&
     run.Start(std::move(siteTargets), parsed.jobs);
     const int exit = RunSite(run, log, out, err);
     if (!parsed.report.empty() &&
-        !WriteReportFile(parsed.report, TSiteLog::ReportHeader(), log.ReportRows(), &error)) {
+        !WriteReportFile(parsed.report, SiteReportHeader(), log.ReportRows(), &error)) {
         err << "pelmora-cli: " << parsed.report << ": " << error << "\n";
         return kExitFailure;
     }

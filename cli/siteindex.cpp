@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "cli/reportfile.h"
+#include "common/reportfile.h"
 #include "manager/access/addresstext.h"
 
 void TSiteIndex::Add(const TParamBlock& block, const std::string& reachedAt,

@@ -230,13 +230,13 @@ std::string TSiteLog::Summary() const {
            " not started of " + std::to_string(rows_.size()) + " terminals";
 }
 
-std::vector<std::string> TSiteLog::ReportHeader() {
+std::vector<std::string> SiteReportHeader() {
     return {"Terminal", "MAC", "Result", "Steps", "Duration (s)"};
 }
 
-std::vector<std::vector<std::string>> TSiteLog::ReportRows() const {
+std::vector<std::vector<std::string>> SiteReportRows(const std::vector<TSiteRow>& rows) {
     std::vector<std::vector<std::string>> out;
-    for (const TSiteRow& row : rows_) {
+    for (const TSiteRow& row : rows) {
         std::string steps;
         for (const std::string& text : row.texts)
             steps += (steps.empty() ? "" : "\n") + text;

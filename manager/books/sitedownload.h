@@ -130,6 +130,11 @@ struct TSiteRow {
     TSiteOutcome outcome = TSiteOutcome::kNotStarted;
 };
 
+// A report of terminals: terminal, MAC, result, steps (one a line), duration (seconds, one
+// decimal). A row that never ended says "not started" unless its state says why (skipped).
+std::vector<std::string> SiteReportHeader();
+std::vector<std::vector<std::string>> SiteReportRows(const std::vector<TSiteRow>& rows);
+
 // Follows the events of a run on the caller's thread, translating the job's texts there.
 class TSiteLog {
   public:
@@ -140,9 +145,7 @@ class TSiteLog {
     std::size_t Count(TSiteOutcome outcome) const;
     // "N ok, N failed, N stopped, N not started of N terminals"
     std::string Summary() const;
-    // terminal, MAC, result, steps, duration (seconds, one decimal)
-    static std::vector<std::string> ReportHeader();
-    std::vector<std::vector<std::string>> ReportRows() const;
+    std::vector<std::vector<std::string>> ReportRows() const { return SiteReportRows(rows_); }
 
   private:
     std::vector<TSiteRow> rows_;

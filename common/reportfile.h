@@ -1,4 +1,4 @@
-// Tables that pelmora-cli writes for people (run reports, a site's backup index).
+// Tables written for people: run reports, a site's backup index.
 #pragma once
 
 #include <string>

@@ -1,4 +1,4 @@
-#include "cli/reportfile.h"
+#include "common/reportfile.h"
 
 #include "common/atomicfile.h"
 #include "common/csv.h"
