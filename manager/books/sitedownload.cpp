@@ -247,8 +247,9 @@ std::vector<std::vector<std::string>> SiteReportRows(const std::vector<TSiteRow>
                           std::chrono::duration<double>(row.ended - row.started).count());
             duration = buffer;
         }
-        out.push_back(
-            {row.label, row.mac, row.finished ? row.state : "not started", steps, duration});
+        // A row that never ran says so, unless its state tells why (skipped).
+        const bool told = row.finished || (!row.state.empty() && row.state != "running");
+        out.push_back({row.label, row.mac, told ? row.state : "not started", steps, duration});
     }
     return out;
 }

@@ -108,7 +108,7 @@ class TFrmMain : public QMainWindow {
     QMenu* PopupMenu1;
     QAction *PDevAdd, *PDevModify, *PDevDelete, *PDevUpgrade, *PDevReset, *PDevProperty;
     QLabel *StatusPanel0, *StatusPanel1, *StatusPanel2;
-    QLabel* lblFilterCount;  // "N of M shown" while the filter holds a text
+    QLabel* lblFilterCount;               // "N of M shown" while the filter holds a text
     TFrmSearchWait* pnlSearch = nullptr;  // while a search runs
 
   signals:
