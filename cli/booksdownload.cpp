@@ -139,28 +139,15 @@ int Usage(std::ostream& err, const std::string& error) {
 
 TSiteAccess CliSiteAccess(IDeviceAccess& access,
                           const std::optional<TLoginCredentials>& credentials) {
-    TSiteAccess steps;
-    steps.read = [&access](TSiteTarget& target, TParamBlock& block, std::string* error) {
-        TCliTarget cli{target.label, target.accessAddress, target.mac};
-        if (!ReachCliTarget(access, cli, error) || !ReadCliTarget(access, cli, block, error))
-            return false;
-        target.mac = cli.mac;
-        return true;
-    };
-    steps.login = [&access, credentials](const TSiteTarget& target, std::string* error) {
-        return LoginCliTarget(access, {target.label, target.accessAddress, target.mac}, credentials,
-                              error);
-    };
-    steps.logout = [&access](const TSiteTarget& target) {
-        LogoutTerminal(access, target.accessAddress, target.mac);
-    };
-    steps.searchOne = [&access](const std::string& ip, TDeviceRecord* record) {
-        return access.SearchOne(ip, record);
-    };
-    steps.offlineText =
-        Translate("Pelmora/Messagedlg/FrmProperty/keyWord11", "设备已离线，下载失败");
-    steps.notBookText = "not a terminal with an address book (model \"%s\")";
-    return steps;
+    return DeviceSiteAccess(
+        access, credentials,
+        {"no terminal answers at this address (result %d)",
+         "reading the parameters failed after " + std::to_string(kReadAttempts) +
+             " attempts (result %d)",
+         "the terminal asks for credentials: give --user and --password",
+         "the terminal refused the user name or password", "login failed (result %d)",
+         Translate("Pelmora/Messagedlg/FrmProperty/keyWord11", "设备已离线，下载失败"),
+         "not a terminal with an address book (model \"%s\")"});
 }
 
 bool IsBooksDownloadCommand(const std::vector<std::string>& args) {

@@ -14,38 +14,11 @@
 #include "manager/access/kvlibrary.h"
 #include "manager/books/sitedownload.h"
 #include "manager/hostdl/tests/hostfleet.h"
-#include "manager/params/paramdevice.h"
 
 namespace {
 
 constexpr std::uint32_t kFirst = 0x7F490101;  // 127.73.1.1
 constexpr int kSite = 50;
-
-TSiteAccess BenchAccess(IDeviceAccess& access) {
-    TSiteAccess steps;
-    steps.read = [&access](TSiteTarget& target, TParamBlock& block, std::string* error) {
-        if (FindTerminalAt(access, target.accessAddress, target.mac) == kvresult::kOk &&
-            ReadParamBlock(access, target.accessAddress, target.mac, block) == kvresult::kOk)
-            return true;
-        *error = "not reached";
-        return false;
-    };
-    steps.login = [&access](const TSiteTarget& target, std::string* error) {
-        const auto none = [] { return std::optional<TLoginCredentials>(); };
-        if (LoginTerminal(access, target.accessAddress, target.mac, none).kind ==
-            TLoginOutcome::TKind::kLoggedIn)
-            return true;
-        *error = "login failed";
-        return false;
-    };
-    steps.logout = [&access](const TSiteTarget& target) {
-        LogoutTerminal(access, target.accessAddress, target.mac);
-    };
-    steps.searchOne = [&access](const std::string& ip, TDeviceRecord* record) {
-        return access.SearchOne(ip, record);
-    };
-    return steps;
-}
 
 std::string Address(int i) {
     const std::uint32_t a = kFirst + static_cast<std::uint32_t>(i);
@@ -62,7 +35,7 @@ std::pair<double, double> Run(const std::vector<TSiteBook>& books, IDeviceAccess
     TSiteLog log(targets, books);
     const std::clock_t cpu = std::clock();
     const auto begin = std::chrono::steady_clock::now();
-    TSiteDownload run(books, BenchAccess(access));
+    TSiteDownload run(books, DeviceSiteAccess(access, std::nullopt, {}));
     run.Start(targets, kMaxSiteJobs);
     while (!run.Finished())
         for (const TSiteEvent& event : run.TakeEvents(std::chrono::milliseconds(200)))

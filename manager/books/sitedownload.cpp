@@ -13,7 +13,56 @@ TSiteEvent SiteEvent(TSiteEvent::TKind kind, std::size_t terminal) {
     event.terminal = terminal;
     return event;
 }
+std::string WithNumber(std::string text, std::int32_t number) {
+    if (const auto at = text.find("%d"); at != std::string::npos)
+        text.replace(at, 2, std::to_string(number));
+    return text;
+}
+
 }  // namespace
+
+TSiteAccess DeviceSiteAccess(IDeviceAccess& access,
+                             const std::optional<TLoginCredentials>& credentials,
+                             const TSiteTexts& texts) {
+    TSiteAccess steps;
+    steps.read = [&access, texts](TSiteTarget& target, TParamBlock& block, std::string* error) {
+        if (!target.accessAddress.empty()) {
+            const std::int32_t found = FindTerminalAt(access, target.accessAddress, target.mac);
+            if (found != kvresult::kOk) return *error = WithNumber(texts.noAnswer, found), false;
+        }
+        const std::int32_t read = ReadParamBlock(access, target.accessAddress, target.mac, block);
+        if (read != kvresult::kOk) return *error = WithNumber(texts.readFailed, read), false;
+        return true;
+    };
+    steps.login = [&access, credentials, texts](const TSiteTarget& target, std::string* error) {
+        const TLoginOutcome login = LoginTerminal(
+            access, target.accessAddress, target.mac,
+            [credentials]() -> std::optional<TLoginCredentials> { return credentials; });
+        switch (login.kind) {
+            case TLoginOutcome::TKind::kLoggedIn:
+                return true;
+            case TLoginOutcome::TKind::kDeclined:
+                *error = texts.wantsLogin;
+                break;
+            case TLoginOutcome::TKind::kRefused:
+                *error = texts.refused;
+                break;
+            case TLoginOutcome::TKind::kFailed:
+                *error = WithNumber(texts.loginFailed, login.result);
+                break;
+        }
+        return false;
+    };
+    steps.logout = [&access](const TSiteTarget& target) {
+        LogoutTerminal(access, target.accessAddress, target.mac);
+    };
+    steps.searchOne = [&access](const std::string& ip, TDeviceRecord* record) {
+        return access.SearchOne(ip, record);
+    };
+    steps.offlineText = texts.offline;
+    steps.notBookText = texts.notBook;
+    return steps;
+}
 
 const char* SiteOutcomeWord(TSiteOutcome outcome) {
     switch (outcome) {

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "manager/books/bookdownload.h"
 #include "manager/hostdl/hostdownload.h"
 #include "manager/params/paramblock.h"
+#include "manager/params/paramdevice.h"
 
 // A terminal as the library reaches it: by address, or by MAC on the local network.
 struct TSiteTarget {
@@ -47,6 +49,24 @@ struct TSiteAccess {
     std::string offlineText;  // the page's text for a terminal that does not answer its address
     std::string notBookText;  // for a model without address book; "%s" stands for the model
 };
+
+// The reasons a terminal fails before its job, in the caller's language; "%d" stands for the
+// library's result.
+struct TSiteTexts {
+    std::string noAnswer;          // the address search found nobody
+    std::string readFailed;        // every read of the block failed
+    std::string wantsLogin;        // the terminal asks for credentials and none were given
+    std::string refused;           // the credentials were refused
+    std::string loginFailed;       // another login result
+    std::string offline, notBook;  // as TSiteAccess
+};
+
+// The steps through a device-access library with the callers' retry rules (paramdevice.h): the
+// credentials are offered only when a terminal asks for them. access must outlive the run and
+// take calls from several threads.
+TSiteAccess DeviceSiteAccess(IDeviceAccess& access,
+                             const std::optional<TLoginCredentials>& credentials,
+                             const TSiteTexts& texts);
 
 enum class TSiteOutcome {
     kDone,

@@ -15,7 +15,6 @@
 #include "common/widgets/formtranslation.h"
 #include "common/widgets/prompter.h"
 #include "manager/books/listfile.h"
-#include "manager/params/paramdevice.h"
 #include "manager/params/paramfamily.h"
 
 namespace {
@@ -33,9 +32,6 @@ std::string MsgText(int keyWord, const char* defaultText) {
 std::string Filled(std::string text, const char* field, const std::string& value) {
     if (const auto at = text.find(field); at != std::string::npos) text.replace(at, 2, value);
     return text;
-}
-std::string WithNumber(const std::string& text, std::int32_t number) {
-    return Filled(text, "%d", std::to_string(number));
 }
 
 QPushButton* NewButton(QWidget* parent, const char* name, const char* caption) {
@@ -162,53 +158,16 @@ void TFrmSiteDownload::reject() {
 }
 
 TSiteAccess TFrmSiteDownload::SiteAccess() {
-    // Texts are translated here, on the window thread; the workers only copy them.
-    const std::string noAnswer = MsgText(2, "设备没有回应，errcode = %d");
-    const std::string readFailed = MsgText(3, "读取设备参数失败，errcode = %d");
-    const std::string wantsLogin = MsgText(4, "设备需要用户名和密码，请在设备属性中登录后重试");
-    const std::string loginFailed = MsgText(5, "登录失败，errcode = %d");
-    const std::string refused = Translate(MessageKey("FrmMain", 8), "用户名或密码错误！");
-    TSiteAccess steps;
-    IDeviceAccess& access = access_;
-    steps.read = [&access, noAnswer, readFailed](TSiteTarget& target, TParamBlock& block,
-                                                 std::string* error) {
-        if (!target.accessAddress.empty()) {
-            const std::int32_t found = FindTerminalAt(access, target.accessAddress, target.mac);
-            if (found != kvresult::kOk) return *error = WithNumber(noAnswer, found), false;
-        }
-        const std::int32_t read = ReadParamBlock(access, target.accessAddress, target.mac, block);
-        if (read != kvresult::kOk) return *error = WithNumber(readFailed, read), false;
-        return true;
-    };
-    steps.login = [&access, wantsLogin, loginFailed, refused](const TSiteTarget& target,
-                                                              std::string* error) {
-        const TLoginOutcome login = LoginTerminal(access, target.accessAddress, target.mac, [] {
-            return std::optional<TLoginCredentials>();
-        });
-        switch (login.kind) {
-            case TLoginOutcome::TKind::kLoggedIn:
-                return true;
-            case TLoginOutcome::TKind::kDeclined:
-                *error = wantsLogin;
-                break;
-            case TLoginOutcome::TKind::kRefused:
-                *error = refused;
-                break;
-            case TLoginOutcome::TKind::kFailed:
-                *error = WithNumber(loginFailed, login.result);
-                break;
-        }
-        return false;
-    };
-    steps.logout = [&access](const TSiteTarget& target) {
-        LogoutTerminal(access, target.accessAddress, target.mac);
-    };
-    steps.searchOne = [&access](const std::string& ip, TDeviceRecord* record) {
-        return access.SearchOne(ip, record);
-    };
-    steps.offlineText = Translate(MessageKey("FrmProperty", 11), "设备已离线，下载失败");
-    steps.notBookText = MsgText(6, "不是带地址簿的设备（%s）");
-    return steps;
+    // Texts are translated here, on the window thread; the workers only copy them. The window
+    // asks nobody for credentials: a terminal that wants them is logged in through its properties.
+    return DeviceSiteAccess(
+        access_, std::nullopt,
+        {MsgText(2, "设备没有回应，errcode = %d"), MsgText(3, "读取设备参数失败，errcode = %d"),
+         MsgText(4, "设备需要用户名和密码，请在设备属性中登录后重试"),
+         Translate(MessageKey("FrmMain", 8), "用户名或密码错误！"),
+         MsgText(5, "登录失败，errcode = %d"),
+         Translate(MessageKey("FrmProperty", 11), "设备已离线，下载失败"),
+         MsgText(6, "不是带地址簿的设备（%s）")});
 }
 
 void TFrmSiteDownload::btnStartClick() {
