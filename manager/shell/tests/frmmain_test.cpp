@@ -25,6 +25,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <atomic>
 #include <functional>
 #include <map>
@@ -37,6 +38,7 @@
 #include "manager/access/testing/mockdeviceaccess.h"
 #include "manager/books/listfile.h"
 #include "manager/books/widgets/frmbookedit.h"
+#include "manager/books/widgets/frmsitedownload.h"
 #include "manager/settings/testing/memorysettingsstore.h"
 #include "manager/shell/devicebook.h"
 #include "manager/shell/frmabout.h"
@@ -870,6 +872,31 @@ TEST_F(FrmMainTest, PropertiesWriteTheEditedBlockBackAndShowItInTheRow) {
         EXPECT_EQ(Rows()[static_cast<int>(index)], c.row ? QString(c.row) : before);
         EXPECT_FALSE(window->Busy());
     }
+}
+
+TEST_F(FrmMainTest, SiteDownloadListsTheSelectedRowsAndSkipsThoseWithoutAddressBook) {
+    Start();
+    window->MainListView->clearSelection();
+    EXPECT_FALSE(window->NSiteDownload->isEnabled());
+    window->SelectRow(*RowOf(kGate.mac));
+    const QModelIndex hall = window->MainListView->model()->index(*RowOf(kHall.mac), 0);
+    window->MainListView->selectionModel()->select(
+        hall, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    EXPECT_TRUE(window->PDevSiteDownload->isEnabled());
+    QStringList shown;
+    WhenModal<TFrmSiteDownload>([&](TFrmSiteDownload* dialog) {
+        EXPECT_TRUE(window->Busy());
+        for (int i = 0; i < dialog->lvSiteTerminals->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = dialog->lvSiteTerminals->topLevelItem(i);
+            shown << item->text(0) + "|" + item->text(1) + "|" + item->text(4);
+        }
+        dialog->btnClose->click();
+    });
+    window->NSiteDownload->trigger();
+    // The catalogue-less model column says "undefined": Gate is checked when it runs; Hall's
+    // SIP310 is not known either, so both are listed to run.
+    EXPECT_EQ(shown, (QStringList{"8001 Gate|127.0.12.1|", "Hall|127.0.12.2|"}));
+    EXPECT_FALSE(window->Busy());
 }
 
 TEST_F(FrmMainTest, UpgradeHandsOffAllOrTheSelectedRows) {
