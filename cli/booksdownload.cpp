@@ -55,9 +55,13 @@ bool SplitArgs(const std::vector<std::string>& args, TDownloadArgs& parsed, std:
             parsed.user = args[++i];
         else if (arg == "--password")
             parsed.password = args[++i];
-        else if (arg == "--report")
+        else if (arg == "--report") {
             parsed.report = args[++i];
-        else if (arg == "--jobs") {
+            if (!parsed.report.ends_with(".csv") && !parsed.report.ends_with(".xlsx")) {
+                error = "--report needs a FILE.csv or FILE.xlsx";
+                return false;
+            }
+        } else if (arg == "--jobs") {
             const std::string& n = args[++i];
             if (n.empty() || n.size() > 3 ||
                 !std::all_of(n.begin(), n.end(), [](char c) { return c >= '0' && c <= '9'; }) ||

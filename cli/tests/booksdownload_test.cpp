@@ -95,6 +95,7 @@ TEST_F(BooksDownloadCliTest, RefusesBadArgumentsAndMissingSelections) {
         {{"zones", "127.71.1.1", "--user", "admin"}, "--user and --password go together"},
         {{"zones", "127.71.1.1", "--jobs", "0"}, "--jobs needs a number from 1 to 64"},
         {{"zones", "127.71.1.1", "--jobs", "65"}, "--jobs needs a number from 1 to 64"},
+        {{"zones", "127.71.1.1", "--report", "r.txt"}, "--report needs a FILE.csv or FILE.xlsx"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Run(c.args), kExitUsage) << c.message;
