@@ -110,8 +110,11 @@ class TInterruptGuard {
 };
 
 // Runs the targets, printing each job text on err and each result line on out as it ends.
-int RunSite(TSiteDownload& run, TSiteLog& log, std::ostream& out, std::ostream& err) {
+// Ctrl+C is taken from before the first job starts until the last has ended.
+int RunSite(TSiteDownload& run, std::vector<TSiteTarget> targets, int jobs, TSiteLog& log,
+            std::ostream& out, std::ostream& err) {
     const TInterruptGuard guard;
+    run.Start(std::move(targets), jobs);
     bool stopping = false;
     while (!run.Finished()) {
         if (interrupted.load() && !stopping) {
@@ -216,8 +219,7 @@ int RunBooksDownloadCli(const std::vector<std::string>& args, const std::string&
     std::vector<TSiteBook> books{{kind, std::move(rows)}};
     TSiteLog log(siteTargets, books);
     TSiteDownload run(std::move(books), CliSiteAccess(*library, credentials));
-    run.Start(std::move(siteTargets), parsed.jobs);
-    const int exit = RunSite(run, log, out, err);
+    const int exit = RunSite(run, std::move(siteTargets), parsed.jobs, log, out, err);
     if (!parsed.report.empty() &&
         !WriteReportFile(parsed.report, SiteReportHeader(), log.ReportRows(), &error)) {
         err << "pelmora-cli: " << parsed.report << ": " << error << "\n";

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 
 #include "cli/booksdownload.h"
 #include "cli/clicommands.h"
@@ -30,7 +32,8 @@ class BooksDownloadCliTest : public ::testing::Test {
         fs::remove_all(home);
         fs::create_directories(home);
         fs::create_symlink(fs::path(PELMORA_BIN_DIR) / "libkvsetup.so", home / "libkvsetup.so");
-        ::setenv("KVSETUP_TARGETS", "127.71.1.1-127.71.1.9,127.72.1.1-127.72.2.9", 1);
+        ::setenv("KVSETUP_TARGETS",
+                 "127.71.1.1-127.71.1.9,127.72.1.1-127.72.2.9,127.72.5.1-127.72.5.9", 1);
     }
     void TearDown() override { fs::remove_all(home); }
 
@@ -204,6 +207,46 @@ TEST_F(BooksDownloadCliTest, StopEndsTheRunningJobsAndStartsNoOther) {
     for (int i = 0; i < 2; ++i)
         EXPECT_EQ(hosts.fleet->Stats(i).logouts, 1u) << i;
     EXPECT_EQ(hosts.fleet->Stats(2).logins, 0u);
+    EXPECT_EQ(hosts.store->Terminal(2).datagrams, 0);
+}
+
+TEST_F(BooksDownloadCliTest, CtrlCStopsEveryJobAndReportsTheUnfinished) {
+    THostFleet hosts;
+    std::string error;
+    ASSERT_TRUE(hosts.Start(0x7F480501, 3, {"SIP520"}, &error)) << error;
+    termsim::THostFaults silent;
+    silent.silent = true;
+    for (int i = 0; i < 3; ++i)
+        hosts.store->SetFaults(i, silent);
+    WriteSelection(kDlMulticastsFile, {{"Hall", "239.1.1.1", "5000"}});
+    int exit = -1;
+    std::thread cli([&] {
+        exit = Run({"zones", "127.72.5.1", "127.72.5.2", "127.72.5.3", "--jobs", "2"});
+    });
+    // Both running terminals have their erase request; the third waits for its turn.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while ((hosts.store->Terminal(0).datagrams == 0 || hosts.store->Terminal(1).datagrams == 0) &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    // Only while the run takes Ctrl+C: a signal after it would end the test program.
+    const bool reached =
+        hosts.store->Terminal(0).datagrams > 0 && hosts.store->Terminal(1).datagrams > 0;
+    if (reached) std::raise(SIGINT);
+    cli.join();
+    ASSERT_TRUE(reached);
+    EXPECT_EQ(exit, kExitFailure);
+    std::vector<std::string> lines;
+    for (std::istringstream text(out.str()); std::getline(text, lines.emplace_back());) {
+    }
+    lines.pop_back();
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (std::vector<std::string>{"127.72.5.1\tstopped", "127.72.5.2\tstopped",
+                                               "127.72.5.3\tnot started"}));
+    EXPECT_NE(err.str().find("interrupted: stopping every job"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("0 ok, 0 failed, 2 stopped, 1 not started of 3 terminals"),
+              std::string::npos);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(hosts.fleet->Stats(i).logouts, 1u) << i;
     EXPECT_EQ(hosts.store->Terminal(2).datagrams, 0);
 }
 
