@@ -50,6 +50,23 @@ class BooksDownloadCliTest : public ::testing::Test {
         ASSERT_TRUE(SaveListFile(rows, ListFilePath(home.string(), file)));
     }
 
+    // The result lines in sorted order: terminals served at once end in any order.
+    std::vector<std::string> SortedLines() const {
+        std::vector<std::string> lines;
+        for (std::istringstream text(out.str()); std::getline(text, lines.emplace_back());) {
+        }
+        lines.pop_back();
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    }
+    // Terminals that see every request and answer none.
+    static void Silence(THostFleet& hosts, int count) {
+        termsim::THostFaults silent;
+        silent.silent = true;
+        for (int i = 0; i < count; ++i)
+            hosts.store->SetFaults(i, silent);
+    }
+
     fs::path home;
     std::ostringstream out, err;
 };
@@ -122,11 +139,7 @@ TEST_F(BooksDownloadCliTest, ServesTerminalsAtOnceAndReportsEachOne) {
                    "--report", report}),
               kExitFailure)
         << err.str();
-    std::vector<std::string> lines;
-    for (std::istringstream text(out.str()); std::getline(text, lines.emplace_back());) {
-    }
-    lines.pop_back();
-    std::sort(lines.begin(), lines.end());
+    const std::vector<std::string> lines = SortedLines();
     EXPECT_EQ(lines,
               (std::vector<std::string>{"127.72.1.1\tok", "127.72.1.2\tfailed", "127.72.1.3\tok",
                                         "127.72.1.9\tfailed", "2.75.86.0.0.4\tok"}));
@@ -172,10 +185,7 @@ TEST_F(BooksDownloadCliTest, StopEndsTheRunningJobsAndStartsNoOther) {
     THostFleet hosts;
     std::string error;
     ASSERT_TRUE(hosts.Start(0x7F480201, 3, {"SIP525"}, &error)) << error;
-    termsim::THostFaults silent;
-    silent.silent = true;
-    for (int i = 0; i < 3; ++i)
-        hosts.store->SetFaults(i, silent);
+    Silence(hosts, 3);
     std::unique_ptr<TKvLibrary> library = TKvLibrary::Load(home.string(), &error);
     ASSERT_TRUE(library) << error;
     TListRows rows;
@@ -214,10 +224,7 @@ TEST_F(BooksDownloadCliTest, CtrlCStopsEveryJobAndReportsTheUnfinished) {
     THostFleet hosts;
     std::string error;
     ASSERT_TRUE(hosts.Start(0x7F480501, 3, {"SIP520"}, &error)) << error;
-    termsim::THostFaults silent;
-    silent.silent = true;
-    for (int i = 0; i < 3; ++i)
-        hosts.store->SetFaults(i, silent);
+    Silence(hosts, 3);
     WriteSelection(kDlMulticastsFile, {{"Hall", "239.1.1.1", "5000"}});
     int exit = -1;
     std::thread cli([&] {
@@ -235,11 +242,7 @@ TEST_F(BooksDownloadCliTest, CtrlCStopsEveryJobAndReportsTheUnfinished) {
     cli.join();
     ASSERT_TRUE(reached);
     EXPECT_EQ(exit, kExitFailure);
-    std::vector<std::string> lines;
-    for (std::istringstream text(out.str()); std::getline(text, lines.emplace_back());) {
-    }
-    lines.pop_back();
-    std::sort(lines.begin(), lines.end());
+    const std::vector<std::string> lines = SortedLines();
     EXPECT_EQ(lines, (std::vector<std::string>{"127.72.5.1\tstopped", "127.72.5.2\tstopped",
                                                "127.72.5.3\tnot started"}));
     EXPECT_NE(err.str().find("interrupted: stopping every job"), std::string::npos) << err.str();
