@@ -95,7 +95,7 @@ TEST_F(BooksDownloadCliTest, SendsTheSelectionToEachTargetInTurn) {
 
     // No terminal at .9, and a model without host tables: both fail, nothing is sent.
     ASSERT_EQ(Run({"zones", "127.71.1.9", "127.71.1.3", "--jobs", "1"}), kExitFailure);
-    EXPECT_EQ(out.str(), "127.71.1.9\tfailed\n127.71.1.3\tfailed\n");
+    EXPECT_EQ(out.str(), "127.71.1.9\tfailed\n127.71.1.3\tskipped\n");
     EXPECT_NE(err.str().find("127.71.1.9: no terminal answers"), std::string::npos) << err.str();
     EXPECT_NE(err.str().find("127.71.1.3: not a terminal with an address book"), std::string::npos);
     EXPECT_EQ(hosts.store->Terminal(2).datagrams, 0);
@@ -143,7 +143,7 @@ TEST_F(BooksDownloadCliTest, ServesTerminalsAtOnceAndReportsEachOne) {
     EXPECT_EQ(lines,
               (std::vector<std::string>{"127.72.1.1\tok", "127.72.1.2\tfailed", "127.72.1.3\tok",
                                         "127.72.1.9\tfailed", "2.75.86.0.0.4\tok"}));
-    EXPECT_NE(err.str().find("3 ok, 2 failed, 0 stopped, 0 not started of 5 terminals"),
+    EXPECT_NE(err.str().find("3 ok, 2 failed, 0 stopped, 0 skipped, 0 not started of 5 terminals"),
               std::string::npos)
         << err.str();
     for (int i : {0, 2, 3})
@@ -213,7 +213,7 @@ TEST_F(BooksDownloadCliTest, StopEndsTheRunningJobsAndStartsNoOther) {
     EXPECT_EQ(log.Rows()[0].state, "stopped");
     EXPECT_EQ(log.Rows()[1].state, "stopped");
     EXPECT_EQ(log.Rows()[2].state, "not started");
-    EXPECT_EQ(log.Summary(), "0 ok, 0 failed, 2 stopped, 1 not started of 3 terminals");
+    EXPECT_EQ(log.Summary(), "0 ok, 0 failed, 2 stopped, 0 skipped, 1 not started of 3 terminals");
     for (int i = 0; i < 2; ++i)
         EXPECT_EQ(hosts.fleet->Stats(i).logouts, 1u) << i;
     EXPECT_EQ(hosts.fleet->Stats(2).logins, 0u);
@@ -246,7 +246,7 @@ TEST_F(BooksDownloadCliTest, CtrlCStopsEveryJobAndReportsTheUnfinished) {
     EXPECT_EQ(lines, (std::vector<std::string>{"127.72.5.1\tstopped", "127.72.5.2\tstopped",
                                                "127.72.5.3\tnot started"}));
     EXPECT_NE(err.str().find("interrupted: stopping every job"), std::string::npos) << err.str();
-    EXPECT_NE(err.str().find("0 ok, 0 failed, 2 stopped, 1 not started of 3 terminals"),
+    EXPECT_NE(err.str().find("0 ok, 0 failed, 2 stopped, 0 skipped, 1 not started of 3 terminals"),
               std::string::npos);
     for (int i = 0; i < 2; ++i)
         EXPECT_EQ(hosts.fleet->Stats(i).logouts, 1u) << i;

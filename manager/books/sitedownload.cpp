@@ -72,6 +72,8 @@ const char* SiteOutcomeWord(TSiteOutcome outcome) {
             return "failed";
         case TSiteOutcome::kStopped:
             return "stopped";
+        case TSiteOutcome::kSkipped:
+            return "skipped";
         case TSiteOutcome::kNotStarted:
             break;
     }
@@ -188,7 +190,8 @@ TSiteOutcome TSiteDownload::RunOne(std::size_t index) {
         std::string text = access_.notBookText;
         if (const auto at = text.find("%s"); at != std::string::npos)
             text.replace(at, 2, GetFieldText(block, ParamField("model")));
-        return fail(text);
+        PostNote(index, std::move(text));
+        return TSiteOutcome::kSkipped;
     }
     const std::string address = GetFieldIp(block, ParamField("ip"));
     for (const TSiteBook& book : books_) {
@@ -271,12 +274,15 @@ std::size_t TSiteLog::Count(TSiteOutcome outcome) const {
 }
 
 std::string TSiteLog::Summary() const {
-    return std::to_string(Count(TSiteOutcome::kDone)) + " ok, " +
-           std::to_string(Count(TSiteOutcome::kFailed)) + " failed, " +
-           std::to_string(Count(TSiteOutcome::kStopped)) + " stopped, " +
-           std::to_string(rows_.size() - Count(TSiteOutcome::kDone) - Count(TSiteOutcome::kFailed) -
-                          Count(TSiteOutcome::kStopped)) +
-           " not started of " + std::to_string(rows_.size()) + " terminals";
+    std::string text;
+    std::size_t told = 0;
+    for (const TSiteOutcome outcome : {TSiteOutcome::kDone, TSiteOutcome::kFailed,
+                                       TSiteOutcome::kStopped, TSiteOutcome::kSkipped}) {
+        told += Count(outcome);
+        text += std::to_string(Count(outcome)) + " " + SiteOutcomeWord(outcome) + ", ";
+    }
+    return text + std::to_string(rows_.size() - told) + " not started of " +
+           std::to_string(rows_.size()) + " terminals";
 }
 
 std::vector<std::string> SiteReportHeader() {

@@ -72,9 +72,10 @@ enum class TSiteOutcome {
     kDone,
     kFailed,
     kStopped,     // the stop request ended it
+    kSkipped,     // read, but a model without address book: nothing was sent
     kNotStarted,  // stopped before its turn came
 };
-// "ok", "failed", "stopped", "not started": the result words of lines and reports.
+// "ok", "failed", "stopped", "skipped", "not started": the result words of lines and reports.
 const char* SiteOutcomeWord(TSiteOutcome outcome);
 
 struct TSiteEvent {
@@ -163,7 +164,7 @@ class TSiteLog {
     std::size_t Apply(const TSiteEvent& event);
     const std::vector<TSiteRow>& Rows() const { return rows_; }
     std::size_t Count(TSiteOutcome outcome) const;
-    // "N ok, N failed, N stopped, N not started of N terminals"
+    // "N ok, N failed, N stopped, N skipped, N not started of N terminals"
     std::string Summary() const;
     std::vector<std::vector<std::string>> ReportRows() const { return SiteReportRows(rows_); }
 

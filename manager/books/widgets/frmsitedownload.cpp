@@ -34,6 +34,11 @@ std::string Filled(std::string text, const char* field, const std::string& value
     return text;
 }
 
+// A terminal that ended without its books, for a reason another run may not meet again.
+bool Retriable(const TSiteRow& row) {
+    return row.outcome != TSiteOutcome::kDone && row.outcome != TSiteOutcome::kSkipped;
+}
+
 QPushButton* NewButton(QWidget* parent, const char* name, const char* caption) {
     auto* button = new QPushButton(QString::fromUtf8(caption), parent);
     button->setObjectName(name);
@@ -180,8 +185,7 @@ void TFrmSiteDownload::btnStartClick() {
 void TFrmSiteDownload::btnRetryFailedClick() {
     std::vector<std::size_t> again;
     for (std::size_t i = 0; i < candidates_.size(); ++i)
-        if (candidates_[i].skipReason.empty() && shown_[i].outcome != TSiteOutcome::kDone &&
-            !shown_[i].state.empty())
+        if (candidates_[i].skipReason.empty() && Retriable(shown_[i]) && !shown_[i].state.empty())
             again.push_back(i);
     StartRun(again);
 }
@@ -262,7 +266,7 @@ void TFrmSiteDownload::UpdateButtons() {
     for (std::size_t i = 0; i < shown_.size(); ++i) {
         if (!candidates_[i].skipReason.empty()) continue;
         anyEnded = anyEnded || shown_[i].finished;
-        anyFailed = anyFailed || (shown_[i].finished && shown_[i].outcome != TSiteOutcome::kDone);
+        anyFailed = anyFailed || (shown_[i].finished && Retriable(shown_[i]));
     }
     btnStart->setEnabled(!running && anyToRun);
     cmbBoxBooks->setEnabled(!running);

@@ -10,8 +10,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTreeWidget>
 #include <cstdlib>
 
@@ -65,12 +65,13 @@ class FrmSiteDownloadTest : public ::testing::Test {
 TEST_F(FrmSiteDownloadTest, SendsBothBooksRetriesTheFailedAndSavesTheReport) {
     THostFleet hosts;
     std::string error;
-    ASSERT_TRUE(hosts.Start(0x7F480301, 2, {"SIP520", "SIP525"}, &error)) << error;
+    ASSERT_TRUE(hosts.Start(0x7F480301, 3, {"SIP520", "SIP525", "SIP1601"}, &error)) << error;
     termsim::THostFaults refuse;
     refuse.refuseWrites = true;
     hosts.store->SetFaults(1, refuse);
     auto w = Window({ByAddress("127.72.3.1"), ByAddress("127.72.3.2"), ByAddress("127.72.3.9"),
-                     ByAddress("127.72.3.5", "SIP1601"), ByAddress("127.72.3.6", "", false)});
+                     ByAddress("127.72.3.5", "SIP1601"), ByAddress("127.72.3.6", "", false),
+                     ByAddress("127.72.3.3", "undefined")});
     EXPECT_EQ(Step(*w, 3), QStringLiteral("跳过：不是带地址簿的设备（520系列）"));
     EXPECT_EQ(Step(*w, 4), QStringLiteral("跳过：设备已离线"));
     EXPECT_FALSE(w->btnRetryFailed->isEnabled());
@@ -84,6 +85,8 @@ TEST_F(FrmSiteDownloadTest, SendsBothBooksRetriesTheFailedAndSavesTheReport) {
     EXPECT_EQ(Step(*w, 0), QStringLiteral("下载成功"));
     EXPECT_EQ(Step(*w, 1), QStringLiteral("下载失败"));
     EXPECT_EQ(Step(*w, 2), QStringLiteral("设备没有回应，errcode = 0"));
+    // A model the list could not name is read, and skipped when it keeps no address book.
+    EXPECT_EQ(Step(*w, 5), QStringLiteral("不是带地址簿的设备（SIP1601）"));
     auto* bar = qobject_cast<QProgressBar*>(
         w->lvSiteTerminals->itemWidget(w->lvSiteTerminals->topLevelItem(0), 3));
     ASSERT_TRUE(bar);
@@ -104,6 +107,7 @@ TEST_F(FrmSiteDownloadTest, SendsBothBooksRetriesTheFailedAndSavesTheReport) {
     EXPECT_EQ(hosts.store->Terminal(1).Table(EHostTable::Zone).size(), 1u);
     EXPECT_EQ(hosts.store->Terminal(0).requests.size(), firstRequests);
     EXPECT_TRUE(w->btnRetryFailed->isEnabled());  // the terminal that never answered
+    EXPECT_EQ(hosts.fleet->Stats(2).reads, 1u);   // the skipped one is not tried again
 
     const QString report = home.filePath("site.csv");
     prompter.fileNames.push_back(report);
@@ -112,9 +116,9 @@ TEST_F(FrmSiteDownloadTest, SendsBothBooksRetriesTheFailedAndSavesTheReport) {
     ASSERT_TRUE(ReadWholeFile(report.toStdString(), csv));
     std::vector<TCsvRecord> records;
     ASSERT_TRUE(ParseCsv(csv, records, nullptr));
-    ASSERT_EQ(records.size(), 6u);
-    const char* results[] = {"ok", "ok", "failed", "skipped", "skipped"};
-    for (int i = 0; i < 5; ++i)
+    ASSERT_EQ(records.size(), 7u);
+    const char* results[] = {"ok", "ok", "failed", "skipped", "skipped", "skipped"};
+    for (int i = 0; i < 6; ++i)
         EXPECT_EQ(records[i + 1].fields.at(2), results[i]) << i;
     EXPECT_EQ(records[1].fields[1], "2.75.86.0.0.1");
 }
