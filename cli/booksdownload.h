@@ -8,9 +8,9 @@
 // local network. Up to N targets at once (default every one, at most 64) each go through the
 // address-book pages' login, entries, online check, job and logout, with a socket and waits of
 // their own. The job's progress texts go to stderr after the target's name, one result line per
-// target as it ends ("TARGET<TAB>ok", "failed", "stopped" or "not started") to stdout, and a
-// summary to stderr. Ctrl+C sets every job's stop request; the jobs end as the stop button ends
-// them and the terminals not finished are reported.
+// target as it ends ("TARGET<TAB>ok", "failed", "stopped", "skipped" for a model without address
+// book, or "not started") to stdout, and a summary to stderr. Ctrl+C sets every job's stop request;
+// the jobs end as the stop button ends them and the terminals not finished are reported.
 #pragma once
 
 #include <optional>
