@@ -1,41 +1,52 @@
 #include "cli/booksdownload.h"
 
 #include <algorithm>
+#include <atomic>
+#include <csignal>
 #include <filesystem>
 #include <memory>
 #include <optional>
 
 #include "cli/clicommands.h"
 #include "cli/clitarget.h"
+#include "common/reportfile.h"
 #include "common/translation.h"
 #include "manager/access/kvlibrary.h"
-#include "manager/books/bookdownload.h"
-#include "manager/hostdl/udphostlink.h"
-#include "manager/params/paramfamily.h"
+#include "manager/books/sitedownload.h"
 #include "manager/shell/programfolder.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: pelmora-cli [--home DIR] books download contacts|zones TARGET ... "
-    "[--user U --password P]\n"
+    "[--jobs N] [--report FILE.csv] [--user U --password P]\n"
     "contacts sends the download contact selection (Data/DlContacts.dat), zones the download zone\n"
     "selection (Data/DlMulticasts.dat). TARGET: a terminal's IP address, or its MAC text (six\n"
-    "decimal numbers joined by \".\") for a terminal on the local network.\n";
+    "decimal numbers joined by \".\") for a terminal on the local network.\n"
+    "Up to N terminals (default: every TARGET, at most 64) are served at once; a line per "
+    "terminal\n"
+    "tells its result as it ends. --report writes terminal, MAC, result, steps and duration.\n"
+    "Ctrl+C stops every job and reports the terminals not finished.\n";
 
 struct TDownloadArgs {
     std::string home;
     std::vector<std::string> words;  // after "books download"
     std::optional<std::string> user, password;
+    std::string report;
+    int jobs = kMaxSiteJobs;
     bool help = false;
 };
+
+bool TakesValue(const std::string& arg) {
+    return arg == "--home" || arg == "--user" || arg == "--password" || arg == "--jobs" ||
+           arg == "--report";
+}
 
 // Options and words; false with an error for an unknown option or a missing value.
 bool SplitArgs(const std::vector<std::string>& args, TDownloadArgs& parsed, std::string& error) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        const bool takesValue = arg == "--home" || arg == "--user" || arg == "--password";
-        if (takesValue && i + 1 == args.size()) {
+        if (TakesValue(arg) && i + 1 == args.size()) {
             error = arg + " needs a value";
             return false;
         }
@@ -45,7 +56,22 @@ bool SplitArgs(const std::vector<std::string>& args, TDownloadArgs& parsed, std:
             parsed.user = args[++i];
         else if (arg == "--password")
             parsed.password = args[++i];
-        else if (arg == "--help")
+        else if (arg == "--report") {
+            parsed.report = args[++i];
+            if (!parsed.report.ends_with(".csv") && !parsed.report.ends_with(".xlsx")) {
+                error = "--report needs a FILE.csv or FILE.xlsx";
+                return false;
+            }
+        } else if (arg == "--jobs") {
+            const std::string& n = args[++i];
+            if (n.empty() || n.size() > 3 ||
+                !std::all_of(n.begin(), n.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+                std::stoi(n) < 1 || std::stoi(n) > kMaxSiteJobs) {
+                error = "--jobs needs a number from 1 to " + std::to_string(kMaxSiteJobs);
+                return false;
+            }
+            parsed.jobs = std::stoi(n);
+        } else if (arg == "--help")
             parsed.help = true;
         else if (arg.starts_with("--")) {
             error = "unknown option " + arg;
@@ -62,72 +88,55 @@ bool SplitArgs(const std::vector<std::string>& args, TDownloadArgs& parsed, std:
     return true;
 }
 
-// The job's texts on err, each after the target's name.
-class TPrintedProgress : public IDownloadProgress {
+// Interrupts (Ctrl+C) during a run: the handler only marks them; the main thread stops the jobs.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+extern "C" void MarkInterrupted(int) {
+    interrupted.store(true);
+}
+
+// Ctrl+C handled while it lives; the previous handler comes back afterwards.
+class TInterruptGuard {
   public:
-    TPrintedProgress(std::ostream& err, const std::string& label) : err_(err), label_(label) {}
-    void ShowProgress(const TProgressText& text, int) override { Print(text); }
-    void ShowJobResult(bool, const TProgressText& text) override { Print(text); }
+    TInterruptGuard() {
+        interrupted.store(false);
+        previous_ = std::signal(SIGINT, MarkInterrupted);
+    }
+    ~TInterruptGuard() { std::signal(SIGINT, previous_); }
+    TInterruptGuard(const TInterruptGuard&) = delete;
+    TInterruptGuard& operator=(const TInterruptGuard&) = delete;
 
   private:
-    void Print(const TProgressText& text) {
-        err_ << "pelmora-cli: " << label_ << ": " << DownloadText(text) << "\n";
-    }
-    std::ostream& err_;
-    const std::string& label_;
+    void (*previous_)(int) = SIG_DFL;
 };
 
-class TDownloadRun {
-  public:
-    TDownloadRun(EDownloadKind kind, const TListRows& rows,
-                 const std::optional<TLoginCredentials>& credentials, IDeviceAccess& access,
-                 std::ostream& err)
-        : kind_(kind), rows_(rows), credentials_(credentials), access_(access), err_(err) {}
-
-    // One target: yes when its tables were written.
-    bool Send(TCliTarget target) {
-        std::string error;
-        TParamBlock block;
-        if (!ReachCliTarget(access_, target, &error) ||
-            !ReadCliTarget(access_, target, block, &error))
-            return Fail(target, error);
-        // Only family-520 terminals keep host tables; others would never answer.
-        if (BlockFamily(block) != TModelFamily::k520)
-            return Fail(target, "not a terminal with an address book (model \"" +
-                                    GetFieldText(block, ParamField("model")) + "\")");
-        TBookDownloadSteps steps;
-        steps.login = [&] {
-            return LoginCliTarget(access_, target, credentials_, &error) || Fail(target, error);
-        };
-        steps.logout = [&] { LogoutTerminal(access_, target.accessAddress, target.mac); };
-        steps.searchOne = [this](const std::string& ip, TDeviceRecord* record) {
-            return access_.SearchOne(ip, record);
-        };
-        steps.offline = [&] {
-            Fail(target,
-                 Translate("Pelmora/Messagedlg/FrmProperty/keyWord11", "设备已离线，下载失败"));
-        };
-        steps.runJob = [&](const std::string& address, const TDownloadEntries& entries) {
-            TPrintedProgress progress(err_, target.label);
-            const TStopRequest neverStopped;
-            return RunDownloadJobOverUdp(kind_, address, entries, progress, neverStopped);
-        };
-        return RunBookDownload(kind_, rows_, GetFieldIp(block, ParamField("ip")), steps) ==
-               TBookDownloadOutcome::kDone;
+// Runs the targets, printing each job text on err and each result line on out as it ends.
+// Ctrl+C is taken from before the first job starts until the last has ended.
+int RunSite(TSiteDownload& run, std::vector<TSiteTarget> targets, int jobs, TSiteLog& log,
+            std::ostream& out, std::ostream& err) {
+    const TInterruptGuard guard;
+    run.Start(std::move(targets), jobs);
+    bool stopping = false;
+    while (!run.Finished()) {
+        if (interrupted.load() && !stopping) {
+            stopping = true;
+            err << "pelmora-cli: interrupted: stopping every job\n";
+            run.Stop();
+        }
+        for (const TSiteEvent& event : run.TakeEvents(std::chrono::milliseconds(100))) {
+            const TSiteRow& row = log.Rows()[log.Apply(event)];
+            if (event.kind == TSiteEvent::TKind::kProgress ||
+                event.kind == TSiteEvent::TKind::kNote)
+                err << "pelmora-cli: " << row.label << ": " << row.texts.back() << "\n";
+            if (event.kind == TSiteEvent::TKind::kEnded) {
+                out << row.label << '\t' << row.state << '\n';
+                out.flush();
+            }
+        }
     }
-
-  private:
-    bool Fail(const TCliTarget& target, const std::string& text) {
-        err_ << "pelmora-cli: " << target.label << ": " << text << "\n";
-        return false;
-    }
-
-    EDownloadKind kind_;
-    const TListRows& rows_;
-    const std::optional<TLoginCredentials>& credentials_;
-    IDeviceAccess& access_;
-    std::ostream& err_;
-};
+    err << "pelmora-cli: " << log.Summary() << "\n";
+    return log.Count(TSiteOutcome::kDone) == log.Rows().size() ? kExitOk : kExitFailure;
+}
 
 int Usage(std::ostream& err, const std::string& error) {
     err << "pelmora-cli: " << error << "\n" << kUsage;
@@ -136,10 +145,23 @@ int Usage(std::ostream& err, const std::string& error) {
 
 }  // namespace
 
+TSiteAccess CliSiteAccess(IDeviceAccess& access,
+                          const std::optional<TLoginCredentials>& credentials) {
+    return DeviceSiteAccess(
+        access, credentials,
+        {"no terminal answers at this address (result %d)",
+         "reading the parameters failed after " + std::to_string(kReadAttempts) +
+             " attempts (result %d)",
+         "the terminal asks for credentials: give --user and --password",
+         "the terminal refused the user name or password", "login failed (result %d)",
+         Translate("Pelmora/Messagedlg/FrmProperty/keyWord11", "设备已离线，下载失败"),
+         "not a terminal with an address book (model \"%s\")"});
+}
+
 bool IsBooksDownloadCommand(const std::vector<std::string>& args) {
     std::vector<std::string> words;
     for (std::size_t i = 0; i < args.size() && words.size() < 2; ++i) {
-        if (args[i] == "--home" || args[i] == "--user" || args[i] == "--password")
+        if (TakesValue(args[i]))
             ++i;
         else if (!args[i].starts_with("--"))
             words.push_back(args[i]);
@@ -189,13 +211,17 @@ int RunBooksDownloadCli(const std::vector<std::string>& args, const std::string&
 
     std::optional<TLoginCredentials> credentials;
     if (parsed.user) credentials = TLoginCredentials{*parsed.user, *parsed.password};
-    TDownloadRun run(kind, rows, credentials, *library, err);
-    int exit = kExitOk;
-    for (const TCliTarget& target : targets) {
-        const bool done = run.Send(target);
-        out << target.label << '\t' << (done ? "ok" : "failed") << '\n';
-        out.flush();
-        if (!done) exit = kExitFailure;
+    std::vector<TSiteTarget> siteTargets;
+    for (const TCliTarget& target : targets)
+        siteTargets.push_back({target.label, target.accessAddress, target.mac});
+    std::vector<TSiteBook> books{{kind, std::move(rows)}};
+    TSiteLog log(siteTargets, books);
+    TSiteDownload run(std::move(books), CliSiteAccess(*library, credentials));
+    const int exit = RunSite(run, std::move(siteTargets), parsed.jobs, log, out, err);
+    if (!parsed.report.empty() &&
+        !WriteReportFile(parsed.report, SiteReportHeader(), log.ReportRows(), &error)) {
+        err << "pelmora-cli: " << parsed.report << ": " << error << "\n";
+        return kExitFailure;
     }
     return exit;
 }

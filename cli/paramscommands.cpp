@@ -9,7 +9,9 @@
 #include "cli/clicommands.h"
 #include "cli/clitarget.h"
 #include "cli/csvwriter.h"
+#include "cli/paramsdiff.h"
 #include "cli/plancommands.h"
+#include "cli/siteindex.h"
 #include "common/textutil.h"
 #include "manager/access/addresstext.h"
 #include "manager/access/devicerecord.h"
@@ -34,10 +36,11 @@ constexpr const char* kUsage =
     "usage: pelmora-cli [--home DIR] params fields\n"
     "       pelmora-cli [--home DIR] params get TARGET [--csv]\n"
     "       pelmora-cli [--home DIR] params set TARGET NAME=VALUE ... [--user U --password P]\n"
-    "       pelmora-cli [--home DIR] params backup --out DIR [TARGET ...]\n"
+    "       pelmora-cli [--home DIR] params backup --out DIR [--site] [TARGET ...]\n"
     "       pelmora-cli [--home DIR] params restore FILE.dps TARGET [--user U --password P]\n"
     "       pelmora-cli [--home DIR] params plan-export|apply ... (params apply --help)\n"
     "       pelmora-cli [--home DIR] params defaults TARGET [--user U --password P]\n"
+    "       pelmora-cli [--home DIR] params diff A.dps|TARGET B.dps [--csv]\n"
     "TARGET: a terminal's IP address, or its MAC text (six decimal numbers joined by \".\") for a\n"
     "terminal on the local network.\n";
 
@@ -46,6 +49,7 @@ struct TParamsOptions {
     std::string command;
     std::vector<std::string> words;  // after the command
     bool csv = false;
+    bool site = false;  // backup: also DIR/index.csv
     std::string outDir;
     std::optional<std::string> user, password;
 };
@@ -65,6 +69,8 @@ TParamsOptions ParseOptions(const std::vector<std::string>& args) {
             options.home = value(i);
         } else if (arg == "--csv") {
             options.csv = true;
+        } else if (arg == "--site") {
+            options.site = true;
         } else if (arg == "--out") {
             options.outDir = value(i);
         } else if (arg == "--user") {
@@ -216,6 +222,7 @@ int TParamsJob::Backup(std::vector<TTarget> targets) {
         return kExitUsage;
     }
     int exit = kExitOk;
+    TSiteIndex index;
     for (TTarget& target : targets) {
         TParamBlock block;
         if (!Reach(target) || !Read(target, block)) {
@@ -233,6 +240,11 @@ int TParamsJob::Backup(std::vector<TTarget> targets) {
             continue;
         }
         out_ << path << "\n";
+        index.Add(block, target.accessAddress, path);
+    }
+    if (std::string error; options_.site && !index.Write(options_.outDir, &error)) {
+        err_ << "pelmora-cli: " << error << "\n";
+        exit = kExitFailure;
     }
     return exit;
 }
@@ -335,6 +347,9 @@ int Run(const TParamsOptions& options, const std::string& programFolder, std::os
         if (!words.empty()) throw TCliUsageError("fields takes no arguments");
         return Fields(out);
     }
+    if (command == "diff")
+        return RunParamsDiff(words, options.csv, WorkFolder(options.home, programFolder),
+                             programFolder, out, err);
     std::optional<TParamBlock> file;
     std::vector<TTarget> targets;
     std::vector<TFieldAssignment> values;

@@ -1,14 +1,20 @@
 // pelmora-cli books download in-process against simulated family-520 terminals with the
 // protocol's real waits: the tables the terminals hold afterwards, the result lines and the exit
-// codes. The test's terminals live on 127.71.1.x.
+// codes. The test's terminals live on 127.71.1.x and 127.72.x.x.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 
+#include "cli/booksdownload.h"
 #include "cli/clicommands.h"
+#include "common/atomicfile.h"
+#include "common/csv.h"
+#include "manager/access/kvlibrary.h"
 #include "manager/books/listfile.h"
 #include "manager/hostdl/hostentries.h"
 #include "manager/hostdl/tests/hostfleet.h"
@@ -25,7 +31,8 @@ class BooksDownloadCliTest : public ::testing::Test {
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(home);
         fs::create_directories(home);
-        ::setenv("KVSETUP_TARGETS", "127.71.1.1-127.71.1.9", 1);
+        ::setenv("KVSETUP_TARGETS",
+                 "127.71.1.1-127.71.1.9,127.72.1.1-127.72.2.9,127.72.5.1-127.72.5.9", 1);
     }
     void TearDown() override { fs::remove_all(home); }
 
@@ -43,6 +50,23 @@ class BooksDownloadCliTest : public ::testing::Test {
         ASSERT_TRUE(SaveListFile(rows, ListFilePath(home.string(), file)));
     }
 
+    // The result lines in sorted order: terminals served at once end in any order.
+    std::vector<std::string> SortedLines() const {
+        std::vector<std::string> lines;
+        for (std::istringstream text(out.str()); std::getline(text, lines.emplace_back());) {
+        }
+        lines.pop_back();
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    }
+    // Terminals that see every request and answer none.
+    static void Silence(THostFleet& hosts, int count) {
+        termsim::THostFaults silent;
+        silent.silent = true;
+        for (int i = 0; i < count; ++i)
+            hosts.store->SetFaults(i, silent);
+    }
+
     fs::path home;
     std::ostringstream out, err;
 };
@@ -55,7 +79,7 @@ TEST_F(BooksDownloadCliTest, SendsTheSelectionToEachTargetInTurn) {
                    {{"Hall", "239.1.1.1", "5000"}, {"Yard", "239.1.1.2", "5002"}});
 
     // The first by its address, the second by its MAC on the local network.
-    ASSERT_EQ(Run({"zones", "127.71.1.1", "2.75.86.0.0.2"}), kExitOk) << err.str();
+    ASSERT_EQ(Run({"zones", "127.71.1.1", "2.75.86.0.0.2", "--jobs", "1"}), kExitOk) << err.str();
     EXPECT_EQ(out.str(), "127.71.1.1\tok\n2.75.86.0.0.2\tok\n");
     EXPECT_NE(err.str().find("2.75.86.0.0.2: 正在写分区表，已写分区个数(2)。。。\n"),
               std::string::npos)
@@ -70,8 +94,8 @@ TEST_F(BooksDownloadCliTest, SendsTheSelectionToEachTargetInTurn) {
     EXPECT_EQ(hosts.fleet->Stats(1).logouts, 0u);  // by MAC: never logged out
 
     // No terminal at .9, and a model without host tables: both fail, nothing is sent.
-    ASSERT_EQ(Run({"zones", "127.71.1.9", "127.71.1.3"}), kExitFailure);
-    EXPECT_EQ(out.str(), "127.71.1.9\tfailed\n127.71.1.3\tfailed\n");
+    ASSERT_EQ(Run({"zones", "127.71.1.9", "127.71.1.3", "--jobs", "1"}), kExitFailure);
+    EXPECT_EQ(out.str(), "127.71.1.9\tfailed\n127.71.1.3\tskipped\n");
     EXPECT_NE(err.str().find("127.71.1.9: no terminal answers"), std::string::npos) << err.str();
     EXPECT_NE(err.str().find("127.71.1.3: not a terminal with an address book"), std::string::npos);
     EXPECT_EQ(hosts.store->Terminal(2).datagrams, 0);
@@ -89,12 +113,144 @@ TEST_F(BooksDownloadCliTest, RefusesBadArgumentsAndMissingSelections) {
         {{"zones"}, "needs a selection and a TARGET"},
         {{"zones", "127.71.1"}, "\"127.71.1\" is neither an IP address nor a MAC text"},
         {{"zones", "127.71.1.1", "--user", "admin"}, "--user and --password go together"},
+        {{"zones", "127.71.1.1", "--jobs", "0"}, "--jobs needs a number from 1 to 64"},
+        {{"zones", "127.71.1.1", "--jobs", "65"}, "--jobs needs a number from 1 to 64"},
+        {{"zones", "127.71.1.1", "--report", "r.txt"}, "--report needs a FILE.csv or FILE.xlsx"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Run(c.args), kExitUsage) << c.message;
         EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();
         EXPECT_EQ(out.str(), "");
     }
+}
+
+TEST_F(BooksDownloadCliTest, ServesTerminalsAtOnceAndReportsEachOne) {
+    THostFleet hosts;
+    std::string error;
+    ASSERT_TRUE(hosts.Start(0x7F480101, 4, {"SIP520"}, &error)) << error;
+    termsim::THostFaults refuse;
+    refuse.refuseWrites = true;
+    hosts.store->SetFaults(1, refuse);
+    WriteSelection(kDlMulticastsFile, {{"Hall", "239.1.1.1", "5000"}});
+    const std::string report = (home / "site.csv").string();
+
+    // Nobody at .9; .2 refuses every write; .4 by its MAC.
+    ASSERT_EQ(Run({"zones", "127.72.1.1", "127.72.1.2", "127.72.1.3", "127.72.1.9", "2.75.86.0.0.4",
+                   "--report", report}),
+              kExitFailure)
+        << err.str();
+    const std::vector<std::string> lines = SortedLines();
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"127.72.1.1\tok", "127.72.1.2\tfailed", "127.72.1.3\tok",
+                                        "127.72.1.9\tfailed", "2.75.86.0.0.4\tok"}));
+    EXPECT_NE(err.str().find("3 ok, 2 failed, 0 stopped, 0 skipped, 0 not started of 5 terminals"),
+              std::string::npos)
+        << err.str();
+    for (int i : {0, 2, 3})
+        EXPECT_EQ(hosts.store->Terminal(i).Table(EHostTable::Zone).size(), 1u) << i;
+    EXPECT_TRUE(hosts.store->Terminal(1).Table(EHostTable::Zone).empty());
+
+    std::string csv;
+    ASSERT_TRUE(ReadWholeFile(report, csv));
+    std::vector<TCsvRecord> records;
+    ASSERT_TRUE(ParseCsv(csv, records, nullptr));
+    ASSERT_EQ(records.size(), 6u);
+    EXPECT_EQ(records[0].fields,
+              (std::vector<std::string>{"Terminal", "MAC", "Result", "Steps", "Duration (s)"}));
+    const struct {
+        const char* terminal;
+        const char* mac;
+        const char* result;
+        const char* lastStep;
+    } rows[] = {
+        {"127.72.1.1", "2.75.86.0.0.1", "ok", "下载成功"},
+        {"127.72.1.2", "2.75.86.0.0.2", "failed", "下载失败"},
+        {"127.72.1.3", "2.75.86.0.0.3", "ok", "下载成功"},
+        {"127.72.1.9", "", "failed", "no terminal answers at this address (result 0)"},
+        {"2.75.86.0.0.4", "2.75.86.0.0.4", "ok", "下载成功"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const std::vector<std::string>& f = records[i + 1].fields;
+        ASSERT_EQ(f.size(), 5u);
+        EXPECT_EQ(f[0], rows[i].terminal);
+        EXPECT_EQ(f[1], rows[i].mac);
+        EXPECT_EQ(f[2], rows[i].result);
+        EXPECT_TRUE(f[3].ends_with(rows[i].lastStep)) << f[3];
+        EXPECT_FALSE(f[4].empty());
+    }
+    EXPECT_NE(records[2].fields[3].find("写分区表失败\n下载失败"), std::string::npos);
+}
+
+TEST_F(BooksDownloadCliTest, StopEndsTheRunningJobsAndStartsNoOther) {
+    THostFleet hosts;
+    std::string error;
+    ASSERT_TRUE(hosts.Start(0x7F480201, 3, {"SIP525"}, &error)) << error;
+    Silence(hosts, 3);
+    std::unique_ptr<TKvLibrary> library = TKvLibrary::Load(home.string(), &error);
+    ASSERT_TRUE(library) << error;
+    TListRows rows;
+    AppendListRow(rows, {"Hall", "239.1.1.1", "5000"});
+    const std::vector<TSiteBook> books{{EDownloadKind::Zones, rows}};
+    std::vector<TSiteTarget> targets;
+    for (const char* ip : {"127.72.2.1", "127.72.2.2", "127.72.2.3"})
+        targets.push_back({ip, ip, {}});
+    TSiteLog log(targets, books);
+    TSiteDownload run(books, CliSiteAccess(*library, std::nullopt));
+    run.Start(targets, 2);
+
+    // Stop once both running terminals are waiting for their erase to be answered.
+    int erasing = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (!run.Finished() && std::chrono::steady_clock::now() < deadline) {
+        for (const TSiteEvent& event : run.TakeEvents(std::chrono::milliseconds(200))) {
+            log.Apply(event);
+            if (event.kind == TSiteEvent::TKind::kProgress && event.progress.keyWord == 9 &&
+                ++erasing == 2)
+                run.Stop();
+        }
+    }
+    ASSERT_TRUE(run.Finished());
+    EXPECT_EQ(log.Rows()[0].state, "stopped");
+    EXPECT_EQ(log.Rows()[1].state, "stopped");
+    EXPECT_EQ(log.Rows()[2].state, "not started");
+    EXPECT_EQ(log.Summary(), "0 ok, 0 failed, 2 stopped, 0 skipped, 1 not started of 3 terminals");
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(hosts.fleet->Stats(i).logouts, 1u) << i;
+    EXPECT_EQ(hosts.fleet->Stats(2).logins, 0u);
+    EXPECT_EQ(hosts.store->Terminal(2).datagrams, 0);
+}
+
+TEST_F(BooksDownloadCliTest, CtrlCStopsEveryJobAndReportsTheUnfinished) {
+    THostFleet hosts;
+    std::string error;
+    ASSERT_TRUE(hosts.Start(0x7F480501, 3, {"SIP520"}, &error)) << error;
+    Silence(hosts, 3);
+    WriteSelection(kDlMulticastsFile, {{"Hall", "239.1.1.1", "5000"}});
+    int exit = -1;
+    std::thread cli([&] {
+        exit = Run({"zones", "127.72.5.1", "127.72.5.2", "127.72.5.3", "--jobs", "2"});
+    });
+    // Both running terminals have their erase request; the third waits for its turn.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while ((hosts.store->Terminal(0).datagrams == 0 || hosts.store->Terminal(1).datagrams == 0) &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    // Only while the run takes Ctrl+C: a signal after it would end the test program.
+    const bool reached =
+        hosts.store->Terminal(0).datagrams > 0 && hosts.store->Terminal(1).datagrams > 0;
+    if (reached) std::raise(SIGINT);
+    cli.join();
+    ASSERT_TRUE(reached);
+    EXPECT_EQ(exit, kExitFailure);
+    const std::vector<std::string> lines = SortedLines();
+    EXPECT_EQ(lines, (std::vector<std::string>{"127.72.5.1\tstopped", "127.72.5.2\tstopped",
+                                               "127.72.5.3\tnot started"}));
+    EXPECT_NE(err.str().find("interrupted: stopping every job"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("0 ok, 0 failed, 2 stopped, 0 skipped, 1 not started of 3 terminals"),
+              std::string::npos);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(hosts.fleet->Stats(i).logouts, 1u) << i;
+    EXPECT_EQ(hosts.store->Terminal(2).datagrams, 0);
 }
 
 }  // namespace

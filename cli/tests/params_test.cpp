@@ -1,6 +1,6 @@
 // pelmora-cli params in-process against simulated terminals on loopback: what the terminals hold
 // afterwards, what the files hold, and the refusals. Each test has a network of its own
-// (127.88.1 to 127.88.5), as ctest runs them at the same time.
+// (127.88.1 to 127.88.6), as ctest runs them at the same time.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,6 +12,8 @@
 #include <sstream>
 
 #include "cli/clicommands.h"
+#include "common/atomicfile.h"
+#include "common/csv.h"
 #include "manager/params/pagesave.h"
 #include "manager/params/pagevalues.h"
 #include "manager/params/paramblock.h"
@@ -201,6 +203,60 @@ TEST_F(ParamsCliTest, BackupWritesEachBlockAndRestoreIsTheEditorsImportThenSave)
     EXPECT_NE(err.str().find(net + "5: no terminal answers"), std::string::npos) << err.str();
     EXPECT_TRUE(fs::exists(dir / "024B56000003.dps"));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+}
+
+TEST_F(ParamsCliTest, SiteBackupIndexAndDiffAgainstIt) {
+    StartFleet(6, {"SIP520", "SIP1601"});
+    const fs::path dir = home / "site";
+    // One by address, one by MAC: the index shows where each answered.
+    ASSERT_EQ(Run({"backup", "--out", dir.string(), "--site", net + "1", "2.75.86.0.0.2"}), kExitOk)
+        << err.str();
+    std::string csv;
+    ASSERT_TRUE(ReadWholeFile((dir / "index.csv").string(), csv));
+    EXPECT_TRUE(csv.starts_with("\xEF\xBB\xBF"));
+    std::vector<TCsvRecord> records;
+    ASSERT_TRUE(ParseCsv(csv, records, nullptr));
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].fields, (std::vector<std::string>{"MAC", "IP", "Model", "Firmware",
+                                                           "Account", "Display name", "File"}));
+    EXPECT_EQ(records[1].fields,
+              (std::vector<std::string>{"2.75.86.0.0.1", net + "1", "SIP520", "V2.6.0", "8001",
+                                        "Terminal 1", "024B56000001.dps"}));
+    EXPECT_EQ(records[2].fields[0], "2.75.86.0.0.2");
+    EXPECT_EQ(records[2].fields[1], Value(fleet->State(1), "ip"));
+    EXPECT_EQ(records[2].fields[6], "024B56000002.dps");
+
+    const std::string backup = (dir / "024B56000002.dps").string();
+    EXPECT_EQ(Run({"diff", net + "2", backup}), kExitOk) << err.str();
+    EXPECT_EQ(out.str(), "");
+
+    ASSERT_EQ(Run({"set", net + "2", "display_name=Gate", "key1=multicast:239.0.0.1:5000"}),
+              kExitOk)
+        << err.str();
+    EXPECT_EQ(Run({"diff", net + "2", backup}), kExitFailure) << err.str();
+    EXPECT_EQ(out.str(),
+              "display_name: Gate → Terminal 2\nkey1: multicast:239.0.0.1:5000 → call:\n");
+    // Two files, as a table.
+    const std::string now = (home / "now.dps").string();
+    ASSERT_TRUE(SaveParamFile(now, BlockOf(fleet->State(1))).ok());
+    EXPECT_EQ(Run({"diff", backup, now, "--csv"}), kExitFailure);
+    EXPECT_TRUE(out.str().starts_with("Name," + backup + "," + now +
+                                      "\r\ndisplay_name,Terminal 2,Gate\r\n"))
+        << out.str();
+
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } errors[] = {
+        {{"diff", backup}, "diff needs two"},
+        {{"diff", backup, net + "2"}, "diff compares with a FILE.dps"},
+        {{"diff", net + "9", backup}, net + "9: no terminal answers"},
+        {{"diff", (home / "none.dps").string(), backup}, "none.dps: "},
+    };
+    for (const auto& e : errors) {
+        EXPECT_EQ(Run(e.args), kExitUsage) << e.message;
+        EXPECT_NE(err.str().find(e.message), std::string::npos) << err.str();
+    }
 }
 
 TEST_F(ParamsCliTest, PageValuesGoByTheirPagesFormsAndChecks) {

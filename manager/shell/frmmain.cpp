@@ -11,12 +11,14 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
+#include <QVBoxLayout>
 
 #include "common/translation.h"
 #include "common/widgets/formtranslation.h"
@@ -24,6 +26,7 @@
 #include "common/widgets/offthread.h"
 #include "common/widgets/prompter.h"
 #include "manager/books/widgets/bookdialogs.h"
+#include "manager/books/widgets/frmsitedownload.h"
 #include "manager/params/paramtexts.h"
 #include "manager/params/widgets/propertyeditor.h"
 #include "manager/plans/widgets/frmplanapply.h"
@@ -33,6 +36,7 @@
 #include "manager/shell/frmabout.h"
 #include "manager/shell/frmdevedit.h"
 #include "manager/shell/frmsearchwait.h"
+#include "manager/shell/listfilterbox.h"
 #include "manager/shell/networksearch.h"
 #include "manager/shell/programfolder.h"
 #include "manager/shell/qttranslations.h"
@@ -98,6 +102,7 @@ TFrmMain::TFrmMain(TFrmMainDeps deps, QWidget* parent)
     CreateMenus();
     CreateList();
     CreateStatusBar();
+    filter_ = new TListFilterBox(list_, MainListView, edtFilter, lblFilterCount, this);
     resize(1000, 600);
 
     Timer1 = new QTimer(this);
@@ -150,6 +155,8 @@ void TFrmMain::CreateActions() {
     NQuit = NewAction(this, "NQuit", QStringLiteral("退    出"));
     NUpgrade = NewAction(this, "NUpgrade", QStringLiteral("升    级"));
     NApplyPlan = NewAction(this, "NApplyPlan", QStringLiteral("应用设置计划…"));
+    NSiteDownload = NewAction(this, "NSiteDownload", QStringLiteral("下载地址簿…"));
+    PDevSiteDownload = NewAction(this, "PDevSiteDownload", QStringLiteral("下载地址簿…"));
     NAbout = NewAction(this, "NAbout", QStringLiteral("关    于"));
 
     PDevAdd = NewAction(this, "PDevAdd", QStringLiteral("添加设备"));
@@ -185,6 +192,8 @@ void TFrmMain::CreateActions() {
         connect(upgrade, &QAction::triggered, this, [this] { UpgradeDevices(false); });
     connect(PDevUpgrade, &QAction::triggered, this, [this] { UpgradeDevices(true); });
     connect(NApplyPlan, &QAction::triggered, this, &TFrmMain::NApplyPlanClick);
+    for (QAction* download : {NSiteDownload, PDevSiteDownload})
+        connect(download, &QAction::triggered, this, &TFrmMain::NSiteDownloadClick);
     connect(NOpenList, &QAction::triggered, this, &TFrmMain::NOpenListClick);
     connect(NSaveList, &QAction::triggered, this, &TFrmMain::NSaveListClick);
     connect(PDevReset, &QAction::triggered, this, &TFrmMain::PDevResetClick);
@@ -204,6 +213,7 @@ void TFrmMain::CreateMenus() {
     NTools->setObjectName("NTools");
     NTools->addAction(NUpgrade);
     NTools->addAction(NApplyPlan);
+    NTools->addAction(NSiteDownload);
     NLanguage = menuBar()->addMenu(QStringLiteral("语言"));
     NLanguage->setObjectName("NLanguage");
     NHelp = menuBar()->addMenu(QStringLiteral("帮助"));
@@ -223,6 +233,7 @@ void TFrmMain::CreateMenus() {
     PopupMenu1->setObjectName("PopupMenu1");
     for (QAction* action : {PDevAdd, PDevModify, PDevDelete, PDevUpgrade, PDevReset, PDevProperty})
         PopupMenu1->addAction(action);
+    PopupMenu1->addAction(PDevSiteDownload);
 }
 
 void TFrmMain::CreateList() {
@@ -248,7 +259,15 @@ void TFrmMain::CreateList() {
         MainListView->iconSize().width() +
         MainListView->fontMetrics().horizontalAdvance(QStringLiteral("Offline")) + 24;
     MainListView->setColumnWidth(0, std::max(MainListView->columnWidth(0), stateWidth));
-    setCentralWidget(MainListView);
+    edtFilter = new QLineEdit(this);
+    edtFilter->setObjectName("edtFilter");
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addWidget(edtFilter);
+    layout->addWidget(MainListView);
+    setCentralWidget(central);
 
     MainListView->addAction(PDevProperty);  // Enter in the list opens the properties
     connect(MainListView->header(), &QHeaderView::sectionClicked, this, &TFrmMain::SortColumn);
@@ -276,6 +295,9 @@ void TFrmMain::CreateStatusBar() {
     statusBar()->addWidget(StatusPanel0);
     statusBar()->addWidget(StatusPanel1);
     statusBar()->addWidget(StatusPanel2, 1);
+    lblFilterCount = new QLabel(QString(), statusBar());
+    lblFilterCount->setObjectName("lblFilterCount");
+    statusBar()->addPermanentWidget(lblFilterCount);
 }
 
 void TFrmMain::FormCreate() {
@@ -338,6 +360,7 @@ void TFrmMain::ApplyLanguage(int index, bool reportWriteError) {
     setWindowTitle(TrText("Pelmora/TFrmMain/self.Caption", QStringLiteral("Pelmora")).trimmed() +
                    VersionText());
     UpdateToolTips();
+    if (filter_) filter_->Retranslate();
     ReloadStatusWords(StatusWords());
     // At start a program folder that cannot be written (a read-only install) is no reason for a
     // message box at every start; the user's own language choice reports it.
@@ -418,6 +441,8 @@ std::optional<std::size_t> TFrmMain::SelectedRow() const {
 }
 
 void TFrmMain::SelectRow(std::size_t row) {
+    // A row chosen for the user (a device text) is shown even when the filter hides it.
+    if (MainListView->isRowHidden(static_cast<int>(row), QModelIndex())) edtFilter->clear();
     const QModelIndex index = model_->index(static_cast<int>(row), 0);
     MainListView->selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -435,6 +460,8 @@ void TFrmMain::UpdateCommands() {
     // Without a selected row the row commands have nothing to act on.
     for (QAction* action : {PDevUpgrade, PDevReset, PDevProperty})
         action->setEnabled(reachable);
+    for (QAction* action : {NSiteDownload, PDevSiteDownload})
+        action->setEnabled(selected.has_value());
     if (tipsChange) UpdateToolTips();
 }
 
@@ -713,6 +740,23 @@ void TFrmMain::NApplyPlanClick() {
                     list_.EditRow(row,
                                   [&](TDeviceRow& r) { ShowWrittenBlock(r, *result.written); });
     });
+    dialog.exec();
+}
+
+void TFrmMain::NSiteDownloadClick() {
+    const std::vector<std::size_t> rows = SelectedRows();
+    if (rows.empty()) return;
+    TFlagScope busy(busy_);
+    std::vector<TSiteCandidate> candidates;
+    for (const std::size_t r : rows) {
+        const TDeviceRow& row = list_.Row(r);
+        candidates.push_back(SiteCandidate(row.columns[kColAccount], row.columns[kColDisplayName],
+                                           row.columns[kColIp], AccessAddress(row),
+                                           row.columns[kColMac], row.columns[kColModel],
+                                           row.icon != kIconUnreachable));
+    }
+    TFrmSiteDownload dialog(access_, prompter_, programFolder_, std::move(candidates), this);
+    TranslateForm(&dialog, language_);
     dialog.exec();
 }
 

@@ -19,12 +19,14 @@
 class IPrompter;
 class QAction;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QTimer;
 class QToolBar;
 class QTreeView;
 class TDeviceListModel;
 class TFrmSearchWait;
+class TListFilterBox;
 
 // What the window is given: the device-access library, the prompter for every message box, the
 // per-user and per-machine settings stores, the program folder and the program file, the
@@ -89,18 +91,23 @@ class TFrmMain : public QMainWindow {
     void UpgradeDevices(bool selectedOnly);
     // "Apply settings plan…": the plan window; the rows of written terminals are updated.
     void NApplyPlanClick();
+    // "Download address books…": the selected rows' terminals in the site download window.
+    void NSiteDownloadClick();
 
     // Controls, named after their kind.
     QTreeView* MainListView;
+    QLineEdit* edtFilter;  // above the list: shows only the rows holding its text
     QToolBar* ToolBar1;
     QAction *tlBtnSearch, *tlBtnAdd, *tlBtnModify, *tlBtnDelete, *tlBtnContacts, *tlBtnMulticast,
         *tbBtnUpgrade, *tlBtnAbout, *tlBtnQuit;
     QMenu *NDevice, *NTools, *NLanguage, *NHelp;
     QAction *NSearch, *NOpenList, *NSaveList, *NQuit, *NUpgrade, *NAbout;
     QAction* NApplyPlan;
+    QAction *NSiteDownload, *PDevSiteDownload;
     QMenu* PopupMenu1;
     QAction *PDevAdd, *PDevModify, *PDevDelete, *PDevUpgrade, *PDevReset, *PDevProperty;
     QLabel *StatusPanel0, *StatusPanel1, *StatusPanel2;
+    QLabel* lblFilterCount;               // "N of M shown" while the filter holds a text
     TFrmSearchWait* pnlSearch = nullptr;  // while a search runs
 
   signals:
@@ -149,6 +156,7 @@ class TFrmMain : public QMainWindow {
     TEditProperties editProperties_;
     TDeviceList list_;
     TDeviceListModel* model_ = nullptr;
+    TListFilterBox* filter_ = nullptr;
     TDevicePropertyList catalogue_;
     TMyXmlobj language_;
     TSysConfig config_;

@@ -25,6 +25,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <atomic>
 #include <functional>
 #include <map>
@@ -37,6 +38,7 @@
 #include "manager/access/testing/mockdeviceaccess.h"
 #include "manager/books/listfile.h"
 #include "manager/books/widgets/frmbookedit.h"
+#include "manager/books/widgets/frmsitedownload.h"
 #include "manager/settings/testing/memorysettingsstore.h"
 #include "manager/shell/devicebook.h"
 #include "manager/shell/frmabout.h"
@@ -288,6 +290,81 @@ TEST_F(FrmMainTest, SearchAndSortKeepTheSelectionTheCurrentRowAndTheScrollPositi
     window->tlBtnSearch->trigger();
     EXPECT_FALSE(window->SelectedRow());
     EXPECT_FALSE(window->tlBtnModify->isEnabled());
+}
+
+TEST_F(FrmMainTest, FilterShowsTheMatchingRowsAndCommandsActOnlyOnVisibleOnes) {
+    for (int i = 1; i <= 300; ++i)
+        found.push_back(
+            {.mac = "2.75.86.1." + std::to_string(i / 100) + "." + std::to_string(i % 100),
+             .ip = "127.0.13." + std::to_string(i % 250 + 1),
+             .account = std::to_string(9000 + i),
+             .displayName = "Room " + std::to_string(i),
+             .model = "SIP520"});
+    Start();
+    const QStringList rows = Rows();
+    ASSERT_EQ(rows.size(), 304);
+    QTreeView* view = window->MainListView;
+    auto* box = window->findChild<QLineEdit*>("edtFilter");
+    auto* count = window->findChild<QLabel*>("lblFilterCount");
+    ASSERT_TRUE(box && count);
+    auto visibleMacs = [&] {
+        QStringList macs;
+        for (std::size_t r = 0; r < window->List().RowCount(); ++r)
+            if (!view->isRowHidden(static_cast<int>(r), QModelIndex()))
+                macs << QString::fromStdString(window->List().Row(r).columns[kColMac]);
+        macs.sort();
+        return macs;
+    };
+
+    window->activateWindow();
+    QApplication::setActiveWindow(window.get());
+    QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::focusWidget(), box);
+    QTest::keyClicks(box, "ROOM 12");  // Room 12 and Room 120 to 129, letter case aside
+    EXPECT_EQ(visibleMacs().size(), 11);
+    EXPECT_EQ(count->text(), QStringLiteral("显示 11 台，共 304 台"));
+    EXPECT_EQ(window->StatusPanel1->text(), "304");
+    EXPECT_EQ(Rows(), rows);  // nothing moved or changed
+
+    // Each searched column finds its row; the interface column is not searched.
+    const struct {
+        const char* text;
+        int shown;
+    } cases[] = {{"9150", 1},        {"2.75.86.1.1.50", 1}, {"127.0.12.9", 1}, {"v2.4.1", 1},
+                 {"undefined", 303}, {"books", 2},          {"127.0.0.1", 0}};
+    for (const auto& c : cases) {
+        box->setText(c.text);
+        EXPECT_EQ(visibleMacs().size(), c.shown) << c.text;
+    }
+
+    // A selected row that the filter hides leaves the selection; commands then have no row.
+    box->setText("room 12");
+    window->SelectRow(*RowOf("2.75.86.1.1.25"));
+    EXPECT_TRUE(window->PDevProperty->isEnabled());
+    QTest::keyClick(box, Qt::Key_0);  // "room 120"
+    EXPECT_EQ(visibleMacs(), QStringList{"2.75.86.1.1.20"});
+    EXPECT_TRUE(window->SelectedRows().empty());
+    EXPECT_FALSE(window->PDevProperty->isEnabled());
+
+    // A sort and a search keep the filter; the selected visible row goes to the updater.
+    view->header()->sectionClicked(2);
+    window->tlBtnSearch->trigger();
+    EXPECT_EQ(visibleMacs(), QStringList{"2.75.86.1.1.20"});
+    window->SelectRow(*RowOf("2.75.86.1.1.20"));
+    window->PDevUpgrade->trigger();
+    QFile handoff(QString::fromStdString(Path("~devlist.lst")));
+    ASSERT_TRUE(handoff.open(QIODevice::ReadOnly));
+    const QByteArray bytes = handoff.readAll();
+    const std::vector<TDevListRow> handed =
+        ParseDevList(std::string_view(bytes.constData(), bytes.size()));
+    ASSERT_EQ(handed.size(), 1u);
+    EXPECT_EQ(handed[0].mac, "2.75.86.1.1.20");
+
+    // Esc in the box clears it: every row again, no count.
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_EQ(box->text(), "");
+    EXPECT_EQ(visibleMacs().size(), 304);
+    EXPECT_EQ(count->text(), "");
 }
 
 TEST_F(FrmMainTest, AddModifyAndDeleteThroughTheDialog) {
@@ -795,6 +872,31 @@ TEST_F(FrmMainTest, PropertiesWriteTheEditedBlockBackAndShowItInTheRow) {
         EXPECT_EQ(Rows()[static_cast<int>(index)], c.row ? QString(c.row) : before);
         EXPECT_FALSE(window->Busy());
     }
+}
+
+TEST_F(FrmMainTest, SiteDownloadListsTheSelectedRowsAndSkipsThoseWithoutAddressBook) {
+    Start();
+    window->MainListView->clearSelection();
+    EXPECT_FALSE(window->NSiteDownload->isEnabled());
+    window->SelectRow(*RowOf(kGate.mac));
+    const QModelIndex hall = window->MainListView->model()->index(*RowOf(kHall.mac), 0);
+    window->MainListView->selectionModel()->select(
+        hall, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    EXPECT_TRUE(window->PDevSiteDownload->isEnabled());
+    QStringList shown;
+    WhenModal<TFrmSiteDownload>([&](TFrmSiteDownload* dialog) {
+        EXPECT_TRUE(window->Busy());
+        for (int i = 0; i < dialog->lvSiteTerminals->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = dialog->lvSiteTerminals->topLevelItem(i);
+            shown << item->text(0) + "|" + item->text(1) + "|" + item->text(4);
+        }
+        dialog->btnClose->click();
+    });
+    window->NSiteDownload->trigger();
+    // The catalogue-less model column says "undefined": Gate is checked when it runs; Hall's
+    // SIP310 is not known either, so both are listed to run.
+    EXPECT_EQ(shown, (QStringList{"8001 Gate|127.0.12.1|", "Hall|127.0.12.2|"}));
+    EXPECT_FALSE(window->Busy());
 }
 
 TEST_F(FrmMainTest, UpgradeHandsOffAllOrTheSelectedRows) {
