@@ -186,7 +186,7 @@ TEST_F(BooksDownloadCliTest, StopEndsTheRunningJobsAndStartsNoOther) {
     std::string error;
     ASSERT_TRUE(hosts.Start(0x7F480201, 3, {"SIP525"}, &error)) << error;
     Silence(hosts, 3);
-    std::unique_ptr<TKvLibrary> library = TKvLibrary::Load(home.string(), &error);
+    std::unique_ptr<TKvLibrary> library = TKvLibrary::Load(PELMORA_BIN_DIR, &error);
     ASSERT_TRUE(library) << error;
     TListRows rows;
     AppendListRow(rows, {"Hall", "239.1.1.1", "5000"});

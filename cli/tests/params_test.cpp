@@ -234,14 +234,17 @@ TEST_F(ParamsCliTest, SiteBackupIndexAndDiffAgainstIt) {
               kExitOk)
         << err.str();
     EXPECT_EQ(Run({"diff", net + "2", backup}), kExitFailure) << err.str();
+    // The save also stored the data port's protocol as every save of the editor does.
     EXPECT_EQ(out.str(),
-              "display_name: Gate → Terminal 2\nkey1: multicast:239.0.0.1:5000 → call:\n");
+              "uart_data.protocol: 1 → 0\ndisplay_name: Gate → Terminal 2\n"
+              "key1: multicast:239.0.0.1:5000 → call:\n");
     // Two files, as a table.
     const std::string now = (home / "now.dps").string();
     ASSERT_TRUE(SaveParamFile(now, BlockOf(fleet->State(1))).ok());
     EXPECT_EQ(Run({"diff", backup, now, "--csv"}), kExitFailure);
-    EXPECT_TRUE(out.str().starts_with("Name," + backup + "," + now +
-                                      "\r\ndisplay_name,Terminal 2,Gate\r\n"))
+    EXPECT_TRUE(
+        out.str().starts_with("Name," + backup + "," + now +
+                              "\r\nuart_data.protocol,0,1\r\ndisplay_name,Terminal 2,Gate\r\n"))
         << out.str();
 
     const struct {
