@@ -25,6 +25,7 @@ class QTimer;
 class QToolBar;
 class QTreeView;
 class TDeviceListModel;
+class TFrmHelp;
 class TFrmSearchWait;
 
 // What the window is given: the device-access library, the prompter for every message box, the
@@ -90,6 +91,8 @@ class TFrmMain : public QMainWindow {
     void UpgradeDevices(bool selectedOnly);
     // "Apply settings plan…": the plan window; the rows of written terminals are updated.
     void NApplyPlanClick();
+    // "User guide" (F1): the guide in the help window, in the current language.
+    void NUserGuideClick();
 
     // Controls, named after their kind.
     QTreeView* MainListView;
@@ -97,12 +100,13 @@ class TFrmMain : public QMainWindow {
     QAction *tlBtnSearch, *tlBtnAdd, *tlBtnModify, *tlBtnDelete, *tlBtnContacts, *tlBtnMulticast,
         *tbBtnUpgrade, *tlBtnAbout, *tlBtnQuit;
     QMenu *NDevice, *NTools, *NLanguage, *NHelp;
-    QAction *NSearch, *NOpenList, *NSaveList, *NQuit, *NUpgrade, *NAbout;
+    QAction *NSearch, *NOpenList, *NSaveList, *NQuit, *NUpgrade, *NUserGuide, *NAbout;
     QAction* NApplyPlan;
     QMenu* PopupMenu1;
     QAction *PDevAdd, *PDevModify, *PDevDelete, *PDevUpgrade, *PDevReset, *PDevProperty;
     QLabel *StatusPanel0, *StatusPanel1, *StatusPanel2;
     TFrmSearchWait* pnlSearch = nullptr;  // while a search runs
+    TFrmHelp* helpWindow_ = nullptr;      // once the guide has been opened
 
   signals:
     void searchFinished();
@@ -124,6 +128,7 @@ class TFrmMain : public QMainWindow {
     void Timer1Timer();
     void UpdateCommands();
     void UpdateToolTips();
+    void NameList();
     void RefreshCount();
     void FitLastColumn();
     void RefitColumns();

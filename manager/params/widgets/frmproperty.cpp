@@ -76,6 +76,7 @@ TFrmProperty::TFrmProperty(TFrmPropertyDeps deps, QWidget* parent)
     OrgTreeView = new QTreeWidget(this);
     OrgTreeView->setObjectName("OrgTreeView");
     OrgTreeView->setHeaderHidden(true);
+    OrgTreeView->setAccessibleName(QStringLiteral("参数页"));
     OrgTreeView->setFixedWidth(190);
     OrgTreeView->installEventFilter(this);
     OrgTreeView->viewport()->installEventFilter(this);
@@ -83,6 +84,7 @@ TFrmProperty::TFrmProperty(TFrmPropertyDeps deps, QWidget* parent)
     // Pages are reached only through the tree.
     RzPageControl1 = new QTabWidget(this);
     RzPageControl1->setObjectName("RzPageControl1");
+    RzPageControl1->setFocusPolicy(Qt::NoFocus);  // its tabs are hidden: the tree leads to pages
     RzPageControl1->tabBar()->hide();
     if (deps_.pages != nullptr)
         for (const TPageEntry& entry : PageTable()) {
