@@ -2,14 +2,11 @@
 // screen reader announces, in the built-in language and in English.
 #include <gtest/gtest.h>
 
-#include <QAbstractSpinBox>
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -19,6 +16,7 @@
 #include "common/widgets/accessiblenames.h"
 #include "common/widgets/formtranslation.h"
 #include "common/widgets/testing/scriptedprompter.h"
+#include "common/widgets/testing/unnamedcontrols.h"
 #include "manager/access/addresstext.h"
 #include "manager/access/testing/mockdeviceaccess.h"
 #include "manager/books/widgets/frmcontactedit.h"
@@ -37,27 +35,6 @@
 namespace {
 
 using ::testing::NiceMock;
-
-// A control counts when the user can tab to it: shown, or on a page of a page area.
-bool Reachable(const QWidget* widget, const QWidget* form) {
-    if (!(widget->focusPolicy() & Qt::TabFocus)) return false;
-    for (const QWidget* w = widget; w != form; w = w->parentWidget()) {
-        if (w->isHidden() && !qobject_cast<const QStackedWidget*>(w->parentWidget())) return false;
-        const QWidget* parent = w->parentWidget();
-        if (qobject_cast<const QAbstractSpinBox*>(parent) || qobject_cast<const QComboBox*>(parent))
-            return false;  // the text box inside a spin box or drop-down: named with it
-    }
-    return true;
-}
-
-// "objectName (class)" of every reachable control without a spoken name, one a line.
-std::string Unnamed(QWidget* form) {
-    QStringList unnamed;
-    for (QWidget* control : form->findChildren<QWidget*>())
-        if (Reachable(control, form) && SpokenName(control).trimmed().isEmpty())
-            unnamed << control->objectName() + " (" + control->metaObject()->className() + ")";
-    return unnamed.join('\n').toStdString();
-}
 
 TParamBlock Block(const char* model, bool dataPort) {
     TParamBlock block;
@@ -156,7 +133,7 @@ TEST_P(AccessibleNamesTest, EveryReachableControlOfEveryWindowHasAName) {
         std::unique_ptr<QWidget> form = make();
         QWidget* shown = form ? form.get() : window.get();
         TranslateForm(shown);  // as their callers do before showing them
-        EXPECT_EQ(Unnamed(shown), "") << shown->metaObject()->className();
+        EXPECT_EQ(UnnamedControls(shown), "") << shown->metaObject()->className();
     }
 }
 
