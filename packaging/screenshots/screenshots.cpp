@@ -139,6 +139,21 @@ void WriteBooks(const std::string& data) {
     SaveListFile(zones, data + "DlMulticasts.dat");
 }
 
+// A folder made empty for the run and removed at its end.
+class TScratchFolder {
+  public:
+    explicit TScratchFolder(const QString& path) : dir_(path) {
+        dir_.removeRecursively();
+        QDir().mkpath(path);
+    }
+    ~TScratchFolder() { dir_.removeRecursively(); }
+    QString path() const { return dir_.path(); }
+    QString filePath(const QString& name) const { return dir_.filePath(name); }
+
+  private:
+    QDir dir_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -154,7 +169,8 @@ int main(int argc, char** argv) {
 
     // A fresh program folder; the language file and the catalogue are read from beside this
     // program (the build tree's bin/).
-    QTemporaryDir home;
+    // A fixed folder name, so that the plan window's file box is the same in every run.
+    TScratchFolder home(QDir::temp().filePath("pelmora-guide"));
     const std::string folder = home.path().toStdString() + "/";
     WriteBooks(folder + "Data/");
     std::string error;
