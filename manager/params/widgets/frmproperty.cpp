@@ -25,8 +25,9 @@ struct TButtonText {
     const char* caption;
 };
 constexpr TButtonText kButtons[] = {
-    {"btnSave", "保    存(&S)"},       {"btnCancel", "取    消(&C)"},       {"btnDefParams", "默认参数(&D)"},
-    {"btnSaveParams", "保存参数(&P)"}, {"btnExportParams", "导出参数(&E)"}, {"btnImportParams", "导入参数(&I)"},
+    {"btnSave", "保    存(&S)"},         {"btnCancel", "取    消(&C)"},
+    {"btnDefParams", "默认参数(&D)"},    {"btnSaveParams", "保存参数(&P)"},
+    {"btnExportParams", "导出参数(&E)"}, {"btnImportParams", "导入参数(&I)"},
 };
 
 TMacBytes BlockMac(const TParamBlock& block) {
