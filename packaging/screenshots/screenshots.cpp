@@ -25,6 +25,7 @@
 #include "manager/plans/widgets/frmplanapply.h"
 #include "manager/settings/testing/memorysettingsstore.h"
 #include "manager/shell/devicelist.h"
+#include "manager/shell/frmhelp.h"
 #include "manager/shell/frmmain.h"
 #include "manager/shell/updatehandoff.h"
 #include "updater/mainform.h"
@@ -197,6 +198,16 @@ int main(int argc, char** argv) {
     if (!WaitFor([&] { return !window.Searching() && window.List().Rows().size() >= 6; }))
         Fail("the search found no terminals");
     Shoot(&window, "main");
+
+    // This guide in the help window (F1).
+    QTest::keyClick(&window, Qt::Key_F1);
+    if (auto* help = window.findChild<TFrmHelp*>()) {
+        help->resize(760, 480);
+        Shoot(help, "help");
+        help->close();
+    } else {
+        Fail("F1 opened no help window");
+    }
 
     // The editor of an SIP1601 terminal: three of its pages.
     SelectIp(window, prefix + ".4");
