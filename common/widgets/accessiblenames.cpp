@@ -1,5 +1,7 @@
 #include "common/widgets/accessiblenames.h"
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QAccessible>
@@ -71,12 +73,17 @@ QLabel* LabelBefore(QWidget* control) {
     return nullptr;
 }
 
+// A button names itself by its text, unless the text is only symbols ("...", "▲").
 bool NamesItself(const QWidget* control) {
     const auto* button = qobject_cast<const QAbstractButton*>(control);
-    return button != nullptr && !WithoutMnemonic(button->text()).isEmpty();
+    if (button == nullptr) return false;
+    const QString text = WithoutMnemonic(button->text());
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetterOrNumber(); });
 }
 
 QString DerivedName(QWidget* control) {
+    if (qobject_cast<QAbstractButton*>(control) && !control->toolTip().isEmpty())
+        return WithoutMnemonic(control->toolTip());
     if (QLabel* label = BuddyLabel(control)) return WithoutMnemonic(label->text());
     if (QLabel* label = LabelBefore(control)) {
         if (!WithoutMnemonic(label->text()).isEmpty()) {

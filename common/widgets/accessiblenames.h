@@ -7,8 +7,8 @@
 // becomes its buddy, so that the label's mnemonic reaches it; the title of the group box it sits
 // in, for a control without a text of its own; its tool tip. A name set in code (for a list or a
 // tree without a label) is kept; form translation translates it by its key ".AccessibleName".
-// Buttons, check boxes and radio buttons are named by their own text, as Qt does. Mnemonic marks
-// ("&") are left out of names.
+// Buttons, check boxes and radio buttons are named by their own text, as Qt does, or by their tool
+// tip when the text is only symbols ("...", "▲"). Mnemonic marks ("&") are left out of names.
 //
 // Names are derived again on every call, so a window calls it after each translation.
 #pragma once

@@ -23,11 +23,18 @@ inline bool ReachableByKeyboard(const QWidget* widget, const QWidget* form) {
     return true;
 }
 
+// A name says something when it has a letter or a digit: "..." or "▲" says nothing.
+inline bool Speakable(const QString& name) {
+    for (QChar c : name)
+        if (c.isLetterOrNumber()) return true;
+    return false;
+}
+
 // "objectName (class)" of every reachable control without a spoken name, one a line.
 inline std::string UnnamedControls(QWidget* form) {
     QStringList unnamed;
     for (QWidget* control : form->findChildren<QWidget*>())
-        if (ReachableByKeyboard(control, form) && SpokenName(control).trimmed().isEmpty())
+        if (ReachableByKeyboard(control, form) && !Speakable(SpokenName(control)))
             unnamed << control->objectName() + " (" + control->metaObject()->className() + ")";
     return unnamed.join('\n').toStdString();
 }
