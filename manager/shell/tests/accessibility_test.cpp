@@ -54,15 +54,16 @@ class AccessibleNamesTest : public ::testing::TestWithParam<bool> {
             ASSERT_TRUE(QFile::copy(PELMORA_SOURCE_DIR "/data/files/lang/Pelmora.xml",
                                     home.filePath("lang/Pelmora.xml")));
         }
-        TFrmMainDeps deps;
-        deps.access = &access;
-        deps.prompter = &prompter;
-        deps.userStore = &userStore;
-        deps.machineStore = &machineStore;
-        deps.programFolder = home.path();
-        deps.programFile = programFile;
-        deps.askLogin = [] { return std::optional<TLoginAnswer>(); };
-        deps.editProperties = [](const TPropertySession&) { return std::nullopt; };
+        // No login is answered and no editor opens: the walk only looks at the windows.
+        const TFrmMainDeps deps{&access,
+                                &prompter,
+                                &userStore,
+                                &machineStore,
+                                home.path(),
+                                programFile,
+                                QString(),
+                                [] { return std::optional<TLoginAnswer>(); },
+                                [](const TPropertySession&) { return std::nullopt; }};
         // The main window owns the program-wide language document the other windows use.
         window = std::make_unique<TFrmMain>(deps);
         if (English()) window->ApplyLanguage(1, false);
