@@ -20,6 +20,7 @@
 #include <climits>
 #include <system_error>
 
+#include "common/widgets/accessiblenames.h"
 #include "common/widgets/windowlayout.h"
 #include "updater/handoff.h"
 #include "updater/programtexts.h"
@@ -88,7 +89,7 @@ TMainForm::TMainForm(fs::path programFolder, IPrompter& prompter, TProtocolTimes
     ListView1->setColumnWidth(colVersion, 70);
     ListView1->setColumnWidth(colMac, 115);
     ListView1->setColumnWidth(colType, 80);
-    CheckBox1 = new QCheckBox("Select All", GroupBox1);
+    CheckBox1 = new QCheckBox("Select &All", GroupBox1);
     auto* listLayout = new QVBoxLayout(GroupBox1);
     listLayout->addWidget(ListView1);
     listLayout->addWidget(CheckBox1);
@@ -97,8 +98,10 @@ TMainForm::TMainForm(fs::path programFolder, IPrompter& prompter, TProtocolTimes
     Edit1 = new QLineEdit(GroupBox2);
     BitBtn1 = new QToolButton(GroupBox2);
     BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    BitBtn1->setAccessibleName("Browse");
+    BitBtn1->setToolTip("Choose the update file");
     auto* fileLayout = new QHBoxLayout(GroupBox2);
-    fileLayout->addWidget(new QLabel("UpdateFile", GroupBox2));
+    fileLayout->addWidget(new QLabel("&UpdateFile", GroupBox2));
     fileLayout->addWidget(Edit1, 1);
     fileLayout->addWidget(BitBtn1);
 
@@ -124,15 +127,16 @@ TMainForm::TMainForm(fs::path programFolder, IPrompter& prompter, TProtocolTimes
 
     Memo2 = new QPlainTextEdit(this);
     Memo2->setReadOnly(true);
+    Memo2->setAccessibleName("Log");
     Memo2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     for (const char* line : kInitialLog)
         Memo2->appendPlainText(line);
 
-    Button2 = new QPushButton("Start", this);
-    btnRetryFailed = new QPushButton("Retry failed", this);
+    Button2 = new QPushButton("&Start", this);
+    btnRetryFailed = new QPushButton("&Retry failed", this);
     btnRetryFailed->setObjectName("btnRetryFailed");
     btnRetryFailed->setEnabled(false);
-    btnSaveReport = new QPushButton("Save report", this);
+    btnSaveReport = new QPushButton("Save re&port", this);
     btnSaveReport->setObjectName("btnSaveReport");
     btnSaveReport->setEnabled(false);
 
@@ -141,7 +145,7 @@ TMainForm::TMainForm(fs::path programFolder, IPrompter& prompter, TProtocolTimes
     SpinEdit1->setRange(INT_MIN, INT_MAX);
     SpinEdit1->setValue(20);
     auto* optionLayout = new QHBoxLayout(GroupBox4);
-    optionLayout->addWidget(new QLabel("Threads", GroupBox4));
+    optionLayout->addWidget(new QLabel("&Threads", GroupBox4));
     optionLayout->addWidget(SpinEdit1, 1);
 
     auto* right = new QVBoxLayout;
@@ -165,6 +169,8 @@ TMainForm::TMainForm(fs::path programFolder, IPrompter& prompter, TProtocolTimes
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     RestoreWindowLayout(*this, *ListView1->header(), layoutStore_);
+    // Boxes are named after their labels, which their mnemonics then reach.
+    NameControls(this);
 
     pool_.SetProgressHandler([this](std::uint32_t address, std::uint32_t param) {
         scheduler_.HandleProgress(address, param);

@@ -20,6 +20,7 @@
 #include <QTreeView>
 
 #include "common/translation.h"
+#include "common/widgets/accessiblenames.h"
 #include "common/xmlobj.h"
 
 namespace {
@@ -84,6 +85,12 @@ class TFormTranslator {
         }
         if (!Named(widget)) return true;
         TabPage(widget);
+        // Names set in code and tool tips follow the language like captions.
+        if (!widget->accessibleName().isEmpty() && !HasDerivedName(widget))
+            widget->setAccessibleName(
+                Text(Key(widget, "AccessibleName"), widget->accessibleName()));
+        if (!widget->toolTip().isEmpty())
+            widget->setToolTip(Text(Key(widget, "Hint"), widget->toolTip()));
         if (auto* box = qobject_cast<QGroupBox*>(widget)) {
             box->setTitle(Text(Key(box, "Caption"), box->title()));
         } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
@@ -135,17 +142,25 @@ class TFormTranslator {
 }  // namespace
 
 void TranslateForm(QWidget* form, TMyXmlobj& doc) {
-    if (form == nullptr || !doc.IsLoaded()) return;
+    if (form == nullptr) return;
+    if (!doc.IsLoaded()) {
+        NameControls(form);
+        return;
+    }
     const QString className = QString::fromLatin1(form->metaObject()->className());
     doc.SetFormName(className.toStdString());
     TFormTranslator translator(doc, QString::fromStdString(doc.Root().Name()) + "/" + className);
     form->setWindowTitle(translator.Text("self.Caption", form->windowTitle()));
     translator.MenuItems(form);
     translator.Components(form);
+    NameControls(form);  // from the texts just translated
 }
 
 void TranslateForm(QWidget* form) {
-    if (TMyXmlobj* doc = TranslationDocument()) TranslateForm(form, *doc);
+    if (TMyXmlobj* doc = TranslationDocument())
+        TranslateForm(form, *doc);
+    else
+        NameControls(form);
 }
 
 QString TrText(std::string_view key, const QString& defaultText) {

@@ -19,6 +19,10 @@
 //   QLabel                               ".Caption"           text
 //   QToolButton                          ".Caption"           text
 //   QAbstractSpinBox                                          not translated
+//   any named widget                     ".AccessibleName"    its accessible name, when set in
+//                                                             code
+//                                                             (common/widgets/accessiblenames.h)
+//                                        ".Hint"              its tool tip, when it has one
 //
 // Walk order: the caption; then every menu item (QAction, QMenu) below the form in creation
 // order; then every widget below the form, depth first in creation order, each translated by kind
@@ -33,8 +37,9 @@
 class QWidget;
 class TMyXmlobj;
 
-// Translates form with doc; does nothing when doc holds no loaded document. The form's class name
-// becomes the document's form name.
+// Translates form with doc (nothing when doc holds no loaded document; the form's class name
+// becomes the document's form name), then names its controls for screen readers from their
+// labels (common/widgets/accessiblenames.h), so every translated form is named in its language.
 void TranslateForm(QWidget* form, TMyXmlobj& doc);
 // The same with the program-wide document (common/translation.h); nothing when none is installed.
 void TranslateForm(QWidget* form);

@@ -35,8 +35,10 @@
 #include "manager/shell/devicetext.h"
 #include "manager/shell/frmabout.h"
 #include "manager/shell/frmdevedit.h"
+#include "manager/shell/frmhelp.h"
 #include "manager/shell/frmsearchwait.h"
 #include "manager/shell/listfilterbox.h"
+#include "manager/shell/guidefile.h"
 #include "manager/shell/networksearch.h"
 #include "manager/shell/programfolder.h"
 #include "manager/shell/qttranslations.h"
@@ -149,27 +151,32 @@ void TFrmMain::CreateActions() {
     tlBtnAbout->setIcon(ToolPicture(TToolPicture::About));
     tlBtnQuit->setIcon(ToolPicture(TToolPicture::Quit));
 
-    NSearch = NewAction(this, "NSearch", QStringLiteral("搜    索"));
-    NOpenList = NewAction(this, "NOpenList", QStringLiteral("打开设备列表"));
-    NSaveList = NewAction(this, "NSaveList", QStringLiteral("保存设备列表"));
-    NQuit = NewAction(this, "NQuit", QStringLiteral("退    出"));
-    NUpgrade = NewAction(this, "NUpgrade", QStringLiteral("升    级"));
-    NApplyPlan = NewAction(this, "NApplyPlan", QStringLiteral("应用设置计划…"));
-    NSiteDownload = NewAction(this, "NSiteDownload", QStringLiteral("下载地址簿…"));
-    PDevSiteDownload = NewAction(this, "PDevSiteDownload", QStringLiteral("下载地址簿…"));
-    NAbout = NewAction(this, "NAbout", QStringLiteral("关    于"));
+    // Menu entries carry mnemonics, written "(&X)" after a Chinese caption.
+    NSearch = NewAction(this, "NSearch", QStringLiteral("搜    索(&S)"));
+    NOpenList = NewAction(this, "NOpenList", QStringLiteral("打开设备列表(&O)"));
+    NSaveList = NewAction(this, "NSaveList", QStringLiteral("保存设备列表(&A)"));
+    NQuit = NewAction(this, "NQuit", QStringLiteral("退    出(&Q)"));
+    NUpgrade = NewAction(this, "NUpgrade", QStringLiteral("升    级(&U)"));
+    NApplyPlan = NewAction(this, "NApplyPlan", QStringLiteral("应用设置计划(&P)…"));
+    NSiteDownload = NewAction(this, "NSiteDownload", QStringLiteral("下载地址簿(&B)…"));
+    PDevSiteDownload = NewAction(this, "PDevSiteDownload", QStringLiteral("下载地址簿(&B)…"));
+    NUserGuide = NewAction(this, "NUserGuide", QStringLiteral("用户指南(&G)"));
+    NAbout = NewAction(this, "NAbout", QStringLiteral("关    于(&A)"));
 
-    PDevAdd = NewAction(this, "PDevAdd", QStringLiteral("添加设备"));
-    PDevModify = NewAction(this, "PDevModify", QStringLiteral("修改设备"));
-    PDevDelete = NewAction(this, "PDevDelete", QStringLiteral("删除设备"));
-    PDevUpgrade = NewAction(this, "PDevUpgrade", QStringLiteral("设备升级"));
-    PDevReset = NewAction(this, "PDevReset", QStringLiteral("设备复位"));
-    PDevProperty = NewAction(this, "PDevProperty", QStringLiteral("设备属性"));
+    PDevAdd = NewAction(this, "PDevAdd", QStringLiteral("添加设备(&A)"));
+    PDevModify = NewAction(this, "PDevModify", QStringLiteral("修改设备(&M)"));
+    PDevDelete = NewAction(this, "PDevDelete", QStringLiteral("删除设备(&D)"));
+    PDevUpgrade = NewAction(this, "PDevUpgrade", QStringLiteral("设备升级(&U)"));
+    PDevReset = NewAction(this, "PDevReset", QStringLiteral("设备复位(&R)"));
+    PDevProperty = NewAction(this, "PDevProperty", QStringLiteral("设备属性(&P)"));
 
     // Keys: one action owns each, or the key would be ambiguous and do nothing.
     NSearch->setShortcut(QKeySequence(Qt::Key_F5));
     NOpenList->setShortcut(QKeySequence::Open);
     NSaveList->setShortcut(QKeySequence::Save);
+    // Written out: the platform's standard keys for quit and help are empty on some systems.
+    NQuit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    NUserGuide->setShortcut(QKeySequence(Qt::Key_F1));
     tlBtnDelete->setShortcut(QKeySequence::Delete);
     PDevProperty->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
     PDevProperty->setShortcutContext(Qt::WidgetShortcut);  // the list's, added in CreateList
@@ -194,6 +201,7 @@ void TFrmMain::CreateActions() {
     connect(NApplyPlan, &QAction::triggered, this, &TFrmMain::NApplyPlanClick);
     for (QAction* download : {NSiteDownload, PDevSiteDownload})
         connect(download, &QAction::triggered, this, &TFrmMain::NSiteDownloadClick);
+    connect(NUserGuide, &QAction::triggered, this, &TFrmMain::NUserGuideClick);
     connect(NOpenList, &QAction::triggered, this, &TFrmMain::NOpenListClick);
     connect(NSaveList, &QAction::triggered, this, &TFrmMain::NSaveListClick);
     connect(PDevReset, &QAction::triggered, this, &TFrmMain::PDevResetClick);
@@ -201,7 +209,7 @@ void TFrmMain::CreateActions() {
 }
 
 void TFrmMain::CreateMenus() {
-    NDevice = menuBar()->addMenu(QStringLiteral("设备"));
+    NDevice = menuBar()->addMenu(QStringLiteral("设备(&D)"));
     NDevice->setObjectName("NDevice");
     NDevice->addAction(NSearch);
     NDevice->addSeparator();
@@ -209,16 +217,23 @@ void TFrmMain::CreateMenus() {
     NDevice->addAction(NSaveList);
     NDevice->addSeparator();
     NDevice->addAction(NQuit);
-    NTools = menuBar()->addMenu(QStringLiteral("工具"));
+    NTools = menuBar()->addMenu(QStringLiteral("工具(&T)"));
     NTools->setObjectName("NTools");
     NTools->addAction(NUpgrade);
     NTools->addAction(NApplyPlan);
     NTools->addAction(NSiteDownload);
-    NLanguage = menuBar()->addMenu(QStringLiteral("语言"));
+    NLanguage = menuBar()->addMenu(QStringLiteral("语言(&L)"));
     NLanguage->setObjectName("NLanguage");
-    NHelp = menuBar()->addMenu(QStringLiteral("帮助"));
+    NHelp = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     NHelp->setObjectName("NHelp");
+    NHelp->addAction(NUserGuide);
     NHelp->addAction(NAbout);
+    // F10 opens the menu bar at its first menu, as on the desktops installers know.
+    auto* menuKey = new QAction(this);
+    menuKey->setShortcut(QKeySequence(Qt::Key_F10));
+    connect(menuKey, &QAction::triggered, this,
+            [this] { menuBar()->setActiveAction(NDevice->menuAction()); });
+    addAction(menuKey);
 
     ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
     ToolBar1->setObjectName("ToolBar1");
@@ -268,6 +283,7 @@ void TFrmMain::CreateList() {
     layout->addWidget(edtFilter);
     layout->addWidget(MainListView);
     setCentralWidget(central);
+    NameList();
 
     MainListView->addAction(PDevProperty);  // Enter in the list opens the properties
     connect(MainListView->header(), &QHeaderView::sectionClicked, this, &TFrmMain::SortColumn);
@@ -361,6 +377,7 @@ void TFrmMain::ApplyLanguage(int index, bool reportWriteError) {
                    VersionText());
     UpdateToolTips();
     if (filter_) filter_->Retranslate();
+    NameList();
     ReloadStatusWords(StatusWords());
     // At start a program folder that cannot be written (a read-only install) is no reason for a
     // message box at every start; the user's own language choice reports it.
@@ -491,6 +508,27 @@ void TFrmMain::UpdateToolTips() {
             text += "\n" + TrText(key + ".Hint1", QString::fromUtf8(tip.whyDisabled));
         tip.action->setToolTip(text);
     }
+}
+
+// The list has no label of its own to take its name from.
+void TFrmMain::NameList() {
+    MainListView->setAccessibleName(
+        TrText("Pelmora/TFrmMain/MainListView.AccessibleName", QStringLiteral("设备列表")));
+}
+
+void TFrmMain::NUserGuideClick() {
+    const std::string guide =
+        GuideFile(QFileInfo(programFile_).absolutePath().toStdString(), config_.Language);
+    if (guide.empty()) {
+        ShowKeyMessage(prompter_, this, IPrompter::Kind::Error, "FrmHelp", 1,
+                       QStringLiteral("找不到用户指南"));
+        return;
+    }
+    // One help window, kept until the main window closes; F1 brings it forward again.
+    if (helpWindow_ == nullptr) helpWindow_ = new TFrmHelp(QString::fromStdString(guide), this);
+    helpWindow_->show();
+    helpWindow_->raise();
+    helpWindow_->activateWindow();
 }
 
 void TFrmMain::SortColumn(int viewColumn) {

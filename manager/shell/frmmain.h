@@ -25,6 +25,7 @@ class QTimer;
 class QToolBar;
 class QTreeView;
 class TDeviceListModel;
+class TFrmHelp;
 class TFrmSearchWait;
 class TListFilterBox;
 
@@ -93,6 +94,8 @@ class TFrmMain : public QMainWindow {
     void NApplyPlanClick();
     // "Download address books…": the selected rows' terminals in the site download window.
     void NSiteDownloadClick();
+    // "User guide" (F1): the guide in the help window, in the current language.
+    void NUserGuideClick();
 
     // Controls, named after their kind.
     QTreeView* MainListView;
@@ -101,7 +104,7 @@ class TFrmMain : public QMainWindow {
     QAction *tlBtnSearch, *tlBtnAdd, *tlBtnModify, *tlBtnDelete, *tlBtnContacts, *tlBtnMulticast,
         *tbBtnUpgrade, *tlBtnAbout, *tlBtnQuit;
     QMenu *NDevice, *NTools, *NLanguage, *NHelp;
-    QAction *NSearch, *NOpenList, *NSaveList, *NQuit, *NUpgrade, *NAbout;
+    QAction *NSearch, *NOpenList, *NSaveList, *NQuit, *NUpgrade, *NUserGuide, *NAbout;
     QAction* NApplyPlan;
     QAction *NSiteDownload, *PDevSiteDownload;
     QMenu* PopupMenu1;
@@ -109,6 +112,7 @@ class TFrmMain : public QMainWindow {
     QLabel *StatusPanel0, *StatusPanel1, *StatusPanel2;
     QLabel* lblFilterCount;               // "N of M shown" while the filter holds a text
     TFrmSearchWait* pnlSearch = nullptr;  // while a search runs
+    TFrmHelp* helpWindow_ = nullptr;      // once the guide has been opened
 
   signals:
     void searchFinished();
@@ -130,6 +134,7 @@ class TFrmMain : public QMainWindow {
     void Timer1Timer();
     void UpdateCommands();
     void UpdateToolTips();
+    void NameList();
     void RefreshCount();
     void FitLastColumn();
     void RefitColumns();

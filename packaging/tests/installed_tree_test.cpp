@@ -68,10 +68,15 @@ TEST_F(InstalledTreeTest, OneProgramFolderLinksDesktopEntriesAndIcons) {
          {"Pelmora", "Vellup", "pelmora-cli", "libkvsetup.so", "lang/Pelmora.xml", "license.dat"})
         EXPECT_TRUE(fs::is_regular_file(folder / file)) << file;
     EXPECT_FALSE(fs::exists(folder / "termsim"));
-    for (const char* program : {"Pelmora", "Vellup", "pelmora-cli"}) {
-        const fs::path link = Prefix() / "bin" / program;
-        ASSERT_TRUE(fs::is_symlink(link)) << program;
-        EXPECT_EQ(fs::canonical(link), fs::canonical(folder / program));
+    struct Link {
+        const char *name, *program;
+    };
+    for (const Link& l :
+         {Link{"Pelmora", "Pelmora"}, Link{"Vellup", "Vellup"}, Link{"pelmora-cli", "pelmora-cli"},
+          Link{"pelmora", "Pelmora"}, Link{"vellup", "Vellup"}}) {
+        const fs::path link = Prefix() / "bin" / l.name;
+        ASSERT_TRUE(fs::is_symlink(link)) << l.name;
+        EXPECT_EQ(fs::canonical(link), fs::canonical(folder / l.program));
     }
     // Each entry starts its program and names its icon, both as installed.
     struct Entry {
@@ -102,6 +107,56 @@ TEST_F(InstalledTreeTest, OneProgramFolderLinksDesktopEntriesAndIcons) {
             EXPECT_EQ(valid.out, "") << e.file;
         }
     }
+}
+
+// Every command has a manual page made from its own --help; the guide and Debian's documents are
+// where the help window and dpkg expect them.
+TEST_F(InstalledTreeTest, ManualPagesGuideAndDebianDocuments) {
+    struct Page {
+        const char *name, *option;
+    };
+    for (const Page& p : {Page{"Pelmora", "\\-\\-home"}, Page{"pelmora", "\\-\\-home"},
+                          Page{"Vellup", "\\-\\-batch"}, Page{"vellup", "\\-\\-batch"},
+                          Page{"pelmora-cli", "params"}}) {
+        const fs::path page = Prefix() / "share/man/man1" / (std::string(p.name) + ".1.gz");
+        const TRun text = RunShell("gzip -dc " + Quoted(page));
+        EXPECT_EQ(text.exit, 0) << p.name;
+        EXPECT_NE(text.out.find(".SH DESCRIPTION"), std::string::npos) << p.name;
+        EXPECT_NE(text.out.find(p.option), std::string::npos) << p.name << "\n" << text.out;
+    }
+    for (const char* guide : {"en/guide.md", "zh_CN/guide.md"})
+        EXPECT_TRUE(fs::is_regular_file(Prefix() / "share/pelmora/guide" / guide)) << guide;
+    const fs::path doc = Prefix() / "share/doc/pelmora";
+    std::ifstream copyright(doc / "copyright");
+    std::string format;
+    std::getline(copyright, format);
+    EXPECT_EQ(format, "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/");
+    const TRun changelog = RunShell("gzip -dc " + Quoted(doc / "changelog.gz"));
+    EXPECT_TRUE(changelog.out.starts_with("pelmora (1.3.9) unstable; urgency=medium\n"))
+        << changelog.out;
+    EXPECT_NE(changelog.out.find("\n -- " PELMORA_MAINTAINER "  "), std::string::npos)
+        << changelog.out;
+}
+
+// The .deb as scripts/package builds it: its control fields, and Debian's own check, where the
+// machine has it (scripts/test installs it).
+TEST(DebianPackageTest, ControlFieldsAndLintian) {
+    if (RunShell("command -v lintian && command -v dpkg-shlibdeps").exit != 0)
+        GTEST_SKIP() << "lintian or dpkg-dev is not installed: the package is not checked";
+    testsupport::TempDir out;
+    const TRun cpack = RunShell("'" PELMORA_CPACK "' -G DEB --config '" PELMORA_BUILD_DIR
+                                "/CPackConfig.cmake' -B " +
+                                Quoted(out.Path()) + " 2>&1");
+    ASSERT_EQ(cpack.exit, 0) << cpack.out;
+    fs::path deb;
+    for (const fs::directory_entry& entry : fs::directory_iterator(out.Path()))
+        if (entry.path().extension() == ".deb") deb = entry.path();
+    ASSERT_TRUE(deb.filename().string().starts_with("pelmora_1.3.9_")) << cpack.out;
+    const TRun fields = RunShell("dpkg-deb -f " + Quoted(deb) + " Maintainer Recommends");
+    EXPECT_EQ(fields.out, "Maintainer: " PELMORA_MAINTAINER
+                          "\nRecommends: qt6-translations-l10n, fonts-noto-cjk\n");
+    const TRun lintian = RunShell("lintian --fail-on error,warning " + Quoted(deb) + " 2>&1");
+    EXPECT_EQ(lintian.exit, 0) << lintian.out;
 }
 
 TEST_F(InstalledTreeTest, CommandLineAnswersAndSearchesWithTheInstalledLibrary) {

@@ -4,13 +4,13 @@
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev librapidxml-dev
-    libgtest-dev libgmock-dev libbenchmark-dev)
+    libgtest-dev libgmock-dev libbenchmark-dev help2man)
 # What the programs need at run time beyond the libraries they link: Qt's own translations
 # (standard buttons and file dialogs in Chinese) and a font with the Chinese characters of the
 # default language.
 RUNTIME_PACKAGES=(qt6-translations-l10n fonts-noto-cjk)
-# What cpack -G DEB needs to find the package's dependencies.
-PACKAGE_PACKAGES=(dpkg-dev file)
+# What cpack -G DEB needs to find the package's dependencies, and Debian's check of packages.
+PACKAGE_PACKAGES=(dpkg-dev file lintian)
 
 # ensure_packages PKG...: installs the Debian packages that are missing.
 ensure_packages() {

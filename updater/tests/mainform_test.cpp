@@ -16,6 +16,7 @@
 #include <QTreeWidget>
 
 #include "common/widgets/testing/scriptedprompter.h"
+#include "common/widgets/testing/unnamedcontrols.h"
 #include "common/widgets/windowlayout.h"
 #include "termsim/update/agentrunner.h"
 #include "testsupport.h"
@@ -101,6 +102,17 @@ TEST(MainForm, StartUp) {
     EXPECT_FALSE(form.RowChecked(0) || form.RowChecked(1));
     form.ListView1->topLevelItem(1)->setCheckState(0, Qt::Checked);
     EXPECT_FALSE(form.CheckBox1->isChecked());
+}
+
+// A screen reader names every control the keyboard reaches; the labels' mnemonics reach the boxes.
+TEST(MainForm, EveryReachableControlHasAName) {
+    Home home("1.1.1.1.1.1;10.1.2.3;n;V2.6.0;eth0;SIP520\r\n");
+    TScriptedPrompter prompter;
+    TMainForm form(home.dir.Path(), prompter);
+    form.show();
+    EXPECT_EQ(UnnamedControls(&form), "");
+    EXPECT_EQ(SpokenName(form.Edit1), "UpdateFile");
+    EXPECT_EQ(SpokenName(form.SpinEdit1), "Threads");
 }
 
 TEST(MainForm, StartUpWithoutFiles) {

@@ -51,6 +51,7 @@ TFrmBookEdit::TFrmBookEdit(const TBookEditTexts& texts, TBookEditMode mode, std:
 
     list_ = new QTreeWidget(this);
     list_->setObjectName(texts.listName);
+    list_->setAccessibleName(QString::fromUtf8(texts.caption));
     list_->setColumnCount(static_cast<int>(texts.columns.size()));
     list_->setHeaderLabels(texts.columns);
     list_->setRootIsDecorated(false);

@@ -23,8 +23,8 @@ const TBookEditTexts kTexts{
     "lblContactHint",
     "注：请勾选相应的联系人，然后【确定】",
     "注：请选择具体联系人，然后【确定】",
-    {QStringLiteral("添    加"), QStringLiteral("修    改"), QStringLiteral("删    除"),
-     QStringLiteral("确   定"), QStringLiteral("关   闭")},
+    {QStringLiteral("添    加(&A)"), QStringLiteral("修    改(&M)"), QStringLiteral("删    除(&D)"),
+     QStringLiteral("确   定(&O)"), QStringLiteral("关   闭(&C)")},
 };
 
 QLineEdit* NewEdit(QWidget* parent, const char* name, int maxLength) {

@@ -24,8 +24,8 @@ const TBookEditTexts kTexts{
     "lblMulticastHint",
     "注：请勾选相应的组播地址，然后【确定】",
     "注：请选择具体组播地址，然后【确定】",
-    {QStringLiteral("添  加"), QStringLiteral("修  改"), QStringLiteral("删  除"),
-     QStringLiteral("确    定"), QStringLiteral("关  闭")},
+    {QStringLiteral("添  加(&A)"), QStringLiteral("修  改(&M)"), QStringLiteral("删  除(&D)"),
+     QStringLiteral("确    定(&O)"), QStringLiteral("关  闭(&C)")},
 };
 
 QLabel* NewLabel(QWidget* parent, const char* name, const QString& caption) {

@@ -26,8 +26,9 @@ struct TButtonText {
     const char* caption;
 };
 constexpr TButtonText kButtons[] = {
-    {"btnSave", "保    存"},       {"btnCancel", "取    消"},       {"btnDefParams", "默认参数"},
-    {"btnSaveParams", "保存参数"}, {"btnExportParams", "导出参数"}, {"btnImportParams", "导入参数"},
+    {"btnSave", "保    存(&S)"},         {"btnCancel", "取    消(&C)"},
+    {"btnDefParams", "默认参数(&D)"},    {"btnSaveParams", "保存参数(&P)"},
+    {"btnExportParams", "导出参数(&E)"}, {"btnImportParams", "导入参数(&I)"},
 };
 
 TMacBytes BlockMac(const TParamBlock& block) {
@@ -77,6 +78,7 @@ TFrmProperty::TFrmProperty(TFrmPropertyDeps deps, QWidget* parent)
     OrgTreeView = new QTreeWidget(this);
     OrgTreeView->setObjectName("OrgTreeView");
     OrgTreeView->setHeaderHidden(true);
+    OrgTreeView->setAccessibleName(QStringLiteral("参数页"));
     OrgTreeView->setFixedWidth(190);
     OrgTreeView->installEventFilter(this);
     OrgTreeView->viewport()->installEventFilter(this);
@@ -84,6 +86,7 @@ TFrmProperty::TFrmProperty(TFrmPropertyDeps deps, QWidget* parent)
     // Pages are reached only through the tree.
     RzPageControl1 = new QTabWidget(this);
     RzPageControl1->setObjectName("RzPageControl1");
+    RzPageControl1->setFocusPolicy(Qt::NoFocus);  // its tabs are hidden: the tree leads to pages
     RzPageControl1->tabBar()->hide();
     if (deps_.pages != nullptr)
         for (const TPageEntry& entry : PageTable()) {

@@ -136,6 +136,7 @@ class TKeyPage : public TPropertyPage {
         row.sipPanel = NewPanel(group, KeyName("pnlKey_%1Sip", k));
         row.sip = NewTextBox(row.sipPanel, KeyName("EdtKey_%1Sip", k).constData(), 15, 16);
         QPushButton* pickSip = NewButton(row.sipPanel, KeyName("BtnKey_%1SipSelect", k), "...");
+        pickSip->setToolTip(PickContactHint());
         row.sipPanel->layout()->addWidget(
             NewLabel(row.sipPanel, KeyName("lblKey_%1Sip", k).constData(), "SIP账号"));
         row.sipPanel->layout()->addWidget(row.sip);
@@ -149,6 +150,7 @@ class TKeyPage : public TPropertyPage {
         row.port->setValidator(new QIntValidator(0, 65535, row.port));
         QPushButton* pickCast =
             NewButton(row.multicastPanel, KeyName("BtnKey_%1MulticastSelect", k), "...");
+        pickCast->setToolTip(PickMulticastHint());
         QPushButton* clear =
             NewButton(row.multicastPanel, KeyName("BtnKey_%1MulticastClear", k), "清空");
         for (QWidget* widget :

@@ -39,6 +39,7 @@ class TMonitorPage : public TPropertyPage {
             for (QLineEdit* box : {address_[r], port_[r]})
                 box->setReadOnly(true);
             QPushButton* pick = NewButton(group, "spBtnMonitorMulticast_Select" + n, "...");
+            pick->setToolTip(PickMulticastHint());
             QPushButton* clear = NewButton(group, "spBtnMonitorMulticast_Clear" + n, "清空");
             auto* priority = new QLabel(n, group);
             priority->setObjectName("lblMonitorMulticast_Priority" + n);

@@ -149,6 +149,15 @@ TPageCheckFailure CheckFailureAt(const TCheckFailure& failure, QWidget* box) {
                         QString::fromStdString(failure.defaultText))};
 }
 
+QString PickContactHint() {
+    return TrText("Pelmora/TFrmProperty/BtnSelectContact.Hint", QStringLiteral("从联系人中选择"));
+}
+
+QString PickMulticastHint() {
+    return TrText("Pelmora/TFrmProperty/BtnSelectMulticast.Hint",
+                  QStringLiteral("从组播地址中选择"));
+}
+
 void AddRow(QGridLayout* grid, QWidget* label, QWidget* control) {
     const int row = grid->rowCount();
     grid->addWidget(label, row, 0);

@@ -63,5 +63,9 @@ std::string AddressOrEmpty(const TParamBlock& block, std::string_view field);
 // The editor's form of a failed value check: its translated message and the box to focus.
 TPageCheckFailure CheckFailureAt(const TCheckFailure& failure, QWidget* box);
 
+// Tool tips (and so the spoken names) of the "..." buttons that pick from the address books.
+QString PickContactHint();
+QString PickMulticastHint();
+
 // Rows of a caption and a control in a grid.
 void AddRow(QGridLayout* grid, QWidget* label, QWidget* control);

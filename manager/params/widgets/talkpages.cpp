@@ -13,6 +13,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "common/widgets/formtranslation.h"
 #include "manager/params/pagevalues.h"
 #include "manager/params/widgets/codeclist.h"
 #include "manager/params/widgets/functionpages.h"
@@ -108,6 +109,10 @@ class TTalkPage : public TPropertyPage {
         codecs_ = NewCodecCheckList(group, "chkListTalk_Codec");
         QPushButton* up = NewButton(group, "btnTalk_CodecUp", "▲");
         QPushButton* down = NewButton(group, "btnTalk_CodecDown", "▼");
+        up->setToolTip(TrText("Pelmora/TFrmProperty/btnTalk_CodecUp.Hint",
+                              QStringLiteral("把所选编解码上移")));
+        down->setToolTip(TrText("Pelmora/TFrmProperty/btnTalk_CodecDown.Hint",
+                                QStringLiteral("把所选编解码下移")));
         connect(up, &QPushButton::clicked, this, [this] { MoveCodecItem(codecs_, -1); });
         connect(down, &QPushButton::clicked, this, [this] { MoveCodecItem(codecs_, +1); });
         auto* moves = new QWidget(group);

@@ -555,7 +555,7 @@ TEST_F(FrmMainTest, LanguageSwitchRetitlesAndIsStored) {
     entries[1]->trigger();
     EXPECT_EQ(window->windowTitle(), "Pelmora V1.3.9");
     EXPECT_EQ(window->tlBtnSearch->text(), "Search");
-    EXPECT_EQ(window->NDevice->title(), "Device");
+    EXPECT_EQ(window->NDevice->title(), "&Device");
     EXPECT_EQ(window->StatusPanel0->text(), "Devices:");
     EXPECT_EQ(window->MainListView->model()->headerData(8, Qt::Horizontal).toString(), "Location");
     EXPECT_EQ(window->WorkStatusWords()[13], "Manual mode (playing)");

@@ -350,7 +350,7 @@ TEST(FrmPropertyLanguage, TheShippedLanguageFileTranslatesTheEditorItsTreeStatus
     EXPECT_EQ(editor.windowTitle(), "Parameter settings Door Station");
     EXPECT_EQ(bench.Find<QLabel>("pnlTitle")->text(), "Door Station Parameter settings");
     EXPECT_EQ(bench.Open(MakeBlock("SIP999")).windowTitle(), "Parameter settings ");
-    EXPECT_EQ(bench.Find<QPushButton>("btnSave")->text(), "Save");
+    EXPECT_EQ(bench.Find<QPushButton>("btnSave")->text(), "&Save");
     auto* tree = bench.Find<QTreeWidget>("OrgTreeView");
     EXPECT_EQ(TreeItem(tree, "BaseParam")->text(0), "Basic parameters");
     EXPECT_EQ(TreeItem(tree, "ControlUart")->text(0), "Control serial port");
