@@ -514,6 +514,8 @@ void TFrmMain::UpdateToolTips() {
 void TFrmMain::NameList() {
     MainListView->setAccessibleName(
         TrText("Pelmora/TFrmMain/MainListView.AccessibleName", QStringLiteral("设备列表")));
+    edtFilter->setAccessibleName(
+        TrText("Pelmora/TFrmMain/edtFilter.AccessibleName", QStringLiteral("查找设备")));
 }
 
 void TFrmMain::NUserGuideClick() {
