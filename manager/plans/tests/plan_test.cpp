@@ -107,7 +107,8 @@ TEST(PlanTest, ExportedPlanReadsBackWithEveryValueAsTheTerminalHasIt) {
     for (const char* name : {"model", "mac", "display_name_copy"})
         EXPECT_EQ(std::find(fields.begin(), fields.end(), &ParamField(name)), fields.end()) << name;
 
-    const std::string csv = PlanCsv(TPlanKey::kMac, fields, {{"2.75.86.0.0.1", block}});
+    const TTableCells table = PlanTable(TPlanKey::kMac, fields, {{"2.75.86.0.0.1", block}});
+    const std::string csv = TableCsv(table.header, table.rows);
     EXPECT_TRUE(csv.starts_with("mac,")) << csv;
     TPlan plan;
     std::vector<TPlanError> errors;

@@ -107,8 +107,9 @@ TEST_F(PlanRunTest, FleetByMacDryRunThenApply) {
     EXPECT_EQ(fleet->Stats(2).logins, 0u);
     // Reached by MAC: no logout.
     EXPECT_EQ(fleet->Stats(0).logouts, 0u);
+    const TTableCells report = PlanReportTable(results);
     EXPECT_EQ(
-        PlanReportCsv(results),
+        TableCsv(report.header, report.rows),
         "Line,Terminal,MAC,Address,Result,Detail,Changes\r\n"
         "2,02:4B:56:00:00:01,2.75.86.0.0.1," +
             net +
