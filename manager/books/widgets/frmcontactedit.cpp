@@ -25,6 +25,7 @@ const TBookEditTexts kTexts{
     "注：请选择具体联系人，然后【确定】",
     {QStringLiteral("添    加"), QStringLiteral("修    改"), QStringLiteral("删    除"),
      QStringLiteral("确   定"), QStringLiteral("关   闭")},
+    TBookKind::kContacts,
 };
 
 QLineEdit* NewEdit(QWidget* parent, const char* name, int maxLength) {
