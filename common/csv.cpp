@@ -55,7 +55,8 @@ std::string_view FormulaUnguarded(std::string_view text) {
 std::string CsvField(std::string_view plain) {
     const std::string text = FormulaGuarded(plain);
     const bool quote = text.find_first_of(",;\t\"\r\n") != std::string::npos ||
-                       (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+                       (!text.empty() && (text.front() == ' ' || text.back() == ' ')) ||
+                       text.starts_with("\xEF\xBB\xBF");  // else taken for a byte order mark
     if (!quote) return text;
     std::string field = "\"";
     for (char c : text) {

@@ -95,10 +95,11 @@ bool DecodeText(std::string_view bytes, std::string& utf8, TTableError* error) {
 // names it and is blanked.
 char TakeSeparator(std::string& text) {
     if (text.size() >= 5 && text.starts_with("sep=") &&
+        std::string_view(",;\t").find(text[4]) != std::string_view::npos &&
         (text.size() == 5 || text[5] == '\r' || text[5] == '\n')) {
         const char named = text[4];
-        text.replace(0, 5, "");
-        if (named == ',' || named == ';' || named == '\t') return named;
+        text.erase(0, 5);
+        return named;
     }
     std::size_t i = text.find_first_not_of("\r\n");
     std::array<int, 3> counts{};

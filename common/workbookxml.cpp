@@ -104,6 +104,8 @@ std::string StringItemText(const TNode* item) {
 
 // Parses xml in place; the document keeps pointers into xml.
 bool ParseXml(std::string& xml, rapidxml::xml_document<char>& doc, TTableError* error) {
+    if (FirstInvalidUtf8(xml) != std::string::npos)
+        return Fail(error, 0, 0, "the workbook's XML is not UTF-8");
     if (XmlNestingExceeds(xml, kMaxDepth))
         return Fail(error, 0, 0, "the workbook's XML is nested too deeply");
     try {
@@ -171,8 +173,10 @@ bool ParseSheetXml(std::string xml, const std::vector<std::string>& sharedString
     for (const TNode* row = data->first_node(); row; row = row->next_sibling()) {
         if (row->type() != rapidxml::node_element || LocalName(row) != "row") continue;
         const std::string_view r = Attribute(row, "r");
+        const int previous = rowNumber;
         rowNumber = r.empty() ? rowNumber + 1 : CellPlace("A" + std::string(r)).second;
-        if (rowNumber == 0) return Fail(error, 0, 0, "a row of the worksheet has no number");
+        if (rowNumber <= previous)
+            return Fail(error, 0, 0, "the worksheet's rows are not numbered in order");
         TCsvRecord record{rowNumber, {}};
         std::size_t column = 0;
         for (const TNode* c = row->first_node(); c; c = c->next_sibling()) {
@@ -205,7 +209,8 @@ bool ParseSheetXml(std::string xml, const std::vector<std::string>& sharedString
                 text = UnescapeOoxml(value);
             }
             if (record.fields.size() < column) record.fields.resize(column);
-            record.fields[column - 1] = FormulaUnguarded(text);
+            // A character reference can name what UTF-8 cannot hold (a lone surrogate).
+            record.fields[column - 1] = SanitizeUtf8(FormulaUnguarded(text));
         }
         // Formatted but empty cells at the end of a row are not cells of the table.
         while (!record.fields.empty() && record.fields.back().empty())

@@ -18,11 +18,13 @@
 #include <QToolBar>
 #include <QTreeView>
 
+#include "common/tablefile.h"
 #include "common/translation.h"
 #include "common/widgets/formtranslation.h"
 #include "common/widgets/keymessage.h"
 #include "common/widgets/offthread.h"
 #include "common/widgets/prompter.h"
+#include "common/widgets/tablefilters.h"
 #include "manager/books/widgets/bookdialogs.h"
 #include "manager/params/paramtexts.h"
 #include "manager/params/widgets/propertyeditor.h"
@@ -147,6 +149,7 @@ void TFrmMain::CreateActions() {
     NSearch = NewAction(this, "NSearch", QStringLiteral("搜    索"));
     NOpenList = NewAction(this, "NOpenList", QStringLiteral("打开设备列表"));
     NSaveList = NewAction(this, "NSaveList", QStringLiteral("保存设备列表"));
+    NExportList = NewAction(this, "NExportList", QStringLiteral("导出列表…"));
     NQuit = NewAction(this, "NQuit", QStringLiteral("退    出"));
     NUpgrade = NewAction(this, "NUpgrade", QStringLiteral("升    级"));
     NApplyPlan = NewAction(this, "NApplyPlan", QStringLiteral("应用设置计划…"));
@@ -187,6 +190,7 @@ void TFrmMain::CreateActions() {
     connect(NApplyPlan, &QAction::triggered, this, &TFrmMain::NApplyPlanClick);
     connect(NOpenList, &QAction::triggered, this, &TFrmMain::NOpenListClick);
     connect(NSaveList, &QAction::triggered, this, &TFrmMain::NSaveListClick);
+    connect(NExportList, &QAction::triggered, this, &TFrmMain::NExportListClick);
     connect(PDevReset, &QAction::triggered, this, &TFrmMain::PDevResetClick);
     connect(PDevProperty, &QAction::triggered, this, &TFrmMain::OpenDeviceProperties);
 }
@@ -198,6 +202,7 @@ void TFrmMain::CreateMenus() {
     NDevice->addSeparator();
     NDevice->addAction(NOpenList);
     NDevice->addAction(NSaveList);
+    NDevice->addAction(NExportList);
     NDevice->addSeparator();
     NDevice->addAction(NQuit);
     NTools = menuBar()->addMenu(QStringLiteral("工具"));
@@ -733,6 +738,26 @@ void TFrmMain::NSaveListClick() {
     if (path.isEmpty()) return;
     const TFileResult saved = SaveDeviceFile(path.toStdString(), list_);
     if (!saved.ok) ShowFileError(saved.error);
+}
+
+void TFrmMain::NExportListClick() {
+    const QString path =
+        prompter_.SaveFileName(this, NExportList->text(), programFolder_, kTableSaveFilter, "csv");
+    if (path.isEmpty()) return;
+    // The rows and columns as the list shows them, in its order and with its captions.
+    const QAbstractItemModel* model = MainListView->model();
+    TTableCells table;
+    for (int c = 0; c < model->columnCount(); ++c)
+        if (!MainListView->isColumnHidden(c))
+            table.header.push_back(model->headerData(c, Qt::Horizontal).toString().toStdString());
+    for (int r = 0; r < model->rowCount(); ++r) {
+        std::vector<std::string>& cells = table.rows.emplace_back();
+        for (int c = 0; c < model->columnCount(); ++c)
+            if (!MainListView->isColumnHidden(c))
+                cells.push_back(model->index(r, c).data().toString().toStdString());
+    }
+    std::string error;
+    if (!WriteTableFile(path.toStdString(), table.header, table.rows, &error)) ShowFileError(error);
 }
 
 void TFrmMain::tlBtnContactsClick() {

@@ -72,7 +72,7 @@ TEST(PlanTest, ParsingAndWholePlanChecks) {
          {}},
         {"a quote left open",
          "mac,display_name\n024B56000001,\"open\n",
-         {"line 2: a quoted cell is not closed where it should be"},
+         {"line 2: a quoted cell is not closed, or text follows its closing quote"},
          {}},
         {"nothing at all", "", {"line 1: the plan is empty: it needs a header line"}, {}},
         {"a header alone", "mac,ip\r\n", {"line 2: the plan names no terminal"}, {}},

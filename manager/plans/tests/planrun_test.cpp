@@ -155,3 +155,33 @@ TEST_F(PlanRunTest, FleetByAddressIsLoggedOutWhereItAnswersAndStopsBetweenTermin
 }
 
 }  // namespace
+
+namespace {
+
+// A plan kept in a workbook, as an installer types it: SIP users as numbers, Chinese names,
+// MACs in two forms.
+TEST_F(PlanRunTest, PlanFromAWorkbookReachesTheTerminals) {
+    Start(3);
+    TPlan plan;
+    std::vector<TPlanError> errors;
+    ASSERT_TRUE(LoadPlanFile(PELMORA_SOURCE_DIR "/tests/data/spreadsheets/plan-openpyxl.xlsx", plan,
+                             errors))
+        << PlanErrorText(errors.front());
+    TPlanRunOptions options;
+    options.askCredentials = [] { return TLoginCredentials{"admin", "50738264"}; };
+    const std::vector<TPlanResult> results = RunPlan(*library, plan, options);
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_TRUE(PlanSucceeded(results));
+    struct Expected {
+        int terminal;
+        const char* name;
+        const char* user;
+    } expected[] = {{0, "东门", "9001"}, {2, "西门 2", "9003"}};
+    for (const Expected& e : expected) {
+        const TParamBlock block = BlockOf(fleet->State(e.terminal));
+        EXPECT_EQ(GetFieldText(block, ParamField("display_name")), e.name);
+        EXPECT_EQ(GetFieldText(block, ParamField("sip.user")), e.user);
+    }
+}
+
+}  // namespace

@@ -24,13 +24,13 @@ ws.append([80041, "Gate West", "Outdoor"])
 wb.save(f"{work}/contacts.xlsx")
 wb.save(f"{here}/contacts-openpyxl.xlsx")
 
-# A settings plan for the simulated terminals 02:4B:56:00:00:01 and 02, SIP users as numbers.
+# A settings plan for the simulated terminals 02:4B:56:00:00:01 and 03, SIP users as numbers.
 wb = openpyxl.Workbook()
 ws = wb.active
 ws.title = "Plan"
 ws.append(["mac", "display_name", "sip.user"])
 ws.append(["02:4B:56:00:00:01", "东门", 9001])
-ws.append(["02:4B:56:00:00:02", "西门 2", 9002])
+ws.append(["02-4b-56-00-00-03", "西门 2", 9003])
 wb.save(f"{here}/plan-openpyxl.xlsx")
 PY
 
