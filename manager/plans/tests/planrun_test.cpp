@@ -113,10 +113,10 @@ TEST_F(PlanRunTest, FleetByMacDryRunThenApply) {
         "Line,Terminal,MAC,Address,Result,Detail,Changes\r\n"
         "2,02:4B:56:00:00:01,2.75.86.0.0.1," +
             net +
-            "7,changed,,display_name: Terminal 1 → "
+            "7,changed,,\"display_name: Terminal 1 → "  // quoted for its ";"
             "Gate West; ip: " +
             net + "1 → " + net +
-            "7\r\n"
+            "7\"\r\n"
             "3,02-4b-56-00-00-02,2.75.86.0.0.2," +
             net +
             "2,refused,"
