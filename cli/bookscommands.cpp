@@ -3,7 +3,6 @@
 #include <array>
 
 #include "cli/clicommands.h"
-#include "common/atomicfile.h"
 #include "manager/books/bookscsv.h"
 #include "manager/books/listfile.h"
 #include "manager/shell/programfolder.h"
@@ -13,9 +12,9 @@ namespace {
 constexpr const char* kUsage =
     "usage: pelmora-cli [--home DIR] books list contacts|multicasts|dl-contacts|dl-multicasts "
     "[--csv]\n"
-    "       pelmora-cli [--home DIR] books import contacts|multicasts FILE.csv\n"
+    "       pelmora-cli [--home DIR] books import contacts|multicasts FILE.csv|FILE.xlsx\n"
     "       pelmora-cli [--home DIR] books export "
-    "contacts|multicasts|dl-contacts|dl-multicasts FILE.csv\n"
+    "contacts|multicasts|dl-contacts|dl-multicasts FILE.csv|FILE.xlsx\n"
     "       pelmora-cli [--home DIR] books download contacts|zones TARGET ... "
     "[--user U --password P]\n";
 
@@ -120,10 +119,14 @@ std::optional<int> RunBooksCli(const std::vector<std::string>& args,
     const TBookKind kind = parsed.list->kind;
 
     if (parsed.action == "import") {
-        std::string csv;
-        if (!ReadWholeFile(parsed.file, csv, &error)) return Fail(err, parsed.file, error);
         TListRows rows;
-        if (!ImportBookCsv(kind, csv, rows, &error)) return Fail(err, parsed.file, error);
+        std::vector<TBookRefusal> refused;
+        if (!AddBookFile(kind, parsed.file, rows, refused, &error))
+            return Fail(err, parsed.file, error);
+        // The list is replaced only by a file whose every row passes.
+        for (const TBookRefusal& refusal : refused)
+            err << "pelmora-cli: " << parsed.file << ": " << BookRefusalText(refusal) << "\n";
+        if (!refused.empty()) return kExitFailure;
         if (!SaveListFile(rows, path, &error)) return Fail(err, path, error);
         err << "pelmora-cli: " << rows.size() << " rows written to " << path << "\n";
         return kExitOk;
@@ -133,8 +136,7 @@ std::optional<int> RunBooksCli(const std::vector<std::string>& args,
     LoadListFile(rows, path, &error);
     if (!error.empty()) return Fail(err, path, error);
     if (parsed.action == "export") {
-        if (!WriteFileAtomically(parsed.file, BookCsv(kind, rows, false), &error))
-            return Fail(err, parsed.file, error);
+        if (!WriteBookFile(kind, rows, parsed.file, &error)) return Fail(err, parsed.file, error);
         return kExitOk;
     }
     if (parsed.csv) {

@@ -23,7 +23,7 @@ namespace {
 constexpr const char* kCatalogueFile = "license.dat";
 
 constexpr const char* kUsage =
-    "usage: pelmora-cli [--home DIR] search --csv\n"
+    "usage: pelmora-cli [--home DIR] search [--csv | --out FILE.csv|FILE.xlsx]\n"
     "       pelmora-cli [--home DIR] list FILE --csv\n"
     "       pelmora-cli [--home DIR] params "
     "fields|get|set|backup|restore|defaults|plan-export|apply ...\n"
@@ -33,7 +33,8 @@ constexpr const char* kUsage =
 
 constexpr const char* kHelp =
     "  search        one search as Pelmora's window runs it (device book, network search,\n"
-    "                Books check); prints the list as CSV\n"
+    "                Books check); prints the list as CSV, or with --out writes it to a\n"
+    "                CSV file or (for a name ending in .xlsx) a workbook\n"
     "  list FILE     prints every row of a device book or device-list file as CSV\n"
     "  params ...    terminals' parameters and settings plans: see pelmora-cli params --help\n"
     "  books ...     the contact and multicast lists: see pelmora-cli books --help\n"
@@ -47,6 +48,7 @@ struct TCliOptions {
     std::string home;
     std::string command;  // also "--help" and "--version"
     std::string file;     // list
+    std::string out;      // search --out
 };
 
 bool ParseArgs(const std::vector<std::string>& args, TCliOptions& options, std::string& error) {
@@ -62,6 +64,12 @@ bool ParseArgs(const std::vector<std::string>& args, TCliOptions& options, std::
                 return false;
             }
             options.home = args[++i];
+        } else if (args[i] == "--out") {
+            if (i + 1 == args.size()) {
+                error = "--out needs a file";
+                return false;
+            }
+            options.out = args[++i];
         } else if (args[i] == "--csv") {
             // CSV is the only output format; the option is accepted for clarity.
         } else if (args[i].starts_with("-")) {
@@ -86,6 +94,10 @@ bool ParseArgs(const std::vector<std::string>& args, TCliOptions& options, std::
         return false;
     }
     if (options.command == "list") options.file = words[1];
+    if (options.command != "search" && !options.out.empty()) {
+        error = "--out is for search";
+        return false;
+    }
     return true;
 }
 
@@ -102,8 +114,22 @@ TModelNaming ReadModelNaming(const std::string& folder, const std::string& execu
         config.ShowUnknowDeviceType};
 }
 
-int Search(const std::string& home, const std::string& programFolder, std::ostream& out,
-           std::ostream& err) {
+// The list to stdout as CSV, or to file as CSV or workbook.
+int PutList(const TDeviceList& list, const std::string& file, std::ostream& out,
+            std::ostream& err) {
+    const TTableCells table = DeviceListTable(list);
+    if (file.empty()) {
+        out << TableCsv(table.header, table.rows);
+        return kExitOk;
+    }
+    std::string error;
+    if (WriteTableFile(file, table.header, table.rows, &error)) return kExitOk;
+    err << "pelmora-cli: " << file << ": " << error << "\n";
+    return kExitFailure;
+}
+
+int Search(const std::string& home, const std::string& programFolder, const std::string& file,
+           std::ostream& out, std::ostream& err) {
     const std::string folder = WorkFolder(home, programFolder);
     std::unique_ptr<TKvLibrary> library = LoadCliLibrary(folder, programFolder, err);
     if (!library) return kExitFailure;
@@ -124,8 +150,7 @@ int Search(const std::string& home, const std::string& programFolder, std::ostre
         return kExitFailure;
     }
     RefreshBooks(list, *library, quiet);
-    out << DeviceListCsv(list);
-    return kExitOk;
+    return PutList(list, file, out, err);
 }
 
 int List(const std::string& file, std::ostream& out, std::ostream& err) {
@@ -135,8 +160,7 @@ int List(const std::string& file, std::ostream& out, std::ostream& err) {
         err << "pelmora-cli: " << file << ": " << loaded.error << "\n";
         return kExitFailure;
     }
-    out << DeviceListCsv(list);
-    return kExitOk;
+    return PutList(list, "", out, err);
 }
 
 }  // namespace
@@ -162,7 +186,8 @@ int RunCli(const std::vector<std::string>& args, const std::string& programFolde
     }
     // The status icons depend on the host's interfaces, read once as the manager does at start.
     ReadLocalInterfaces();
-    if (options.command == "search") return Search(options.home, programFolder, out, err);
+    if (options.command == "search")
+        return Search(options.home, programFolder, options.out, out, err);
     return List(options.file, out, err);
 }
 

@@ -1,12 +1,12 @@
 #include "cli/csvwriter.h"
 
-std::string DeviceListCsv(const TDeviceList& list) {
-    std::string csv = "State,Account,DisplayName,IP,MAC,Model,Firmware,Interface,Location\r\n";
+TTableCells DeviceListTable(const TDeviceList& list) {
+    TTableCells table{{"State", "Account", "DisplayName", "IP", "MAC", "Model", "Firmware",
+                       "Interface", "Location"},
+                      {}};
     for (const TDeviceRow& row : list.Rows()) {
-        csv += CsvField(row.state);
-        for (const std::string& text : row.columns)
-            csv += ',' + CsvField(text);
-        csv += "\r\n";
+        std::vector<std::string>& cells = table.rows.emplace_back(1, row.state);
+        cells.insert(cells.end(), row.columns.begin(), row.columns.end());
     }
-    return csv;
+    return table;
 }

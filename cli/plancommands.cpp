@@ -7,7 +7,6 @@
 
 #include "cli/clicommands.h"
 #include "cli/clitarget.h"
-#include "common/atomicfile.h"
 #include "manager/access/devicerecord.h"
 #include "manager/access/kvlibrary.h"
 #include "manager/plans/plan.h"
@@ -19,11 +18,12 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: pelmora-cli [--home DIR] params plan-export [--fields NAME,...] [--book] FILE.csv\n"
-    "       pelmora-cli [--home DIR] params apply PLAN.csv [--dry-run] [--report FILE.csv]\n"
+    "usage: pelmora-cli [--home DIR] params plan-export [--fields NAME,...] [--book] FILE\n"
+    "       pelmora-cli [--home DIR] params apply PLAN [--dry-run] [--report FILE]\n"
     "                                                     [--user U --password P]\n"
-    "A plan is CSV with a header: \"mac\" or \"ip\" first, then field names (params fields);\n"
-    "an empty cell leaves the field as the terminal has it.\n";
+    "A plan is a CSV file or an .xlsx workbook with a header: \"mac\" or \"ip\" first, then\n"
+    "field names (params fields); an empty cell leaves the field as the terminal has it.\n"
+    "Files written are CSV, or a workbook when the name ends in .xlsx.\n";
 
 struct TPlanOptions {
     std::string home;
@@ -140,9 +140,8 @@ int Export(const TPlanOptions& options, const std::string& folder, IDeviceAccess
         rows.push_back({source.terminal, block});
     }
     std::string error;
-    if (!WriteFileAtomically(options.words[0],
-                             PlanCsv(options.book ? TPlanKey::kIp : TPlanKey::kMac, fields, rows),
-                             &error)) {
+    const TTableCells plan = PlanTable(options.book ? TPlanKey::kIp : TPlanKey::kMac, fields, rows);
+    if (!WriteTableFile(options.words[0], plan.header, plan.rows, &error)) {
         err << "pelmora-cli: " << options.words[0] << ": " << error << "\n";
         return kExitFailure;
     }
@@ -171,8 +170,9 @@ int Apply(const TPlanOptions& options, const TPlan& plan, IDeviceAccess& access,
     const std::vector<TPlanResult> results = RunPlan(access, plan, run);
     int exit = PlanSucceeded(results) ? kExitOk : kExitFailure;
     std::string error;
+    const TTableCells report = PlanReportTable(results);
     if (!options.report.empty() &&
-        !WriteFileAtomically(options.report, PlanReportCsv(results), &error)) {
+        !WriteTableFile(options.report, report.header, report.rows, &error)) {
         err << "pelmora-cli: " << options.report << ": " << error << "\n";
         exit = kExitFailure;
     }

@@ -1,8 +1,11 @@
 // pelmora-cli params plan-export / apply: settings plans for many terminals at once.
 //
-//   pelmora-cli [--home DIR] params plan-export [--fields NAME,...] [--book] FILE.csv
-//   pelmora-cli [--home DIR] params apply PLAN.csv [--dry-run] [--report FILE.csv]
+//   pelmora-cli [--home DIR] params plan-export [--fields NAME,...] [--book] FILE
+//   pelmora-cli [--home DIR] params apply PLAN [--dry-run] [--report FILE]
 //                                                  [--user U --password P]
+//
+// Plans are read as CSV in the encodings and separators spreadsheets save, or as .xlsx
+// workbooks; plans and reports are written as CSV, or as a workbook for a name ending in .xlsx.
 #pragma once
 
 #include <ostream>

@@ -192,6 +192,61 @@ std::string SanitizeUtf8(std::string_view bytes) {
     return out;
 }
 
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | cp >> 6);
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | cp >> 12);
+        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | cp >> 18);
+        out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+std::size_t FirstInvalidUtf8(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t len = Utf8SequenceLength(bytes, i);
+        if (len == 0) return i;
+        i += len;
+    }
+    return std::string_view::npos;
+}
+
+bool DecodeCodePage(std::string_view bytes, const std::string& page, std::string& utf8,
+                    std::size_t* badOffset) {
+    utf8.clear();
+    iconv_t cd = iconv_open("UTF-8", page.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        if (badOffset) *badOffset = 0;
+        return false;
+    }
+    utf8.reserve(bytes.size() * 3 / 2);
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    char buffer[1024];
+    bool ok = true;
+    while (inLeft > 0) {
+        char* o = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t r = iconv(cd, &in, &inLeft, &o, &outLeft);
+        utf8.append(buffer, o);
+        if (r != static_cast<std::size_t>(-1)) break;
+        if (errno == E2BIG) continue;
+        ok = false;  // EILSEQ, or EINVAL for a character cut at the end
+        if (badOffset) *badOffset = bytes.size() - inLeft;
+        break;
+    }
+    iconv_close(cd);
+    return ok;
+}
+
 std::string_view Utf8Prefix(std::string_view utf8, std::size_t maxBytes) {
     if (utf8.size() <= maxBytes) return utf8;
     std::size_t cut = maxBytes;

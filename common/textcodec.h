@@ -31,6 +31,19 @@ std::string FromDeviceBytes(std::string_view bytes);
 // Makes arbitrary bytes valid UTF-8: malformed sequences become U+FFFD.
 std::string SanitizeUtf8(std::string_view bytes);
 
+// Appends one character (a Unicode scalar value) in UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
+
+// The offset of the first byte that does not belong to a well-formed UTF-8 character, or npos
+// when all of bytes is UTF-8.
+std::size_t FirstInvalidUtf8(std::string_view bytes);
+
+// Bytes of the code page page (an iconv name) to UTF-8, nothing replaced: false, with the offset
+// of the first byte that does not decode in *badOffset, when the bytes are not text of that page
+// or iconv does not know it (offset 0).
+bool DecodeCodePage(std::string_view bytes, const std::string& page, std::string& utf8,
+                    std::size_t* badOffset);
+
 // The longest start of valid UTF-8 text that has at most maxBytes bytes and ends between two
 // characters.
 std::string_view Utf8Prefix(std::string_view utf8, std::size_t maxBytes);

@@ -20,7 +20,8 @@ constexpr char kUsage[] =
     "usage: Vellup [--home DIR]\n"
     "       Vellup --help | --version\n"
     "       Vellup --batch --file UPDATE.bin [--list FILE] [--password TEXT | --password-file "
-    "FILE] [--threads N] [--no-pak] [--retry N] [--report FILE.csv] [--progress] [--home DIR]\n";
+    "FILE] [--threads N] [--no-pak] [--retry N] [--report FILE.csv|FILE.xlsx] [--progress] [--home "
+    "DIR]\n";
 
 bool HasArgument(int argc, char** argv, const char* name) {
     for (int i = 1; i < argc; ++i)

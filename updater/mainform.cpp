@@ -21,6 +21,7 @@
 #include <system_error>
 
 #include "common/widgets/accessiblenames.h"
+#include "common/widgets/tablefilters.h"
 #include "common/widgets/windowlayout.h"
 #include "updater/handoff.h"
 #include "updater/programtexts.h"
@@ -316,8 +317,8 @@ void TMainForm::btnRetryFailedClick() {
 }
 
 void TMainForm::btnSaveReportClick() {
-    QString file = prompter_.SaveFileName(this, "Save report", Q(PathUtf8(folder_)),
-                                          "CSV file (*.csv)", "csv");
+    QString file =
+        prompter_.SaveFileName(this, "Save report", Q(PathUtf8(folder_)), kTableSaveFilter, "csv");
     if (file.isEmpty()) return;
     std::vector<TDevListRow> rows;
     for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {

@@ -3,9 +3,6 @@
 #include <cstdio>
 #include <ctime>
 
-#include "common/atomicfile.h"
-#include "common/csv.h"
-
 namespace {
 
 std::string UtcText(std::chrono::system_clock::time_point when) {
@@ -25,30 +22,26 @@ std::string Seconds(std::chrono::steady_clock::duration duration) {
 
 }  // namespace
 
-std::string ReportCsv(const std::vector<TDevListRow>& rows,
-                      const std::vector<TRowOutcome>& outcomes) {
+TTableCells ReportTable(const std::vector<TDevListRow>& rows,
+                        const std::vector<TRowOutcome>& outcomes) {
     using EState = TRowOutcome::EState;
-    std::string csv;
-    auto line = [&csv](const std::vector<std::string>& fields) {
-        for (std::size_t i = 0; i < fields.size(); ++i)
-            csv += (i ? "," : "") + CsvField(fields[i]);
-        csv += "\r\n";
-    };
-    line(std::vector<std::string>(std::begin(kReportColumns), std::end(kReportColumns)));
+    TTableCells table{{std::begin(kReportColumns), std::end(kReportColumns)}, {}};
     for (std::size_t row = 0; row < rows.size(); ++row) {
         const TRowOutcome o = row < outcomes.size() ? outcomes[row] : TRowOutcome{};
         const bool ran =
             o.state == EState::Running || o.state == EState::Done || o.state == EState::Failed;
         const bool ended = o.state == EState::Done || o.state == EState::Failed;
-        line({rows[row].ip, rows[row].mac, rows[row].name,
-              o.round ? o.versionBefore : rows[row].version, o.versionAfter, o.process,
-              o.code >= 0 ? std::to_string(o.code) : "", o.round ? std::to_string(o.round) : "",
-              ran ? UtcText(o.start) : "", ended ? Seconds(o.duration) : ""});
+        table.rows.push_back({rows[row].ip, rows[row].mac, rows[row].name,
+                              o.round ? o.versionBefore : rows[row].version, o.versionAfter,
+                              o.process, o.code >= 0 ? std::to_string(o.code) : "",
+                              o.round ? std::to_string(o.round) : "", ran ? UtcText(o.start) : "",
+                              ended ? Seconds(o.duration) : ""});
     }
-    return csv;
+    return table;
 }
 
 bool WriteReport(const std::string& path, const std::vector<TDevListRow>& rows,
                  const std::vector<TRowOutcome>& outcomes, std::string* error) {
-    return WriteFileAtomically(path, ReportCsv(rows, outcomes), error);
+    const TTableCells table = ReportTable(rows, outcomes);
+    return WriteTableFile(path, table.header, table.rows, error);
 }

@@ -1,10 +1,12 @@
-// The report of a batch: one CSV row per listed terminal with what it went through.
+// The report of a batch: one row per listed terminal with what it went through, saved as CSV or
+// as an .xlsx workbook (common/tablefile.h).
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "common/devlistfile.h"
+#include "common/tablefile.h"
 #include "updater/scheduler.h"
 
 // The report's columns, in order.
@@ -12,12 +14,13 @@ inline constexpr const char* kReportColumns[] = {
     "IP",      "MAC",    "DeviceName", "VersionBefore", "VersionAfter",
     "Process", "Result", "Round",      "StartTime",     "DurationSeconds"};
 
-// UTF-8 CSV with a header line, lines ending CR LF. rows are the list's texts (IP, MAC, name and
-// the version shown for rows that took part in no round); outcomes as the scheduler keeps them,
-// by row. Start times are UTC ("2026-03-01T12:00:05Z").
-std::string ReportCsv(const std::vector<TDevListRow>& rows,
-                      const std::vector<TRowOutcome>& outcomes);
+// The header (kReportColumns) and one row per listed terminal. rows are the list's texts (IP,
+// MAC, name and the version shown for rows that took part in no round); outcomes as the
+// scheduler keeps them, by row. Start times are UTC ("2026-03-01T12:00:05Z").
+TTableCells ReportTable(const std::vector<TDevListRow>& rows,
+                        const std::vector<TRowOutcome>& outcomes);
 
-// Replaces path atomically with the report; false with the system's error text.
+// Replaces path atomically with the report, a workbook when its name ends in .xlsx and CSV
+// otherwise; false with the system's error text.
 bool WriteReport(const std::string& path, const std::vector<TDevListRow>& rows,
                  const std::vector<TRowOutcome>& outcomes, std::string* error);

@@ -67,7 +67,7 @@ TEST_F(BooksCliTest, ImportListAndExportRoundTrip) {
 
     const fs::path exported = home / "out.csv";
     EXPECT_EQ(Run({"books", "export", "contacts", exported.string()}), kExitOk) << err.str();
-    EXPECT_EQ(ReadAll(exported), csv);
+    EXPECT_EQ(ReadAll(exported), "\xEF\xBB\xBF" + csv);  // the mark that makes Excel read UTF-8
 
     // The download selections are listed and exported; a missing list is empty.
     EXPECT_EQ(Run({"books", "list", "dl-multicasts", "--csv"}), kExitOk);

@@ -126,7 +126,7 @@ TEST_F(CliTest, HelpAndVersion) {
         std::string start;  // of stdout
     };
     const Case cases[] = {
-        {{"--help"}, "usage: pelmora-cli [--home DIR] search --csv\n"},
+        {{"--help"}, "usage: pelmora-cli [--home DIR] search [--csv | --out FILE.csv|FILE.xlsx]\n"},
         {{"search", "-h"}, "usage: pelmora-cli"},
         {{"--version"}, "pelmora-cli 1.3.9\n"},
     };

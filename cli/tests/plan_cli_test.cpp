@@ -67,8 +67,9 @@ TEST_F(PlanCliTest, ExportDryRunApplyAndReport) {
     const std::string plan = (home / "plan.csv").string();
     ASSERT_EQ(Run({"plan-export", "--fields", "sip.user,display_name", plan}), kExitOk)
         << err.str();
+    // Files start with the byte order mark that makes Excel read UTF-8.
     EXPECT_EQ(Read("plan.csv"),
-              "mac,sip.user,display_name\r\n"
+              "\xEF\xBB\xBFmac,sip.user,display_name\r\n"
               "2.75.86.0.0.1,8001,Terminal 1\r\n"
               "2.75.86.0.0.2,8002,Terminal 2\r\n");
 
@@ -80,7 +81,7 @@ TEST_F(PlanCliTest, ExportDryRunApplyAndReport) {
     ASSERT_TRUE(SaveDeviceFile((home / kDeviceBookFile).string(), book).ok);
     ASSERT_EQ(Run({"plan-export", "--book", (home / "book.csv").string()}), kExitOk) << err.str();
     const std::string exported = Read("book.csv");
-    EXPECT_TRUE(exported.starts_with("ip,")) << exported;
+    EXPECT_TRUE(exported.starts_with("\xEF\xBB\xBFip,")) << exported;
     EXPECT_NE(exported.find("\r\n127.91.7.2,"), std::string::npos) << exported;
     // Applied back as it stands, it changes nothing.
     ASSERT_EQ(Run({"apply", (home / "book.csv").string()}), kExitOk) << err.str();
@@ -106,7 +107,7 @@ TEST_F(PlanCliTest, ExportDryRunApplyAndReport) {
     EXPECT_EQ(Value(0, "display_name"), "Gate West");
     EXPECT_EQ(Value(1, "sip.user"), "9002");
     EXPECT_EQ(Read("report.csv"),
-              "Line,Terminal,MAC,Address,Result,Detail,Changes\r\n"
+              "\xEF\xBB\xBFLine,Terminal,MAC,Address,Result,Detail,Changes\r\n"
               "2,2.75.86.0.0.1,2.75.86.0.0.1,127.91.7.1,changed,,display_name: Terminal 1 → Gate "
               "West\r\n"
               "3,02:4B:56:00:00:02,2.75.86.0.0.2,127.91.7.2,changed,,sip.user: 8002 → 9002\r\n"

@@ -4,6 +4,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 bool TDialogPrompter::Message(QWidget* parent, Kind kind, const QString& title,
                               const QString& text) {
@@ -43,6 +44,12 @@ QString TDialogPrompter::SaveFileName(QWidget* parent, const QString& title, con
     QFileDialog dialog(parent, title, folder, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix);
+    // With several filters ("CSV (*.csv);;Excel workbook (*.xlsx)") a name typed without an
+    // extension gets the one of the filter chosen.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+        const QRegularExpressionMatch m = QRegularExpression(R"(\*\.(\w+))").match(f);
+        if (m.hasMatch()) dialog.setDefaultSuffix(m.captured(1));
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first();
 }

@@ -5,7 +5,6 @@
 #include <cctype>
 #include <vector>
 
-#include "common/csv.h"
 #include "common/textcodec.h"
 #include "common/textutil.h"
 #include "manager/books/bookrules.h"
@@ -96,7 +95,6 @@ int HeaderOffset(TBookKind kind, const std::vector<std::string>& header) {
 
 // Why a text cannot go into a list file, or empty.
 std::string TextProblem(const std::string& text) {
-    if (SanitizeUtf8(text) != text) return "a text is not UTF-8";
     if (text.find_first_of("\r\n") != std::string::npos) return "a text holds a line break";
     if (FromDeviceBytes(ToDeviceBytes(text)) != text)
         return "the text " + text + " cannot be written in the device code page " +
@@ -122,54 +120,94 @@ std::string TakeRow(TBookKind kind, std::vector<std::string> texts, TListRows& r
 
 }  // namespace
 
-std::string BookCsvHeader(TBookKind kind, bool withNumber) {
-    std::string header = withNumber ? "Number" : "";
+std::vector<std::string> BookHeader(TBookKind kind, bool withNumber) {
+    std::vector<std::string> header;
+    if (withNumber) header.push_back("Number");
     for (const char* name : ColumnNames(kind))
-        header += (header.empty() ? "" : ",") + std::string(name);
+        header.push_back(name);
     return header;
 }
 
-std::string BookCsv(TBookKind kind, const TListRows& rows, bool withNumber) {
-    std::string csv = BookCsvHeader(kind, withNumber) + "\r\n";
-    for (const TListRow& row : rows) {
-        std::string line = withNumber ? CsvField(row.number) + "," : "";
-        for (std::size_t i = 0; i < kColumns; ++i)
-            line += (i ? "," : "") + CsvField(row.Column(i));
-        csv += line + "\r\n";
-    }
-    return csv;
+std::string BookHeaderText(TBookKind kind) {
+    std::string text;
+    for (const std::string& name : BookHeader(kind, false))
+        text += (text.empty() ? "" : ",") + name;
+    return text;
 }
 
-bool ImportBookCsv(TBookKind kind, std::string_view csv, TListRows& rows, std::string* error) {
-    auto fail = [&](int line, const std::string& why) {
-        if (error) *error = "line " + std::to_string(line) + ": " + why;
-        return false;
-    };
-    std::vector<TCsvRecord> records;
-    int badLine = 0;
-    if (!ParseCsv(csv, records, &badLine))
-        return fail(badLine, "a quoted field is not closed, or text follows its closing quote");
-    if (records.empty()) return fail(1, "no header line " + BookCsvHeader(kind, false));
-    const int offset = HeaderOffset(kind, records.front().fields);
-    if (offset < 0)
-        return fail(records.front().line, "the header is not " + BookCsvHeader(kind, false));
+namespace {
 
-    TListRows imported;
-    const std::size_t wanted = kColumns + static_cast<std::size_t>(offset);
-    for (std::size_t r = 1; r < records.size(); ++r) {
-        const TCsvRecord& record = records[r];
-        if (record.fields.size() != wanted)
-            return fail(record.line, std::to_string(wanted) + " fields expected, found " +
-                                         std::to_string(record.fields.size()));
-        std::vector<std::string> texts;
-        for (std::size_t i = 0; i < kColumns; ++i) {
-            texts.emplace_back(TrimBlanks(record.fields[static_cast<std::size_t>(offset) + i]));
-            if (const std::string why = TextProblem(texts.back()); !why.empty())
-                return fail(record.line, why);
-        }
-        if (const std::string why = TakeRow(kind, std::move(texts), imported); !why.empty())
-            return fail(record.line, why);
+std::vector<std::vector<std::string>> BookCells(const TListRows& rows, bool withNumber) {
+    std::vector<std::vector<std::string>> cells;
+    for (const TListRow& row : rows) {
+        std::vector<std::string>& line = cells.emplace_back();
+        if (withNumber) line.push_back(row.number);
+        for (std::size_t i = 0; i < kColumns; ++i)
+            line.push_back(row.Column(i));
     }
-    rows = std::move(imported);
+    return cells;
+}
+
+}  // namespace
+
+std::string BookCsv(TBookKind kind, const TListRows& rows, bool withNumber) {
+    return TableCsv(BookHeader(kind, withNumber), BookCells(rows, withNumber));
+}
+
+bool WriteBookFile(TBookKind kind, const TListRows& rows, const std::string& path,
+                   std::string* error) {
+    return WriteTableFile(path, BookHeader(kind, false), BookCells(rows, false), error);
+}
+
+std::string BookRefusalText(const TBookRefusal& refusal) {
+    return "line " + std::to_string(refusal.line) + ": " + refusal.why;
+}
+
+bool AddBookTable(TBookKind kind, const TTable& table, TListRows& rows,
+                  std::vector<TBookRefusal>& refused, std::string* error) {
+    refused.clear();
+    if (table.header.fields.empty()) {
+        if (error) *error = "line 1: no header line " + BookHeaderText(kind);
+        return false;
+    }
+    const int offset = HeaderOffset(kind, table.header.fields);
+    if (offset < 0) {
+        if (error)
+            *error =
+                BookRefusalText({table.header.line, "the header is not " + BookHeaderText(kind)});
+        return false;
+    }
+    const std::size_t wanted = kColumns + static_cast<std::size_t>(offset);
+    for (const TCsvRecord& record : table.rows) {
+        // Missing cells at the end are empty ones (a workbook does not store them); cells
+        // beyond the header's are refused unless empty, as spreadsheets leave them.
+        std::vector<std::string> fields = record.fields;
+        while (fields.size() > wanted && TrimBlanks(fields.back()).empty())
+            fields.pop_back();
+        std::string why;
+        if (fields.size() > wanted)
+            why =
+                std::to_string(wanted) + " fields expected, found " + std::to_string(fields.size());
+        fields.resize(wanted);
+        std::vector<std::string> texts;
+        for (std::size_t i = 0; i < kColumns && why.empty(); ++i) {
+            texts.emplace_back(TrimBlanks(fields[static_cast<std::size_t>(offset) + i]));
+            why = TextProblem(texts.back());
+        }
+        if (why.empty()) why = TakeRow(kind, std::move(texts), rows);
+        if (!why.empty()) refused.push_back({record.line, why});
+    }
     return true;
+}
+
+bool AddBookFile(TBookKind kind, const std::string& path, TListRows& rows,
+                 std::vector<TBookRefusal>& refused, std::string* error) {
+    refused.clear();
+    TTable table;
+    TTableError tableError;
+    if (!ReadTableFile(path, table, &tableError)) {
+        if (error) *error = TableErrorText(tableError);
+        return false;
+    }
+    return AddBookTable(kind, table, rows, refused, error);
 }

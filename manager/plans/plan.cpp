@@ -4,8 +4,6 @@
 #include <cctype>
 #include <set>
 
-#include "common/atomicfile.h"
-#include "common/csv.h"
 #include "common/textutil.h"
 #include "manager/params/pagesave.h"
 #include "manager/params/paramfamily.h"
@@ -99,20 +97,14 @@ std::optional<TMacBytes> ParsePlanMac(std::string_view text) {
     return mac;
 }
 
-bool ParsePlan(std::string_view csv, TPlan& plan, std::vector<TPlanError>& errors) {
-    plan = TPlan{};
-    errors.clear();
-    std::vector<TCsvRecord> records;
-    int badLine = 0;
-    if (!ParseCsv(csv, records, &badLine)) {
-        errors.push_back({badLine, 0, "a quoted cell is not closed where it should be"});
-        return false;
-    }
-    if (records.empty()) {
+namespace {
+
+bool PlanFromTable(const TTable& table, TPlan& plan, std::vector<TPlanError>& errors) {
+    if (table.header.fields.empty()) {
         errors.push_back({1, 0, "the plan is empty: it needs a header line"});
         return false;
     }
-    const TCsvRecord& header = records.front();
+    const TCsvRecord& header = table.header;
     const std::string key = Lower(TrimBlanks(header.fields[0]));
     if (key == "mac") {
         plan.key = TPlanKey::kMac;
@@ -138,8 +130,7 @@ bool ParsePlan(std::string_view csv, TPlan& plan, std::vector<TPlanError>& error
 
     std::set<TMacBytes> macs;
     std::set<TIpBytes> ips;
-    for (std::size_t r = 1; r < records.size(); ++r) {
-        const TCsvRecord& record = records[r];
+    for (const TCsvRecord& record : table.rows) {
         TPlanRow row;
         row.line = record.line;
         row.terminal = std::string(TrimBlanks(record.fields[0]));
@@ -159,7 +150,12 @@ bool ParsePlan(std::string_view csv, TPlan& plan, std::vector<TPlanError>& error
             else
                 row.ip = IpToText(TextToIpField(row.terminal).data());
         }
-        if (record.fields.size() > plan.columns.size() + 1)
+        // Empty cells beyond the header's columns are what spreadsheets leave; others are not.
+        const auto beyond =
+            record.fields.begin() +
+            static_cast<std::ptrdiff_t>(std::min(record.fields.size(), plan.columns.size() + 1));
+        if (std::any_of(beyond, record.fields.end(),
+                        [](const std::string& cell) { return !TrimBlanks(cell).empty(); }))
             errors.push_back({row.line, static_cast<int>(plan.columns.size() + 2),
                               "more cells than the header has columns"});
         for (std::size_t c = 0; c < plan.columns.size() && c + 1 < record.fields.size(); ++c) {
@@ -179,14 +175,32 @@ bool ParsePlan(std::string_view csv, TPlan& plan, std::vector<TPlanError>& error
     return errors.empty();
 }
 
-bool LoadPlanFile(const std::string& path, TPlan& plan, std::vector<TPlanError>& errors) {
-    std::string bytes, error;
-    if (!ReadWholeFile(path, bytes, &error)) {
-        plan = TPlan{};
-        errors = {{0, 0, path + ": " + error}};
+bool TakeTable(bool read, const TTableError& tableError, const TTable& table, TPlan& plan,
+               std::vector<TPlanError>& errors) {
+    plan = TPlan{};
+    errors.clear();
+    if (!read) {
+        errors.push_back({tableError.line, tableError.column, tableError.text});
         return false;
     }
-    return ParsePlan(bytes, plan, errors);
+    return PlanFromTable(table, plan, errors);
+}
+
+}  // namespace
+
+bool ParsePlan(std::string_view bytes, TPlan& plan, std::vector<TPlanError>& errors) {
+    TTable table;
+    TTableError error;
+    const bool read = ParseTable(bytes, table, &error);
+    return TakeTable(read, error, table, plan, errors);
+}
+
+bool LoadPlanFile(const std::string& path, TPlan& plan, std::vector<TPlanError>& errors) {
+    TTable table;
+    TTableError error;
+    const bool read = ReadTableFile(path, table, &error);
+    if (!read && error.line == 0) error.text = path + ": " + error.text;
+    return TakeTable(read, error, table, plan, errors);
 }
 
 std::vector<const TParamField*> PlanFields() {
@@ -199,22 +213,21 @@ std::vector<const TParamField*> PlanFields() {
     return fields;
 }
 
-std::string PlanCsv(TPlanKey key, const std::vector<const TParamField*>& fields,
-                    const std::vector<TPlanExportRow>& rows) {
-    std::string csv = key == TPlanKey::kMac ? "mac" : "ip";
+TTableCells PlanTable(TPlanKey key, const std::vector<const TParamField*>& fields,
+                      const std::vector<TPlanExportRow>& rows) {
+    TTableCells table;
+    table.header.push_back(key == TPlanKey::kMac ? "mac" : "ip");
     for (const TParamField* field : fields)
-        csv += "," + CsvField(field->name);
-    csv += "\r\n";
+        table.header.push_back(field->name);
     for (const TPlanExportRow& row : rows) {
-        csv += CsvField(row.terminal);
+        std::vector<std::string>& cells = table.rows.emplace_back();
+        cells.push_back(row.terminal);
         // Values as the terminal's pages show them; a page the terminal lacks keeps its fields,
         // so its cells stay empty, which plans leave alone.
         const TParamBlock shown = SaveShownPages(row.block, row.block);
         for (const TParamField* field : fields)
-            csv +=
-                "," + (HasPage(row.block, field->page) ? CsvField(FormatFieldValue(shown, *field))
-                                                       : std::string());
-        csv += "\r\n";
+            cells.push_back(HasPage(row.block, field->page) ? FormatFieldValue(shown, *field)
+                                                            : std::string());
     }
-    return csv;
+    return table;
 }

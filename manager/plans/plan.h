@@ -1,4 +1,5 @@
-// Settings plans: a spreadsheet (CSV, UTF-8, header line) that names terminals in its first
+// Settings plans: a spreadsheet (a CSV or text file as spreadsheets save it, or an .xlsx
+// workbook; common/tablefile.h) with a header line that names terminals in its first
 // column, by MAC ("mac") or by address ("ip"), and gives field values of the parameter field
 // table in the other columns. An empty cell leaves the field as the terminal has it.
 //
@@ -12,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/tablefile.h"
 #include "manager/access/addresstext.h"
 #include "manager/params/paramassign.h"
 #include "manager/params/paramblock.h"
@@ -47,9 +49,9 @@ std::string PlanErrorText(const TPlanError& error);
 // numbers up to 255 joined by "."). Letter case does not matter; nothing else is accepted.
 std::optional<TMacBytes> ParsePlanMac(std::string_view text);
 
-// Parses and checks a plan. Returns true when it has no finding; otherwise errors holds every
-// finding (in line order) and plan must not be applied.
-bool ParsePlan(std::string_view csv, TPlan& plan, std::vector<TPlanError>& errors);
+// Parses and checks a plan from the bytes of its file. Returns true when it has no finding;
+// otherwise errors holds every finding (in line order) and plan must not be applied.
+bool ParsePlan(std::string_view bytes, TPlan& plan, std::vector<TPlanError>& errors);
 
 // Reads and parses a plan file. A file that cannot be read is one finding at line 0 with the
 // system's error text.
@@ -65,5 +67,5 @@ struct TPlanExportRow {
     std::string terminal;  // MAC text or IP text, as the key column wants
     TParamBlock block;
 };
-std::string PlanCsv(TPlanKey key, const std::vector<const TParamField*>& fields,
-                    const std::vector<TPlanExportRow>& rows);
+TTableCells PlanTable(TPlanKey key, const std::vector<const TParamField*>& fields,
+                      const std::vector<TPlanExportRow>& rows);

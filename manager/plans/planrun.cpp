@@ -2,7 +2,6 @@
 
 #include <map>
 
-#include "common/csv.h"
 #include "common/textutil.h"
 #include "manager/access/devicerecord.h"
 #include "manager/params/pagesave.h"
@@ -198,12 +197,11 @@ std::string ChangesText(const std::vector<TFieldChange>& changes) {
     return text;
 }
 
-std::string PlanReportCsv(const std::vector<TPlanResult>& results) {
-    std::string csv = "Line,Terminal,MAC,Address,Result,Detail,Changes\r\n";
+TTableCells PlanReportTable(const std::vector<TPlanResult>& results) {
+    TTableCells table{{"Line", "Terminal", "MAC", "Address", "Result", "Detail", "Changes"}, {}};
     for (const TPlanResult& result : results)
-        csv += std::to_string(result.line) + "," + CsvField(result.terminal) + "," +
-               CsvField(result.mac) + "," + CsvField(result.address) + "," +
-               CsvField(PlanOutcomeText(result.outcome)) + "," + CsvField(result.detail) + "," +
-               CsvField(ChangesText(result.changes)) + "\r\n";
-    return csv;
+        table.rows.push_back({std::to_string(result.line), result.terminal, result.mac,
+                              result.address, std::string(PlanOutcomeText(result.outcome)),
+                              result.detail, ChangesText(result.changes)});
+    return table;
 }

@@ -65,5 +65,5 @@ bool PlanSucceeded(const std::vector<TPlanResult>& results);
 // "display_name: Gate → Gate West; ip: ..." for the report and the dry run.
 std::string ChangesText(const std::vector<TFieldChange>& changes);
 
-// The report: header Line,Terminal,MAC,Address,Result,Detail,Changes and one line per result.
-std::string PlanReportCsv(const std::vector<TPlanResult>& results);
+// The report: header Line,Terminal,MAC,Address,Result,Detail,Changes and one row per result.
+TTableCells PlanReportTable(const std::vector<TPlanResult>& results);

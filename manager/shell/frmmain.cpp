@@ -20,11 +20,13 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "common/tablefile.h"
 #include "common/translation.h"
 #include "common/widgets/formtranslation.h"
 #include "common/widgets/keymessage.h"
 #include "common/widgets/offthread.h"
 #include "common/widgets/prompter.h"
+#include "common/widgets/tablefilters.h"
 #include "manager/books/widgets/bookdialogs.h"
 #include "manager/books/widgets/frmsitedownload.h"
 #include "manager/params/paramtexts.h"
@@ -155,6 +157,7 @@ void TFrmMain::CreateActions() {
     NSearch = NewAction(this, "NSearch", QStringLiteral("搜    索(&S)"));
     NOpenList = NewAction(this, "NOpenList", QStringLiteral("打开设备列表(&O)"));
     NSaveList = NewAction(this, "NSaveList", QStringLiteral("保存设备列表(&A)"));
+    NExportList = NewAction(this, "NExportList", QStringLiteral("导出列表(&E)…"));
     NQuit = NewAction(this, "NQuit", QStringLiteral("退    出(&Q)"));
     NUpgrade = NewAction(this, "NUpgrade", QStringLiteral("升    级(&U)"));
     NApplyPlan = NewAction(this, "NApplyPlan", QStringLiteral("应用设置计划(&P)…"));
@@ -204,6 +207,7 @@ void TFrmMain::CreateActions() {
     connect(NUserGuide, &QAction::triggered, this, &TFrmMain::NUserGuideClick);
     connect(NOpenList, &QAction::triggered, this, &TFrmMain::NOpenListClick);
     connect(NSaveList, &QAction::triggered, this, &TFrmMain::NSaveListClick);
+    connect(NExportList, &QAction::triggered, this, &TFrmMain::NExportListClick);
     connect(PDevReset, &QAction::triggered, this, &TFrmMain::PDevResetClick);
     connect(PDevProperty, &QAction::triggered, this, &TFrmMain::OpenDeviceProperties);
 }
@@ -215,6 +219,7 @@ void TFrmMain::CreateMenus() {
     NDevice->addSeparator();
     NDevice->addAction(NOpenList);
     NDevice->addAction(NSaveList);
+    NDevice->addAction(NExportList);
     NDevice->addSeparator();
     NDevice->addAction(NQuit);
     NTools = menuBar()->addMenu(QStringLiteral("工具(&T)"));
@@ -817,6 +822,26 @@ void TFrmMain::NSaveListClick() {
     if (path.isEmpty()) return;
     const TFileResult saved = SaveDeviceFile(path.toStdString(), list_);
     if (!saved.ok) ShowFileError(saved.error);
+}
+
+void TFrmMain::NExportListClick() {
+    const QString path =
+        prompter_.SaveFileName(this, NExportList->iconText(), programFolder_, kTableSaveFilter, "csv");
+    if (path.isEmpty()) return;
+    // The rows and columns as the list shows them, in its order and with its captions.
+    const QAbstractItemModel* model = MainListView->model();
+    TTableCells table;
+    for (int c = 0; c < model->columnCount(); ++c)
+        if (!MainListView->isColumnHidden(c))
+            table.header.push_back(model->headerData(c, Qt::Horizontal).toString().toStdString());
+    for (int r = 0; r < model->rowCount(); ++r) {
+        std::vector<std::string>& cells = table.rows.emplace_back();
+        for (int c = 0; c < model->columnCount(); ++c)
+            if (!MainListView->isColumnHidden(c))
+                cells.push_back(model->index(r, c).data().toString().toStdString());
+    }
+    std::string error;
+    if (!WriteTableFile(path.toStdString(), table.header, table.rows, &error)) ShowFileError(error);
 }
 
 void TFrmMain::tlBtnContactsClick() {

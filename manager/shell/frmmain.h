@@ -86,6 +86,8 @@ class TFrmMain : public QMainWindow {
     void tlBtnAboutClick();
     void NOpenListClick();
     void NSaveListClick();
+    // A CSV file or workbook of the list's rows as shown.
+    void NExportListClick();
     void PDevResetClick();
     void OpenDeviceProperties();
     // The upgrade commands: every row, or only the selected rows.
@@ -105,6 +107,7 @@ class TFrmMain : public QMainWindow {
         *tbBtnUpgrade, *tlBtnAbout, *tlBtnQuit;
     QMenu *NDevice, *NTools, *NLanguage, *NHelp;
     QAction *NSearch, *NOpenList, *NSaveList, *NQuit, *NUpgrade, *NUserGuide, *NAbout;
+    QAction* NExportList;
     QAction* NApplyPlan;
     QAction *NSiteDownload, *PDevSiteDownload;
     QMenu* PopupMenu1;

@@ -3,8 +3,8 @@
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
-BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev librapidxml-dev
-    libgtest-dev libgmock-dev libbenchmark-dev help2man)
+BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev librapidxml-dev libxlsxwriter-dev
+    libzip-dev libgtest-dev libgmock-dev libbenchmark-dev help2man)
 # What the programs need at run time beyond the libraries they link: Qt's own translations
 # (standard buttons and file dialogs in Chinese) and a font with the Chinese characters of the
 # default language.

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <regex>
 
+#include "common/tablefile.h"
 #include "termsim/update/agentrunner.h"
 #include "testsupport.h"
 #include "updater/batchmode.h"
@@ -158,18 +159,14 @@ TEST(BatchMode, FilesThatCannotBeWritten) {
     EXPECT_EQ(lines.back(), "127.0.33.30\tOK\tV3.1.0");
 }
 
-std::vector<std::vector<std::string>> CsvRows(const std::string& csv) {
-    std::vector<std::vector<std::string>> rows;
-    for (std::size_t start = 0, end; (end = csv.find("\r\n", start)) != std::string::npos;
-         start = end + 2) {
-        rows.emplace_back();
-        std::string line = csv.substr(start, end - start);
-        for (std::size_t from = 0, comma;; from = comma + 1) {
-            comma = line.find(',', from);
-            rows.back().push_back(line.substr(from, comma - from));
-            if (comma == std::string::npos) break;
-        }
-    }
+// The report's header and rows as the table reader reads them.
+std::vector<std::vector<std::string>> CsvRows(const std::string& bytes) {
+    TTable table;
+    TTableError error;
+    EXPECT_TRUE(ParseTable(bytes, table, &error)) << TableErrorText(error);
+    std::vector<std::vector<std::string>> rows{table.header.fields};
+    for (const TCsvRecord& row : table.rows)
+        rows.push_back(row.fields);
     return rows;
 }
 

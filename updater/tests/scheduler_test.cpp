@@ -274,7 +274,8 @@ TEST(Report, FieldsAreQuotedOnlyWhenTheyMustBe) {
     ran.versionAfter = "V3";
     ran.start = std::chrono::system_clock::from_time_t(1772366405);  // 2026-03-01 12:00:05 UTC
     ran.duration = std::chrono::milliseconds(12345);
-    EXPECT_EQ(ReportCsv(rows, {ran}),
+    const TTableCells report = ReportTable(rows, {ran});
+    EXPECT_EQ(TableCsv(report.header, report.rows),
               "IP,MAC,DeviceName,VersionBefore,VersionAfter,Process,Result,Round,StartTime,"
               "DurationSeconds\r\n"
               "10.0.0.1,m1,\"Door, \"\"east\"\"\",V0,V3,OK,0,2,2026-03-01T12:00:05Z,12.3\r\n"

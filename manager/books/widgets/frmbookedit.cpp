@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include "common/widgets/formtranslation.h"
 #include "common/widgets/keymessage.h"
 #include "common/widgets/prompter.h"
+#include "common/widgets/tablefilters.h"
 
 namespace {
 
@@ -74,6 +76,10 @@ TFrmBookEdit::TFrmBookEdit(const TBookEditTexts& texts, TBookEditMode mode, std:
     connect(btnDel_, &QPushButton::clicked, this, &TFrmBookEdit::btnDelClick);
     connect(btnOk_, &QPushButton::clicked, this, &TFrmBookEdit::btnOkClick);
     connect(btnClose_, &QPushButton::clicked, this, &QDialog::reject);
+    btnImport_ = NewButton(this, "btnImport", QStringLiteral("导入(&I)…"));
+    btnExport_ = NewButton(this, "btnExport", QStringLiteral("导出(&E)…"));
+    connect(btnImport_, &QPushButton::clicked, this, &TFrmBookEdit::btnImportClick);
+    connect(btnExport_, &QPushButton::clicked, this, &TFrmBookEdit::btnExportClick);
 
     panel_ = new QWidget(this);
     panel_->setObjectName(texts.panelName);
@@ -95,6 +101,8 @@ TFrmBookEdit::TFrmBookEdit(const TBookEditTexts& texts, TBookEditMode mode, std:
     for (QPushButton* button : {btnAdd_, btnModify_, btnDel_})
         buttons->addWidget(button);
     buttons->addStretch();
+    buttons->addWidget(btnImport_);
+    buttons->addWidget(btnExport_);
     buttons->addWidget(btnOk_);
     buttons->addWidget(btnClose_);
 
@@ -162,6 +170,8 @@ void TFrmBookEdit::SetUpMode() {
     hint_->setVisible(mode_ != TBookEditMode::kManage);
     btnOk_->setVisible(mode_ != TBookEditMode::kManage);
     btnOk_->setEnabled(mode_ != TBookEditMode::kManage);
+    btnImport_->setVisible(mode_ == TBookEditMode::kManage);
+    btnExport_->setVisible(mode_ == TBookEditMode::kManage);
     UpdateButtons();
 }
 
@@ -225,6 +235,7 @@ void TFrmBookEdit::UpdateButtons() {
     btnAdd_->setEnabled(!loadFailed_);
     btnModify_->setEnabled(!loadFailed_ && selected);
     btnDel_->setEnabled(!loadFailed_ && selected);
+    btnImport_->setEnabled(!loadFailed_);
 }
 
 void TFrmBookEdit::SelectionChanged() {
@@ -328,6 +339,56 @@ void TFrmBookEdit::btnDelClick() {
 void TFrmBookEdit::btnOkClick() {
     if (mode_ == TBookEditMode::kManage) return;
     if (OkAllowed()) accept();
+}
+
+void TFrmBookEdit::btnImportClick() {
+    if (mode_ != TBookEditMode::kManage || loadFailed_) return;
+    const QString path = prompter_.OpenFileName(this, btnImport_->text(), ListFolder(),
+                                                QString::fromUtf8(kTableOpenFilter));
+    if (path.isEmpty()) return;
+    TListRows next = rows_;
+    std::vector<TBookRefusal> refused;
+    std::string error;
+    if (!AddBookFile(texts_.kind, path.toStdString(), next, refused, &error)) {
+        ShowMessage(10, QStringLiteral("文件[%s]无法导入，列表未作任何更改：\n%s"),
+                    {QDir::toNativeSeparators(path), Q(error)});
+        return;
+    }
+    const std::size_t added = next.size() - rows_.size();
+    if (added > 0) {
+        if (!Save(next)) return;
+        std::vector<bool> ticks = Ticks();
+        ticks.resize(next.size(), false);
+        rows_ = std::move(next);
+        Fill(ticks, SelectedIndex());
+        ListLoaded();
+    }
+    QString text = MessageText(11, QStringLiteral("已导入%s行。"), {QString::number(added)});
+    if (!refused.empty()) {
+        QStringList lines;
+        for (const TBookRefusal& refusal : refused)
+            lines << Q(BookRefusalText(refusal));
+        text += "\n" + MessageText(12, QStringLiteral("以下%s行未导入：\n%s"),
+                                   {QString::number(refused.size()), lines.join('\n')});
+    }
+    prompter_.Message(this,
+                      refused.empty() ? IPrompter::Kind::Information : IPrompter::Kind::Warning,
+                      windowTitle(), text);
+}
+
+void TFrmBookEdit::btnExportClick() {
+    if (mode_ != TBookEditMode::kManage) return;
+    const QString path = prompter_.SaveFileName(this, btnExport_->text(), ListFolder(),
+                                                QString::fromUtf8(kTableSaveFilter), "csv");
+    if (path.isEmpty()) return;
+    std::string error;
+    if (!WriteBookFile(texts_.kind, rows_, path.toStdString(), &error))
+        ShowMessage(13, QStringLiteral("文件[%s]保存失败：%s"),
+                    {QDir::toNativeSeparators(path), Q(error)});
+}
+
+QString TFrmBookEdit::ListFolder() const {
+    return QFileInfo(Q(listPath_)).absolutePath();
 }
 
 QString TFrmBookEdit::MessageText(int keyWord, const QString& defaultText,

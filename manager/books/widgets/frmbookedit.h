@@ -1,7 +1,8 @@
 // What the contact editor and the multicast editor share: the list of a master list file with
 // its number column, the Add, Modify, Delete, OK and Close buttons, the three modes, the tick
 // counter of select mode, the pre-selection, the column-header sort and the saving of every
-// change. Each editor adds its input fields, its checks and its messages.
+// change, and in manage mode the import and export of the list as a spreadsheet. Each editor
+// adds its input fields, its checks and its messages.
 #pragma once
 
 #include <QDialog>
@@ -9,6 +10,7 @@
 #include <QStringList>
 #include <optional>
 
+#include "manager/books/bookscsv.h"
 #include "manager/books/listfile.h"
 
 class IPrompter;
@@ -40,6 +42,7 @@ struct TBookEditTexts {
     const char* selectHint;   // default hint text of select mode
     const char* pickHint;     // default hint text of pick mode
     QStringList buttons;      // Add, Modify, Delete, OK, Close captions
+    TBookKind kind;           // the table form of Import and Export
 };
 
 class TFrmBookEdit : public QDialog {
@@ -66,6 +69,10 @@ class TFrmBookEdit : public QDialog {
     void btnModifyClick();
     void btnDelClick();
     void btnOkClick();
+    // Manage mode: rows from a CSV file or workbook are added to the list, each checked as Add
+    // checks it; the list as a CSV file or workbook.
+    void btnImportClick();
+    void btnExportClick();
 
   protected:
     // The editor's part of the window: its input fields, laid out by the editor.
@@ -117,6 +124,8 @@ class TFrmBookEdit : public QDialog {
     void SortByColumn(int column);
     void UpdateButtons();
     void UpdateCounter();
+    // The folder of the list file, where the file dialogs start.
+    QString ListFolder() const;
 
     const TBookEditTexts& texts_;
     TBookEditMode mode_;
@@ -131,7 +140,7 @@ class TFrmBookEdit : public QDialog {
     bool sortDescending_ = false;
 
     QTreeWidget* list_;
-    QPushButton *btnAdd_, *btnModify_, *btnDel_, *btnOk_, *btnClose_;
+    QPushButton *btnAdd_, *btnModify_, *btnDel_, *btnOk_, *btnClose_, *btnImport_, *btnExport_;
     QWidget* panel_;
     QLabel* counter_;
     QLabel* hint_;

@@ -25,6 +25,7 @@ const TBookEditTexts kTexts{
     "注：请选择具体联系人，然后【确定】",
     {QStringLiteral("添    加(&A)"), QStringLiteral("修    改(&M)"), QStringLiteral("删    除(&D)"),
      QStringLiteral("确   定(&O)"), QStringLiteral("关   闭(&C)")},
+    TBookKind::kContacts,
 };
 
 QLineEdit* NewEdit(QWidget* parent, const char* name, int maxLength) {

@@ -73,7 +73,7 @@ TEST(PlanTest, ParsingAndWholePlanChecks) {
          {}},
         {"a quote left open",
          "mac,display_name\n024B56000001,\"open\n",
-         {"line 2: a quoted cell is not closed where it should be"},
+         {"line 2: a quoted cell is not closed, or text follows its closing quote"},
          {}},
         {"nothing at all", "", {"line 1: the plan is empty: it needs a header line"}, {}},
         {"a header alone", "mac,ip\r\n", {"line 2: the plan names no terminal"}, {}},
@@ -110,7 +110,8 @@ TEST(PlanTest, ExportedPlanReadsBackWithEveryValueAsTheTerminalHasIt) {
     for (const char* name : {"model", "mac", "display_name_copy"})
         EXPECT_EQ(std::find(fields.begin(), fields.end(), &ParamField(name)), fields.end()) << name;
 
-    const std::string csv = PlanCsv(TPlanKey::kMac, fields, {{"2.75.86.0.0.1", block}});
+    const TTableCells table = PlanTable(TPlanKey::kMac, fields, {{"2.75.86.0.0.1", block}});
+    const std::string csv = TableCsv(table.header, table.rows);
     EXPECT_TRUE(csv.starts_with("mac,")) << csv;
     TPlan plan;
     std::vector<TPlanError> errors;

@@ -109,15 +109,16 @@ TEST_F(PlanRunTest, FleetByMacDryRunThenApply) {
     EXPECT_EQ(fleet->Stats(2).logins, 0u);
     // Reached by MAC: no logout.
     EXPECT_EQ(fleet->Stats(0).logouts, 0u);
+    const TTableCells report = PlanReportTable(results);
     EXPECT_EQ(
-        PlanReportCsv(results),
+        TableCsv(report.header, report.rows),
         "Line,Terminal,MAC,Address,Result,Detail,Changes\r\n"
         "2,02:4B:56:00:00:01,2.75.86.0.0.1," +
             net +
-            "7,changed,,display_name: Terminal 1 → "
+            "7,changed,,\"display_name: Terminal 1 → "  // quoted for its ";"
             "Gate West; ip: " +
             net + "1 → " + net +
-            "7\r\n"
+            "7\"\r\n"
             "3,02-4b-56-00-00-02,2.75.86.0.0.2," +
             net +
             "2,refused,"
@@ -165,6 +166,36 @@ TEST_F(PlanRunTest, TerminalsBelowV25AreRefusedUntouched) {
     EXPECT_EQ(results[1].outcome, TPlanOutcome::kRefused);
     EXPECT_EQ(results[1].detail, "firmware below V2.5 (\"V2.4.1\")");
     EXPECT_EQ(fleet->Stats(1).writes, 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// A plan kept in a workbook, as an installer types it: SIP users as numbers, Chinese names,
+// MACs in two forms.
+TEST_F(PlanRunTest, PlanFromAWorkbookReachesTheTerminals) {
+    Start(3);
+    TPlan plan;
+    std::vector<TPlanError> errors;
+    ASSERT_TRUE(LoadPlanFile(PELMORA_SOURCE_DIR "/tests/data/spreadsheets/plan-openpyxl.xlsx", plan,
+                             errors))
+        << PlanErrorText(errors.front());
+    TPlanRunOptions options;
+    options.askCredentials = [] { return TLoginCredentials{"admin", "50738264"}; };
+    const std::vector<TPlanResult> results = RunPlan(*library, plan, options);
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_TRUE(PlanSucceeded(results));
+    struct Expected {
+        int terminal;
+        const char* name;
+        const char* user;
+    } expected[] = {{0, "东门", "9001"}, {2, "西门 2", "9003"}};
+    for (const Expected& e : expected) {
+        const TParamBlock block = BlockOf(fleet->State(e.terminal));
+        EXPECT_EQ(GetFieldText(block, ParamField("display_name")), e.name);
+        EXPECT_EQ(GetFieldText(block, ParamField("sip.user")), e.user);
+    }
 }
 
 }  // namespace

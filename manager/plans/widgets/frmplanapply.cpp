@@ -12,14 +12,13 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "common/atomicfile.h"
 #include "common/widgets/formtranslation.h"
 #include "common/widgets/keymessage.h"
 #include "common/widgets/prompter.h"
+#include "common/widgets/tablefilters.h"
 
 namespace {
 
-constexpr const char* kCsvFilter = "CSV file (*.csv)";
 constexpr std::string_view kMessages = "FrmPlanApply";
 
 QString Q(std::string_view text) {
@@ -168,7 +167,7 @@ bool TFrmPlanApply::LoadPlan(const QString& path) {
 
 void TFrmPlanApply::btnOpenPlanClick() {
     const QString path =
-        prompter_.OpenFileName(this, windowTitle(), folder_, QString::fromUtf8(kCsvFilter));
+        prompter_.OpenFileName(this, windowTitle(), folder_, QString::fromUtf8(kTableOpenFilter));
     if (!path.isEmpty()) LoadPlan(path);
 }
 
@@ -185,10 +184,11 @@ void TFrmPlanApply::btnStopClick() {
 
 void TFrmPlanApply::btnSaveReportClick() {
     const QString path = prompter_.SaveFileName(this, btnSaveReport->text(), folder_,
-                                                QString::fromUtf8(kCsvFilter), "csv");
+                                                QString::fromUtf8(kTableSaveFilter), "csv");
     if (path.isEmpty()) return;
     std::string error;
-    if (!WriteFileAtomically(path.toStdString(), PlanReportCsv(results_), &error))
+    const TTableCells report = PlanReportTable(results_);
+    if (!WriteTableFile(path.toStdString(), report.header, report.rows, &error))
         ShowKeyMessage(prompter_, this, IPrompter::Kind::Error, kMessages, 2,
                        QStringLiteral("保存报告失败：%s"), {Q(error)}, windowTitle());
 }

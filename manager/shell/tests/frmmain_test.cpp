@@ -32,6 +32,7 @@
 #include <mutex>
 
 #include "common/devlistfile.h"
+#include "common/tablefile.h"
 #include "common/translation.h"
 #include "common/widgets/testing/scriptedprompter.h"
 #include "common/xmlobj.h"
@@ -991,6 +992,23 @@ TEST_F(FrmMainTest, DeviceListFilesAndTheBookOnClose) {
     TDeviceList reread;
     ASSERT_TRUE(LoadDeviceFile(Path("devdb.dat"), true, reread).ok);
     EXPECT_EQ(reread.RowCount(), 4u);  // only the Books rows come back
+}
+
+TEST_F(FrmMainTest, ExportListWritesTheRowsAsShown) {
+    Start();
+    prompter.fileNames = {QString::fromStdString(Path("list.xlsx"))};
+    window->NExportList->trigger();
+    EXPECT_TRUE(prompter.messages.empty());
+    TTable table;
+    TTableError error;
+    ASSERT_TRUE(ReadTableFile(Path("list.xlsx"), table, &error)) << TableErrorText(error);
+    ASSERT_EQ(table.header.fields.size(), 9u);
+    EXPECT_EQ(table.header.fields[3], "IP 地址");
+    std::vector<std::string> shown;
+    for (const TCsvRecord& row : table.rows)
+        shown.push_back(row.fields.at(1) + "|" + row.fields.at(3));
+    EXPECT_EQ(shown, (std::vector<std::string>{"7001|127.0.12.9", "old-account|127.0.12.50",
+                                               "8001|127.0.12.1", "|127.0.12.2"}));
 }
 
 }  // namespace

@@ -509,3 +509,66 @@ TEST_F(BookEditorsTest, PickAndSelectCalls) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BookEditorsTest, ImportAddsTheRowsThatPassAndExportRoundTripsThroughCsvAndWorkbooks) {
+    const std::string fixtures = PELMORA_SOURCE_DIR "/tests/data/spreadsheets/";
+    Write(kContactsFile, Rows({{"8001", "=1+2", "F1"}}));
+    auto editor = Open(true, TBookEditMode::kManage);
+    EXPECT_TRUE(Child<QPushButton>(editor.get(), "btnImport")->isVisible());
+    // Excel's GBK CSV: 8001 is taken already, the other three rows are added.
+    prompter.fileNames = {QString::fromStdString(fixtures + "contacts-gbk.csv"),
+                          QString::fromStdString(fixtures + "contacts-semicolon.csv")};
+    Click(editor.get(), "btnImport");
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].kind, IPrompter::Kind::Warning);
+    EXPECT_EQ(prompter.messages[0].text,
+              "已导入3行。\n以下1行未导入：\nline 2: the SIP account 8001 is already listed");
+    const TListRows imported = Rows({{"8001", "=1+2", "F1"},
+                                     {"8002", "东门, 入口", "一楼"},
+                                     {"8003", "会议室 \"A\"", "二楼"},
+                                     {"80041", "Gate West", "Outdoor"}});
+    EXPECT_EQ(Stored(kContactsFile), imported);
+    EXPECT_EQ(Shown(editor.get(), "lvContacts").size(), 4u);
+    // The same rows again: all refused, the file as it was.
+    Click(editor.get(), "btnImport");
+    EXPECT_TRUE(prompter.messages[1].text.startsWith("已导入0行。\n以下4行未导入：\n"));
+    EXPECT_EQ(Stored(kContactsFile), imported);
+
+    for (const char* name : {"out.csv", "out.xlsx"}) {
+        const QString file = QString::fromStdString((home / name).string());
+        prompter.messages.clear();
+        prompter.fileNames = {file};
+        Click(editor.get(), "btnExport");
+        EXPECT_TRUE(prompter.messages.empty()) << name;
+        // Into an empty list through a new editor.
+        fs::remove(Path(kContactsFile));
+        auto again = Open(true, TBookEditMode::kManage);
+        prompter.fileNames = {file};
+        Click(again.get(), "btnImport");
+        ASSERT_EQ(prompter.messages.size(), 1u) << name;
+        EXPECT_EQ(prompter.messages[0].kind, IPrompter::Kind::Information);
+        EXPECT_EQ(Stored(kContactsFile), imported) << name;
+    }
+}
+
+TEST_F(BookEditorsTest, AnImportRefusedAsAWholeChangesNothing) {
+    Write(kMulticastsFile, Rows({{"Hall", "239.1.1.1", "5000"}}));
+    std::ofstream(home / "zones.csv") << "Zone,Address\r\nYard,239.1.1.2\r\n";
+    auto editor = Open(false, TBookEditMode::kManage);
+    prompter.fileNames = {QString::fromStdString((home / "zones.csv").string())};
+    Click(editor.get(), "btnImport");
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].kind, IPrompter::Kind::Error);
+    EXPECT_EQ(prompter.messages[0].text,
+              "文件[" + QString::fromStdString((home / "zones.csv").string()) +
+                  "]无法导入，列表未作任何更改：\nline 1: the header is not ZoneName,Address,Port");
+    EXPECT_EQ(Stored(kMulticastsFile), Rows({{"Hall", "239.1.1.1", "5000"}}));
+    // Only managing offers import and export.
+    auto pick = Open(false, TBookEditMode::kPick);
+    EXPECT_FALSE(Child<QPushButton>(pick.get(), "btnImport")->isVisible());
+    EXPECT_FALSE(Child<QPushButton>(pick.get(), "btnExport")->isVisible());
+}
+
+}  // namespace

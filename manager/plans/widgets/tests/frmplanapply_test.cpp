@@ -165,7 +165,7 @@ TEST(FrmPlanApplyTest, PreviewThenApplyStoppedAfterTheCurrentTerminal) {
     std::string bytes;
     ASSERT_TRUE(ReadWholeFile(report.toStdString(), bytes));
     EXPECT_EQ(bytes,
-              "Line,Terminal,MAC,Address,Result,Detail,Changes\r\n"
+              "\xEF\xBB\xBFLine,Terminal,MAC,Address,Result,Detail,Changes\r\n"
               "2,02:4B:56:00:00:01,2.75.86.0.0.1,127.91.5.1,changed,,"
               "display_name: Terminal 1 → Site 1\r\n"
               "3,02:4B:56:00:00:02,,,not applied,,\r\n"
