@@ -9,7 +9,7 @@
 
 #include "cli/clicommands.h"
 #include "cli/clitarget.h"
-#include "common/reportfile.h"
+#include "common/tablefile.h"
 #include "common/translation.h"
 #include "manager/access/kvlibrary.h"
 #include "manager/books/sitedownload.h"
@@ -19,7 +19,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: pelmora-cli [--home DIR] books download contacts|zones TARGET ... "
-    "[--jobs N] [--report FILE.csv] [--user U --password P]\n"
+    "[--jobs N] [--report FILE.csv|FILE.xlsx] [--user U --password P]\n"
     "contacts sends the download contact selection (Data/DlContacts.dat), zones the download zone\n"
     "selection (Data/DlMulticasts.dat). TARGET: a terminal's IP address, or its MAC text (six\n"
     "decimal numbers joined by \".\") for a terminal on the local network.\n"
@@ -219,7 +219,7 @@ int RunBooksDownloadCli(const std::vector<std::string>& args, const std::string&
     TSiteDownload run(std::move(books), CliSiteAccess(*library, credentials));
     const int exit = RunSite(run, std::move(siteTargets), parsed.jobs, log, out, err);
     if (!parsed.report.empty() &&
-        !WriteReportFile(parsed.report, SiteReportHeader(), log.ReportRows(), &error)) {
+        !WriteTableFile(parsed.report, SiteReportHeader(), log.ReportRows(), &error)) {
         err << "pelmora-cli: " << parsed.report << ": " << error << "\n";
         return kExitFailure;
     }

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "common/reportfile.h"
+#include "common/tablefile.h"
 #include "manager/access/addresstext.h"
 
 void TSiteIndex::Add(const TParamBlock& block, const std::string& reachedAt,
@@ -15,7 +15,7 @@ void TSiteIndex::Add(const TParamBlock& block, const std::string& reachedAt,
 }
 
 bool TSiteIndex::Write(const std::string& folder, std::string* error) const {
-    return WriteReportFile((std::filesystem::path(folder) / "index.csv").string(),
-                           {"MAC", "IP", "Model", "Firmware", "Account", "Display name", "File"},
-                           rows_, error);
+    return WriteTableFile((std::filesystem::path(folder) / "index.csv").string(),
+                          {"MAC", "IP", "Model", "Firmware", "Account", "Display name", "File"},
+                          rows_, error);
 }

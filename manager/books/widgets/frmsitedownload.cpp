@@ -10,10 +10,11 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "common/reportfile.h"
+#include "common/tablefile.h"
 #include "common/translation.h"
 #include "common/widgets/formtranslation.h"
 #include "common/widgets/prompter.h"
+#include "common/widgets/tablefilters.h"
 #include "manager/books/listfile.h"
 #include "manager/params/paramfamily.h"
 
@@ -277,10 +278,10 @@ void TFrmSiteDownload::UpdateButtons() {
 
 void TFrmSiteDownload::btnSaveReportClick() {
     const QString path = prompter_.SaveFileName(this, btnSaveReport->text(), programFolder_,
-                                                QStringLiteral("CSV file (*.csv)"), "csv");
+                                                kTableSaveFilter, "csv");
     if (path.isEmpty()) return;
     std::string error;
-    if (!WriteReportFile(path.toStdString(), SiteReportHeader(), SiteReportRows(shown_), &error))
+    if (!WriteTableFile(path.toStdString(), SiteReportHeader(), SiteReportRows(shown_), &error))
         prompter_.Message(
             this, IPrompter::Kind::Error, windowTitle(),
             QString::fromStdString(Filled(MsgText(9, "保存报告失败：%s"), "%s", error)));
