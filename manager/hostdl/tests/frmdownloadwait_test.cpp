@@ -201,6 +201,8 @@ TEST_F(DownloadRunnerTest, StopDuringTheEraseEndsTheJob) {
         return true;
     });
     EXPECT_FALSE(RunDownloadDialog(nullptr, EDownloadKind::Contacts, target, entries));
+    // The job may end before the terminal has taken in the erase.
+    ASSERT_TRUE(hosts.AwaitHandled(0, 1));
     const auto t = store->Terminal(0);
     ASSERT_EQ(t.requests.size(), 1u);  // the erase gave up at once, no second send
     EXPECT_EQ(t.requests[0].code, "BKER");
