@@ -43,14 +43,22 @@ std::uint32_t NewRequestId() {
     return static_cast<std::uint32_t>(entropy());
 }
 
+// A wait of 100 to 10000 ms from the environment variable, or the given one.
+static std::chrono::milliseconds WaitFromEnvironment(const char* name,
+                                                     std::chrono::milliseconds fallback) {
+    const char* env = std::getenv(name);
+    if (!env) return fallback;
+    int ms = 0;
+    const auto [ptr, ec] = std::from_chars(env, env + std::strlen(env), ms);
+    if (ec == std::errc() && *ptr == '\0' && ms >= 100 && ms <= 10000)
+        return std::chrono::milliseconds(ms);
+    return fallback;
+}
+
 Timing CurrentTiming() {
     Timing t;
-    if (const char* env = std::getenv("KVSETUP_SEARCH_MS")) {
-        int ms = 0;
-        const auto [ptr, ec] = std::from_chars(env, env + std::strlen(env), ms);
-        if (ec == std::errc() && *ptr == '\0' && ms >= 100 && ms <= 10000)
-            t.searchWindow = std::chrono::milliseconds(ms);
-    }
+    t.searchWindow = WaitFromEnvironment("KVSETUP_SEARCH_MS", t.searchWindow);
+    t.attemptWait = WaitFromEnvironment("KVSETUP_ATTEMPT_MS", t.attemptWait);
     return t;
 }
 

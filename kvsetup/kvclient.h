@@ -16,7 +16,8 @@ struct Timing {
     int attempts = 3;                              // unicast sends of the same request
 };
 
-// KVSETUP_SEARCH_MS (100 to 10000) overrides the search window.
+// KVSETUP_SEARCH_MS and KVSETUP_ATTEMPT_MS (100 to 10000 each) override the search window and
+// the wait of one attempt.
 Timing CurrentTiming();
 
 struct Found {

@@ -1,6 +1,6 @@
 // pelmora-cli books download in-process against simulated family-520 terminals with the
 // protocol's real waits: the tables the terminals hold afterwards, the result lines and the exit
-// codes. The test's terminals live on 127.71.1.x and 127.72.x.x.
+// codes. The test's terminals live on 127.N.1.x of the process's block and on 127.72.x.x.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -18,6 +18,7 @@
 #include "manager/books/listfile.h"
 #include "manager/hostdl/hostentries.h"
 #include "manager/hostdl/tests/hostfleet.h"
+#include "tests/testnet.h"
 
 namespace fs = std::filesystem;
 
@@ -32,7 +33,8 @@ class BooksDownloadCliTest : public ::testing::Test {
         fs::remove_all(home);
         fs::create_directories(home);
         ::setenv("KVSETUP_TARGETS",
-                 "127.71.1.1-127.71.1.9,127.72.1.1-127.72.2.9,127.72.5.1-127.72.5.9", 1);
+                 (testnet::Range(1, 1, 9) + ",127.72.1.1-127.72.2.9,127.72.5.1-127.72.5.9").c_str(),
+                 1);
     }
     void TearDown() override { fs::remove_all(home); }
 
@@ -74,13 +76,16 @@ class BooksDownloadCliTest : public ::testing::Test {
 TEST_F(BooksDownloadCliTest, SendsTheSelectionToEachTargetInTurn) {
     THostFleet hosts;
     std::string error;
-    ASSERT_TRUE(hosts.Start(0x7F470101, 3, {"SIP520", "SIP525", "SIP1601"}, &error)) << error;
+    ASSERT_TRUE(hosts.Start(testnet::Address(1, 1), 3, {"SIP520", "SIP525", "SIP1601"}, &error))
+        << error;
     WriteSelection(kDlMulticastsFile,
                    {{"Hall", "239.1.1.1", "5000"}, {"Yard", "239.1.1.2", "5002"}});
 
     // The first by its address, the second by its MAC on the local network.
-    ASSERT_EQ(Run({"zones", "127.71.1.1", "2.75.86.0.0.2", "--jobs", "1"}), kExitOk) << err.str();
-    EXPECT_EQ(out.str(), "127.71.1.1\tok\n2.75.86.0.0.2\tok\n");
+    ASSERT_EQ(Run({"zones", testnet::InBlock("127.0.1.1"), "2.75.86.0.0.2", "--jobs", "1"}),
+              kExitOk)
+        << err.str();
+    EXPECT_EQ(out.str(), testnet::InBlock("127.0.1.1\tok\n2.75.86.0.0.2\tok\n"));
     EXPECT_NE(err.str().find("2.75.86.0.0.2: 正在写分区表，已写分区个数(2)。。。\n"),
               std::string::npos)
         << err.str();
@@ -94,10 +99,14 @@ TEST_F(BooksDownloadCliTest, SendsTheSelectionToEachTargetInTurn) {
     EXPECT_EQ(hosts.fleet->Stats(1).logouts, 0u);  // by MAC: never logged out
 
     // No terminal at .9, and a model without host tables: both fail, nothing is sent.
-    ASSERT_EQ(Run({"zones", "127.71.1.9", "127.71.1.3", "--jobs", "1"}), kExitFailure);
-    EXPECT_EQ(out.str(), "127.71.1.9\tfailed\n127.71.1.3\tskipped\n");
-    EXPECT_NE(err.str().find("127.71.1.9: no terminal answers"), std::string::npos) << err.str();
-    EXPECT_NE(err.str().find("127.71.1.3: not a terminal with an address book"), std::string::npos);
+    ASSERT_EQ(Run({"zones", testnet::InBlock("127.0.1.9"), testnet::InBlock("127.0.1.3"), "--jobs",
+                   "1"}),
+              kExitFailure);
+    EXPECT_EQ(out.str(), testnet::InBlock("127.0.1.9\tfailed\n127.0.1.3\tskipped\n"));
+    EXPECT_NE(err.str().find(testnet::InBlock("127.0.1.9: no terminal answers")), std::string::npos)
+        << err.str();
+    EXPECT_NE(err.str().find(testnet::InBlock("127.0.1.3: not a terminal with an address book")),
+              std::string::npos);
     EXPECT_EQ(hosts.store->Terminal(2).datagrams, 0);
 }
 
@@ -105,17 +114,19 @@ TEST_F(BooksDownloadCliTest, RefusesBadArgumentsAndMissingSelections) {
     WriteSelection(kDlContactsFile, {});
     const struct {
         std::vector<std::string> args;
-        const char* message;
+        std::string message;
     } cases[] = {
-        {{"zones", "127.71.1.1"}, "DlMulticasts.dat: no such selection file"},
-        {{"contacts", "127.71.1.1"}, "DlContacts.dat: the selection is empty"},
-        {{"pets", "127.71.1.1"}, "unknown selection pets"},
+        {{"zones", testnet::InBlock("127.0.1.1")}, "DlMulticasts.dat: no such selection file"},
+        {{"contacts", testnet::InBlock("127.0.1.1")}, "DlContacts.dat: the selection is empty"},
+        {{"pets", testnet::InBlock("127.0.1.1")}, "unknown selection pets"},
         {{"zones"}, "needs a selection and a TARGET"},
         {{"zones", "127.71.1"}, "\"127.71.1\" is neither an IP address nor a MAC text"},
-        {{"zones", "127.71.1.1", "--user", "admin"}, "--user and --password go together"},
-        {{"zones", "127.71.1.1", "--jobs", "0"}, "--jobs needs a number from 1 to 64"},
-        {{"zones", "127.71.1.1", "--jobs", "65"}, "--jobs needs a number from 1 to 64"},
-        {{"zones", "127.71.1.1", "--report", "r.txt"}, "--report needs a FILE.csv or FILE.xlsx"},
+        {{"zones", testnet::InBlock("127.0.1.1"), "--user", "admin"},
+         "--user and --password go together"},
+        {{"zones", testnet::InBlock("127.0.1.1"), "--jobs", "0"}, "--jobs needs a number from 1 to 64"},
+        {{"zones", testnet::InBlock("127.0.1.1"), "--jobs", "65"}, "--jobs needs a number from 1 to 64"},
+        {{"zones", testnet::InBlock("127.0.1.1"), "--report", "r.txt"},
+         "--report needs a FILE.csv or FILE.xlsx"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Run(c.args), kExitUsage) << c.message;

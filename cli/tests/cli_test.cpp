@@ -16,6 +16,7 @@
 #include "cli/csvwriter.h"
 #include "manager/shell/devicebook.h"
 #include "termsim/fleet.h"
+#include "tests/testnet.h"
 
 namespace fs = std::filesystem;
 
@@ -80,16 +81,18 @@ TEST(CsvTest, FieldsAreQuotedOnlyWhenNeeded) {
 
 TEST_F(CliTest, ListPrintsEveryRowAsLoadingGivesIt) {
     const fs::path file = home / "site.dat";
-    WriteBook(file,
-              {BookRow("1001", "Hall, East", "127.0.9.30", "9.9.9.9.9.9", "Books"),
-               BookRow("1002", "\xE9\x97\xA8\"A\"", "127.0.9.31", "8.8.8.8.8.8", "LocalNetwork")});
+    WriteBook(file, {BookRow("1001", "Hall, East", testnet::InBlock("127.0.9.30"), "9.9.9.9.9.9",
+                             "Books"),
+                     BookRow("1002", "\xE9\x97\xA8\"A\"", testnet::InBlock("127.0.9.31"),
+                             "8.8.8.8.8.8", "LocalNetwork")});
     const std::string before = ReadAll(file);
     EXPECT_EQ(Run({"list", file.string(), "--csv"}), kExitOk) << err.str();
     EXPECT_EQ(out.str(),
-              "State,Account,DisplayName,IP,MAC,Model,Firmware,Interface,Location\r\n"
-              "Offline,1001,\"Hall, East\",127.0.9.30,9.9.9.9.9.9,SIP-X,V2.5,,Books\r\n"
-              "Offline,1002,\"\xE9\x97\xA8\"\"A\"\"\",127.0.9.31,8.8.8.8.8.8,SIP-X,V2.5,,"
-              "LocalNetwork\r\n");
+              testnet::InBlock(
+                  "State,Account,DisplayName,IP,MAC,Model,Firmware,Interface,Location\r\n"
+                  "Offline,1001,\"Hall, East\",127.0.9.30,9.9.9.9.9.9,SIP-X,V2.5,,Books\r\n"
+                  "Offline,1002,\"\xE9\x97\xA8\"\"A\"\"\",127.0.9.31,8.8.8.8.8.8,SIP-X,V2.5,,"
+                  "LocalNetwork\r\n"));
     EXPECT_EQ(ReadAll(file), before);
 }
 
@@ -139,14 +142,14 @@ TEST_F(CliTest, HelpAndVersion) {
 
 // The program itself, as a child, against four simulated terminals on NET.1-4: the first of a
 // model the shipped catalogue knows, the third not a SIP terminal. Each test has a network of its
-// own (127.0.9 or 127.0.10), as ctest runs them at the same time.
+// own (127.N.9 or 127.N.10 of the process's block).
 class CliSearchTest : public CliTest {
   protected:
     void StartFleet(std::uint8_t network) {
-        network_ = "127.0." + std::to_string(network) + ".";
+        network_ = testnet::InBlock("127.0.") + std::to_string(network) + ".";
         termsim::FleetOptions options;
         options.count = 4;
-        options.firstAddress = 0x7F000001u | (std::uint32_t{network} << 8);
+        options.firstAddress = testnet::Address(network, 1);
         options.models = {"SIP520", "SIP-T20", "IPC-100", "SIP-T20"};
         fleet = std::make_unique<termsim::Fleet>(options);
         std::string error;
@@ -198,28 +201,36 @@ class CliSearchTest : public CliTest {
 };
 
 TEST_F(CliSearchTest, BooksRowsFirstThenTheTerminalsFound) {
-    StartFleet(9);
+    ASSERT_NO_FATAL_FAILURE(StartFleet(9));
     // Terminal 2 moved away from the address in the book; 127.0.9.30 answers nothing.
-    WriteBook(home / "devdb.dat",
-              {BookRow("old", "Old name", "127.0.9.99", "2.75.86.0.0.2", "Books"),
-               BookRow("7001", "Hall, East", "127.0.9.30", "9.9.9.9.9.9", "Books"),
-               BookRow("7002", "Found", "127.0.9.4", "2.75.86.0.0.4", "LocalNetwork")});
+    WriteBook(
+        home / "devdb.dat",
+        {BookRow("old", "Old name", testnet::InBlock("127.0.9.99"), "2.75.86.0.0.2", "Books"),
+         BookRow("7001", "Hall, East", testnet::InBlock("127.0.9.30"), "9.9.9.9.9.9", "Books"),
+         BookRow("7002", "Found", testnet::InBlock("127.0.9.4"), "2.75.86.0.0.4", "LocalNetwork")});
     const std::string book = ReadAll(home / "devdb.dat");
 
     std::vector<std::string> lines = SearchLines();
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[0], "State,Account,DisplayName,IP,MAC,Model,Firmware,Interface,Location");
-    EXPECT_EQ(lines[1],
-              "Online,8002,Terminal 2,127.0.9.2,2.75.86.0.0.2,undefined,V2.6.0,127.0.0.1,Books");
-    EXPECT_EQ(lines[2], "Offline,7001,\"Hall, East\",127.0.9.30,9.9.9.9.9.9,SIP-X,V2.5,,Books");
+    EXPECT_EQ(
+        lines[1],
+        testnet::InBlock(
+            "Online,8002,Terminal 2,127.0.9.2,2.75.86.0.0.2,undefined,V2.6.0,127.0.0.1,Books"));
+    EXPECT_EQ(
+        lines[2],
+        testnet::InBlock("Offline,7001,\"Hall, East\",127.0.9.30,9.9.9.9.9.9,SIP-X,V2.5,,Books"));
     // The terminals found on the network follow in the order the search reported them.
     std::vector<std::string> found(lines.begin() + 3, lines.end());
     std::sort(found.begin(), found.end());
-    EXPECT_EQ(found, (std::vector<std::string>{
-                         "Online,8001,Terminal 1,127.0.9.1,2.75.86.0.0.1,SIP520,V2.6.0,127.0.0.1,"
-                         "LocalNetwork",
-                         "Online,8004,Terminal 4,127.0.9.4,2.75.86.0.0.4,undefined,V2.6.0,"
-                         "127.0.0.1,LocalNetwork"}));
+    EXPECT_EQ(
+        found,
+        (std::vector<std::string>{
+            testnet::InBlock(
+                "Online,8001,Terminal 1,127.0.9.1,2.75.86.0.0.1,SIP520,V2.6.0,127.0.0.1,"
+                "LocalNetwork"),
+            testnet::InBlock("Online,8004,Terminal 4,127.0.9.4,2.75.86.0.0.4,undefined,V2.6.0,"
+                             "127.0.0.1,LocalNetwork")}));
 
     // Read-only: the book is as it was and nothing else appeared.
     EXPECT_EQ(ReadAll(home / "devdb.dat"), book);
@@ -230,7 +241,7 @@ TEST_F(CliSearchTest, BooksRowsFirstThenTheTerminalsFound) {
     EXPECT_EQ(names, (std::vector<std::string>{"devdb.dat", "license.dat", "stderr.txt"}));
 
     // A target list that does not parse: the bad item named, no list, a failure exit.
-    const TChild bad = RunSearch("127.0.9.1-127.0.9.4,foo,bar");
+    const TChild bad = RunSearch(testnet::InBlock("127.0.9.1-127.0.9.4,foo,bar"));
     EXPECT_TRUE(WIFEXITED(bad.status) && WEXITSTATUS(bad.status) == kExitFailure) << bad.status;
     EXPECT_TRUE(bad.out.empty());
     EXPECT_NE(bad.err.find("KVSETUP_TARGETS: \"foo\" is neither an IPv4 address nor a range"),
@@ -242,22 +253,22 @@ TEST_F(CliSearchTest, BooksRowsFirstThenTheTerminalsFound) {
 TEST_F(CliSearchTest, WithoutABookOnlyFoundTerminalsAndUnknownModelsShownWhenSet) {
     // ShowUnknowDeviceType on in the user's settings: models the catalogue lacks appear as
     // reported.
-    StartFleet(10);
+    ASSERT_NO_FATAL_FAILURE(StartFleet(10));
     fs::create_directories(home / "config" / "Tarnix");
     std::ofstream(home / "config" / "Tarnix" / "Drovik.conf")
         << "[General]\nShowUnknowDeviceType=1\n";
     std::vector<std::string> lines = SearchLines();
     ASSERT_EQ(lines.size(), 4u);
     std::sort(lines.begin() + 1, lines.end());
-    EXPECT_EQ(
-        lines[1],
-        "Online,8001,Terminal 1,127.0.10.1,2.75.86.0.0.1,SIP520,V2.6.0,127.0.0.1,LocalNetwork");
-    EXPECT_EQ(
-        lines[2],
-        "Online,8002,Terminal 2,127.0.10.2,2.75.86.0.0.2,SIP-T20,V2.6.0,127.0.0.1,LocalNetwork");
-    EXPECT_EQ(
-        lines[3],
-        "Online,8004,Terminal 4,127.0.10.4,2.75.86.0.0.4,SIP-T20,V2.6.0,127.0.0.1,LocalNetwork");
+    EXPECT_EQ(lines[1],
+              testnet::InBlock("Online,8001,Terminal "
+                               "1,127.0.10.1,2.75.86.0.0.1,SIP520,V2.6.0,127.0.0.1,LocalNetwork"));
+    EXPECT_EQ(lines[2],
+              testnet::InBlock("Online,8002,Terminal "
+                               "2,127.0.10.2,2.75.86.0.0.2,SIP-T20,V2.6.0,127.0.0.1,LocalNetwork"));
+    EXPECT_EQ(lines[3],
+              testnet::InBlock("Online,8004,Terminal "
+                               "4,127.0.10.4,2.75.86.0.0.4,SIP-T20,V2.6.0,127.0.0.1,LocalNetwork"));
     EXPECT_FALSE(fs::exists(home / "devdb.dat"));
 }
 

@@ -1,6 +1,6 @@
 // pelmora-cli params in-process against simulated terminals on loopback: what the terminals hold
 // afterwards, what the files hold, and the refusals. Each test has a network of its own
-// (127.88.1 to 127.88.6), as ctest runs them at the same time.
+// (127.B.1 to 127.B.7, B: the process's block), as ctest runs them at the same time.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -21,6 +21,7 @@
 #include "manager/params/paramfile.h"
 #include "manager/params/paramfilecommands.h"
 #include "termsim/fleet.h"
+#include "tests/testnet.h"
 
 namespace fs = std::filesystem;
 
@@ -54,14 +55,14 @@ class ParamsCliTest : public ::testing::Test {
                     const std::string& loginUser = "", const std::string& loginPassword = "") {
         termsim::FleetOptions options;
         options.count = static_cast<int>(models.size());
-        options.firstAddress = 0x7F580001u | (std::uint32_t{network} << 8);  // 127.88.N.1
+        options.firstAddress = testnet::Address(network, 1);
         options.models = std::move(models);
         options.loginUser = loginUser;
         options.loginPassword = loginPassword;
         fleet = std::make_unique<termsim::Fleet>(options);
         std::string error;
         ASSERT_TRUE(fleet->Start(&error)) << error;
-        net = "127.88." + std::to_string(network) + ".";
+        net = testnet::InBlock("127.0.") + std::to_string(network) + ".";
         ::setenv("KVSETUP_TARGETS", (net + "1-" + net + "9").c_str(), 1);
     }
 
@@ -80,7 +81,7 @@ class ParamsCliTest : public ::testing::Test {
 };
 
 TEST_F(ParamsCliTest, SetWritesThroughTheFieldTableAndGetShowsIt) {
-    StartFleet(1, {"SIP1601", "SIP520"}, "admin", "50738264");
+    ASSERT_NO_FATAL_FAILURE(StartFleet(1, {"SIP1601", "SIP520"}, "admin", "50738264"));
     const TParamBlock before = BlockOf(fleet->State(0));
 
     // The terminal wants credentials: without them nothing is written.
@@ -106,7 +107,7 @@ TEST_F(ParamsCliTest, SetWritesThroughTheFieldTableAndGetShowsIt) {
               kExitOk)
         << err.str();
     const termsim::TerminalState moved = fleet->State(0);
-    EXPECT_EQ(moved.address, 0x7F580107u);
+    EXPECT_EQ(moved.address, testnet::Address(1, 7));
     EXPECT_EQ(fleet->Stats(0).logouts, 1u);  // at the new address, where it answers
     EXPECT_EQ(Value(moved, "display_name"), "Gate West");
     EXPECT_EQ(Value(moved, "display_name_copy"), "47617465205765737400" + std::string(12, '0'));
@@ -143,7 +144,7 @@ TEST_F(ParamsCliTest, SetWritesThroughTheFieldTableAndGetShowsIt) {
 }
 
 TEST_F(ParamsCliTest, BackupWritesEachBlockAndRestoreIsTheEditorsImportThenSave) {
-    StartFleet(2, {"SIP1603", "SIP1201", "SIP310"});
+    ASSERT_NO_FATAL_FAILURE(StartFleet(2, {"SIP1603", "SIP1201", "SIP310"}));
     const fs::path dir = home / "backup";
     ASSERT_EQ(Run({"backup", "--out", dir.string()}), kExitOk) << err.str();
     for (int i = 0; i < 3; ++i) {
@@ -190,7 +191,7 @@ TEST_F(ParamsCliTest, BackupWritesEachBlockAndRestoreIsTheEditorsImportThenSave)
         EXPECT_EQ(Value(fleet->State(1), name), FormatFieldValue(second, ParamField(name))) << name;
     EXPECT_EQ(Value(fleet->State(1), "display_name"),
               FormatFieldValue(file, ParamField("display_name")));
-    EXPECT_EQ(fleet->State(1).address, 0x7F580208u);
+    EXPECT_EQ(fleet->State(1).address, testnet::Address(2, 8));
 
     // A terminal of another family refuses it, and nothing is written.
     EXPECT_EQ(Run({"restore", own, net + "3"}), kExitFailure);
@@ -206,7 +207,7 @@ TEST_F(ParamsCliTest, BackupWritesEachBlockAndRestoreIsTheEditorsImportThenSave)
 }
 
 TEST_F(ParamsCliTest, SiteBackupIndexAndDiffAgainstIt) {
-    StartFleet(6, {"SIP520", "SIP1601"});
+    ASSERT_NO_FATAL_FAILURE(StartFleet(6, {"SIP520", "SIP1601"}));
     const fs::path dir = home / "site";
     // One by address, one by MAC: the index shows where each answered.
     ASSERT_EQ(Run({"backup", "--out", dir.string(), "--site", net + "1", "2.75.86.0.0.2"}), kExitOk)
@@ -263,7 +264,7 @@ TEST_F(ParamsCliTest, SiteBackupIndexAndDiffAgainstIt) {
 }
 
 TEST_F(ParamsCliTest, PageValuesGoByTheirPagesFormsAndChecks) {
-    StartFleet(4, {"SIP1601", "SIP460"});
+    ASSERT_NO_FATAL_FAILURE(StartFleet(4, {"SIP1601", "SIP460"}));
     ASSERT_EQ(Run({"set", net + "1", "key1=multicast:239.1.1.1:5004", "key2=call:8002",
                    "monitor3=239.0.0.3:5003", "talk.codecs=G.722,G.711a(PCMA)",
                    "auto_answer=hangup", "data_uart.baud=19200", "data_uart.parity=even"}),
@@ -310,13 +311,13 @@ TEST_F(ParamsCliTest, PageValuesGoByTheirPagesFormsAndChecks) {
 }
 
 TEST_F(ParamsCliTest, DefaultsComeFromTheFamilyFileElseTheBuiltInGroups) {
-    StartFleet(5, {"SIP430", "SIP1601"});
+    ASSERT_NO_FATAL_FAILURE(StartFleet(5, {"SIP430", "SIP1601"}));
     ASSERT_EQ(Run({"set", net + "1", "talk.gain=55", "key1=call:9001", "sip.user=4301", "dhcp=1"}),
               kExitOk)
         << err.str();
     ASSERT_EQ(Run({"defaults", net + "1"}), kExitOk) << err.str();
     EXPECT_EQ(out.str(), net + "1: built-in defaults\n");
-    EXPECT_EQ(fleet->State(0).address, 0x7F580501u);  // DHCP on: the terminal keeps it
+    EXPECT_EQ(fleet->State(0).address, testnet::Address(5, 1));  // DHCP on: the terminal keeps it
     EXPECT_EQ(Value(fleet->State(0), "ip"), "10.1.1.10");
     EXPECT_EQ(Value(fleet->State(0), "talk.gain"), "20");
     EXPECT_EQ(Value(fleet->State(0), "sip.user"), "");
@@ -343,7 +344,7 @@ TEST_F(ParamsCliTest, DefaultsComeFromTheFamilyFileElseTheBuiltInGroups) {
 // Terminals the editor would not open, and values of pages a terminal lacks, are refused before
 // anything is written.
 TEST_F(ParamsCliTest, WritesTheEditorWouldRefuseLeaveTheTerminalUntouched) {
-    StartFleet(6, {"SIP520", "SIP1601"});
+    ASSERT_NO_FATAL_FAILURE(StartFleet(6, {"SIP520", "SIP1601"}));
     TParamBlock old = BlockOf(fleet->State(1));
     SetFieldText(old, ParamField("firmware"), "V2.4.1");
     fleet->SetBlock(1, old.bytes);
@@ -394,12 +395,14 @@ TEST_F(ParamsCliTest, FieldsListAndBadArguments) {
         {{"get"}, "get needs one TARGET"},
         {{"get", "1.2.3"}, "\"1.2.3\" is neither an IP address nor a MAC text"},
         {{"get", "1.2.3.4.5.300"}, "neither an IP address nor a MAC text"},
-        {{"set", "127.88.3.1", "nosuch=1"}, "unknown field nosuch"},
-        {{"set", "127.88.3.1", "ip"}, "\"ip\" is not NAME=VALUE"},
-        {{"set", "127.88.3.1", "ip=127.88.3.2", "--user", "u"}, "--user and --password"},
-        {{"backup", "127.88.3.1"}, "backup needs --out DIR"},
-        {{"restore", (home / "short.dps").string(), "127.88.3.1"}, "1 bytes instead of 1356"},
-        {{"restore", (home / "none.dps").string(), "127.88.3.1"}, "No such file"},
+        {{"set", testnet::InBlock("127.0.3.1"), "nosuch=1"}, "unknown field nosuch"},
+        {{"set", testnet::InBlock("127.0.3.1"), "ip"}, "\"ip\" is not NAME=VALUE"},
+        {{"set", testnet::InBlock("127.0.3.1"), testnet::InBlock("ip=127.0.3.2"), "--user", "u"},
+         "--user and --password"},
+        {{"backup", testnet::InBlock("127.0.3.1")}, "backup needs --out DIR"},
+        {{"restore", (home / "short.dps").string(), testnet::InBlock("127.0.3.1")},
+         "1 bytes instead of 1356"},
+        {{"restore", (home / "none.dps").string(), testnet::InBlock("127.0.3.1")}, "No such file"},
         {{"frob"}, "unknown params command frob"},
         {{"fields", "x"}, "fields takes no arguments"},
     };

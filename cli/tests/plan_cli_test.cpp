@@ -1,5 +1,5 @@
 // pelmora-cli params plan-export and apply in-process against simulated terminals on
-// 127.91.7.x: the exported plan, the dry run, the applied plan with its report, the exit codes.
+// 127.N.7.x: the exported plan, the dry run, the applied plan with its report, the exit codes.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,6 +12,7 @@
 #include "manager/params/paramblock.h"
 #include "manager/shell/devicebook.h"
 #include "termsim/fleet.h"
+#include "tests/testnet.h"
 
 namespace fs = std::filesystem;
 
@@ -25,13 +26,13 @@ class PlanCliTest : public ::testing::Test {
         fs::create_directories(home);
         termsim::FleetOptions options;
         options.count = 2;
-        options.firstAddress = 0x7F5B0701;  // 127.91.7.1
+        options.firstAddress = testnet::Address(7, 1);
         options.models = {"SIP1601", "SIP520"};
         fleet = std::make_unique<termsim::Fleet>(options);
         std::string error;
         ASSERT_TRUE(fleet->Start(&error)) << error;
         fs::create_symlink(fs::path(PELMORA_BIN_DIR) / "libkvsetup.so", home / "libkvsetup.so");
-        ::setenv("KVSETUP_TARGETS", "127.91.7.1-127.91.7.9", 1);
+        ::setenv("KVSETUP_TARGETS", testnet::Range(7, 1, 9).c_str(), 1);
     }
     void TearDown() override {
         fleet.reset();
@@ -76,16 +77,17 @@ TEST_F(PlanCliTest, ExportDryRunApplyAndReport) {
     // The device book's rows, by address, with every field a plan can set.
     TDeviceList book;
     TDeviceRow row;
-    row.columns = {"8002", "Terminal 2", "127.91.7.2", "2.75.86.0.0.2", "", "", "", "Books"};
+    row.columns = {"8002", "Terminal 2", testnet::InBlock("127.0.7.2"), "2.75.86.0.0.2", "", "",
+                   "",     "Books"};
     book.AppendRow(row);
     ASSERT_TRUE(SaveDeviceFile((home / kDeviceBookFile).string(), book).ok);
     ASSERT_EQ(Run({"plan-export", "--book", (home / "book.csv").string()}), kExitOk) << err.str();
     const std::string exported = Read("book.csv");
     EXPECT_TRUE(exported.starts_with("\xEF\xBB\xBFip,")) << exported;
-    EXPECT_NE(exported.find("\r\n127.91.7.2,"), std::string::npos) << exported;
+    EXPECT_NE(exported.find(testnet::InBlock("\r\n127.0.7.2,")), std::string::npos) << exported;
     // Applied back as it stands, it changes nothing.
     ASSERT_EQ(Run({"apply", (home / "book.csv").string()}), kExitOk) << err.str();
-    EXPECT_EQ(out.str(), "127.91.7.2: unchanged\n");
+    EXPECT_EQ(out.str(), testnet::InBlock("127.0.7.2: unchanged\n"));
 
     Write("plan.csv",
           "mac,sip.user,display_name\n"
@@ -94,24 +96,26 @@ TEST_F(PlanCliTest, ExportDryRunApplyAndReport) {
           "02:4B:56:00:00:07,9007,\n");
     ASSERT_EQ(Run({"apply", plan, "--dry-run"}), kExitFailure);
     EXPECT_EQ(out.str(),
-              "2.75.86.0.0.1 (127.91.7.1): would change\n"
-              "  display_name: Terminal 1 → Gate West\n"
-              "02:4B:56:00:00:02 (127.91.7.2): would change\n"
-              "  sip.user: 8002 → 9002\n"
-              "02:4B:56:00:00:07: not found: not found by the search on the local "
-              "network\n");
+              testnet::InBlock("2.75.86.0.0.1 (127.0.7.1): would change\n"
+                               "  display_name: Terminal 1 → Gate West\n"
+                               "02:4B:56:00:00:02 (127.0.7.2): would change\n"
+                               "  sip.user: 8002 → 9002\n"
+                               "02:4B:56:00:00:07: not found: not found by the search on the local "
+                               "network\n"));
     EXPECT_EQ(fleet->Stats(0).writes + fleet->Stats(1).writes, 0u);
 
     const std::string report = (home / "report.csv").string();
     ASSERT_EQ(Run({"apply", plan, "--report", report}), kExitFailure);
     EXPECT_EQ(Value(0, "display_name"), "Gate West");
     EXPECT_EQ(Value(1, "sip.user"), "9002");
-    EXPECT_EQ(Read("report.csv"),
-              "\xEF\xBB\xBFLine,Terminal,MAC,Address,Result,Detail,Changes\r\n"
-              "2,2.75.86.0.0.1,2.75.86.0.0.1,127.91.7.1,changed,,display_name: Terminal 1 → Gate "
-              "West\r\n"
-              "3,02:4B:56:00:00:02,2.75.86.0.0.2,127.91.7.2,changed,,sip.user: 8002 → 9002\r\n"
-              "4,02:4B:56:00:00:07,,,not found,not found by the search on the local network,\r\n");
+    EXPECT_EQ(
+        Read("report.csv"),
+        testnet::InBlock(
+            "\xEF\xBB\xBFLine,Terminal,MAC,Address,Result,Detail,Changes\r\n"
+            "2,2.75.86.0.0.1,2.75.86.0.0.1,127.0.7.1,changed,,display_name: Terminal 1 → Gate "
+            "West\r\n"
+            "3,02:4B:56:00:00:02,2.75.86.0.0.2,127.0.7.2,changed,,sip.user: 8002 → 9002\r\n"
+            "4,02:4B:56:00:00:07,,,not found,not found by the search on the local network,\r\n"));
 
     // A refused plan: every finding, nothing applied, exit 2.
     Write("plan.csv", "mac,display_name,ip\n2.75.86.0.0.1,Again,1.2.3.999\n2.75.86.0.0.1,,\n");

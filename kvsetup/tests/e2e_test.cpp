@@ -1,7 +1,7 @@
 // libkvsetup.so against an in-process fleet of simulated terminals.
 //
 // ctest runs every case as its own process, possibly at the same time as the others, so each
-// case puts its fleet on a 127.77.<n>.0/24 range of its own.
+// case puts its fleet on a 127.N.<n>.0/24 range of its own (N: the process's block).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,19 +12,23 @@
 
 #include "kvsetup/kvsetup.h"
 #include "termsim/fleet.h"
+#include "tests/testnet.h"
 
 namespace {
 
 using termsim::Clock;
 using termsim::TBlock;
 
-constexpr std::uint32_t Range(int n) {
-    return 0x7F4D0001u | (static_cast<std::uint32_t>(n) << 8);
+// The second octet of every address of this process's block.
+const std::uint8_t kBlock = static_cast<std::uint8_t>(testnet::Block());
+
+std::uint32_t Range(int n) {
+    return testnet::Address(static_cast<unsigned>(n), 1);
 }
 
 class KvFleet : public ::testing::Test {
   protected:
-    // Starts a fleet of count terminals at 127.77.n.1 and points the library at the whole /24.
+    // Starts a fleet of count terminals at 127.N.n.1 and points the library at the whole /24.
     void Start(int n, int count, termsim::FleetOptions options = {}) {
         options.count = count;
         options.firstAddress = Range(n);
@@ -60,14 +64,14 @@ std::string Text(const std::uint8_t* field, std::size_t width) {
                        strnlen(reinterpret_cast<const char*>(field), width));
 }
 
-// The record terminal i of a default fleet at 127.77.n.1 reports, written out field by field.
+// The record terminal i of a default fleet at 127.N.n.1 reports, written out field by field.
 std::array<std::uint8_t, 360> ExpectedRecord(int n, int i) {
     static const char* kModels[] = {"SIP310", "SIP520", "SIP430", "SIP1601", "SIP460", "SIP650"};
     std::array<std::uint8_t, 360> r{};
     std::memcpy(&r[4], "V2.6.0", 6);
     const std::uint8_t mac[6] = {0x02, 0x4B, 0x56, 0, 0, static_cast<std::uint8_t>(i + 1)};
     std::memcpy(&r[52], mac, 6);
-    const std::uint8_t ip[4] = {127, 77, static_cast<std::uint8_t>(n),
+    const std::uint8_t ip[4] = {127, kBlock, static_cast<std::uint8_t>(n),
                                 static_cast<std::uint8_t>(i + 1)};
     std::memcpy(&r[60], ip, 4);
     const std::uint8_t net[8] = {255, 0, 0, 0, 10, 1, 1, 1};  // mask, gateway; DNS stay 0
@@ -83,7 +87,7 @@ std::array<std::uint8_t, 360> ExpectedRecord(int n, int i) {
 }
 
 TEST_F(KvFleet, SearchFindsExactlyTheFleet) {
-    Start(1, 8);
+    ASSERT_NO_FATAL_FAILURE(Start(1, 8));
     const auto records = Search();
     ASSERT_EQ(records.size(), 8u);
     for (int i = 0; i < 8; ++i) {
@@ -94,11 +98,11 @@ TEST_F(KvFleet, SearchFindsExactlyTheFleet) {
     TDeviceRecord one{};
     ASSERT_EQ(kv_search_one(Ip(3).c_str(), &one), 1);
     EXPECT_EQ(0, std::memcmp(one.bytes, ExpectedRecord(1, 3).data(), 360));
-    EXPECT_EQ(kv_search_one("127.77.1.200", &one), 0);
+    EXPECT_EQ(kv_search_one(testnet::InBlock("127.0.1.200").c_str(), &one), 0);
 }
 
 TEST_F(KvFleet, SearchFillsAtMostTheCapacityAndNothingElse) {
-    Start(2, 5);
+    ASSERT_NO_FATAL_FAILURE(Start(2, 5));
     std::vector<TDeviceRecord> records(4);
     std::memset(records.data(), 0xEE, records.size() * sizeof(TDeviceRecord));
     std::int32_t count = 3;
@@ -113,7 +117,7 @@ TEST_F(KvFleet, SearchFillsAtMostTheCapacityAndNothingElse) {
 }
 
 TEST_F(KvFleet, ReadModifyWriteReadBack) {
-    Start(3, 3);
+    ASSERT_NO_FATAL_FAILURE(Start(3, 3));
     const auto mac = Mac(1);
     std::uint8_t block[1356];
     ASSERT_EQ(kv_read_setting2(Ip(1).c_str(), mac.data(), block, &noCredentials_), 1);
@@ -142,7 +146,7 @@ TEST_F(KvFleet, ReadModifyWriteReadBack) {
 }
 
 TEST_F(KvFleet, AddressChangeMovesTheTerminal) {
-    Start(4, 3);
+    ASSERT_NO_FATAL_FAILURE(Start(4, 3));
     const auto mac = Mac(2);
     std::uint8_t block[1356];
     ASSERT_EQ(kv_login("", mac.data(), &noCredentials_), 1);
@@ -153,17 +157,17 @@ TEST_F(KvFleet, AddressChangeMovesTheTerminal) {
     std::memcpy(block + 144, lan, 4);
     block[164] = 1;
     ASSERT_EQ(kv_write_setting2("", mac.data(), block, 1356, &noCredentials_), 1);
-    EXPECT_EQ(Ip(2), "127.77.4.3");
+    EXPECT_EQ(Ip(2), testnet::InBlock("127.0.4.3"));
     // With DHCP off, outside loopback: refused, nothing changes.
     block[164] = 0;
     EXPECT_EQ(kv_write_setting2("", mac.data(), block, 1356, &noCredentials_), -5);
     // Taken by another terminal of the fleet: refused too.
-    const std::uint8_t taken[4] = {127, 77, 4, 1};
+    const std::uint8_t taken[4] = {127, kBlock, 4, 1};
     std::memcpy(block + 144, taken, 4);
     EXPECT_EQ(kv_write_setting2("", mac.data(), block, 1356, &noCredentials_), -5);
-    EXPECT_EQ(Ip(2), "127.77.4.3");
+    EXPECT_EQ(Ip(2), testnet::InBlock("127.0.4.3"));
 
-    const std::uint8_t moved[4] = {127, 77, 4, 200};
+    const std::uint8_t moved[4] = {127, kBlock, 4, 200};
     std::memcpy(block + 144, moved, 4);
     ASSERT_EQ(kv_write_setting2("", mac.data(), block, 1356, &noCredentials_), 1);
     const auto records = Search();
@@ -171,12 +175,12 @@ TEST_F(KvFleet, AddressChangeMovesTheTerminal) {
     EXPECT_EQ(records[2].bytes[63], 200);
     EXPECT_EQ(0, std::memcmp(records[2].bytes + 52, mac.data(), 6));
     TDeviceRecord one{};
-    EXPECT_EQ(kv_search_one("127.77.4.3", &one), 0);
-    EXPECT_EQ(kv_search_one("127.77.4.200", &one), 1);
+    EXPECT_EQ(kv_search_one(testnet::InBlock("127.0.4.3").c_str(), &one), 0);
+    EXPECT_EQ(kv_search_one(testnet::InBlock("127.0.4.200").c_str(), &one), 1);
 }
 
 TEST_F(KvFleet, MacAddressingReachesOnlyThatTerminal) {
-    Start(5, 4);
+    ASSERT_NO_FATAL_FAILURE(Start(5, 4));
     std::uint8_t block[1356];
     for (int i = 0; i < 4; ++i) {
         ASSERT_EQ(kv_read_setting2("", Mac(i).data(), block, nullptr), 1);
@@ -195,7 +199,7 @@ TEST_F(KvFleet, LoginWithCredentials) {
     termsim::FleetOptions options;
     options.loginUser = "admin";
     options.loginPassword = "50738264";
-    Start(6, 2, options);
+    ASSERT_NO_FATAL_FAILURE(Start(6, 2, options));
     const auto mac = Mac(0);
     struct Case {
         TDeviceCredentials cred;
@@ -217,7 +221,7 @@ TEST_F(KvFleet, LoginWithCredentials) {
 }
 
 TEST_F(KvFleet, BusyThenSuccess) {
-    Start(7, 1);
+    ASSERT_NO_FATAL_FAILURE(Start(7, 1));
     termsim::Faults faults;
     faults.busyLogins = 2;
     fleet_->SetFaults(0, faults);
@@ -230,7 +234,7 @@ TEST_F(KvFleet, BusyThenSuccess) {
 TEST_F(KvFleet, ResetNeedsLoginAndRestartsTheTerminal) {
     termsim::FleetOptions options;
     options.restartTime = std::chrono::milliseconds(300);
-    Start(8, 1, options);
+    ASSERT_NO_FATAL_FAILURE(Start(8, 1, options));
     const auto ip = Ip(0);
     const auto mac = Mac(0);
     EXPECT_EQ(kv_reset(ip.c_str(), mac.data(), &noCredentials_), -4);
@@ -248,7 +252,7 @@ TEST_F(KvFleet, ResetNeedsLoginAndRestartsTheTerminal) {
 }
 
 TEST_F(KvFleet, SilentTerminalGivesNoAnswerWithinTheBound) {
-    Start(9, 2);
+    ASSERT_NO_FATAL_FAILURE(Start(9, 2));
     termsim::Faults faults;
     faults.mute = true;
     fleet_->SetFaults(1, faults);
@@ -259,11 +263,11 @@ TEST_F(KvFleet, SilentTerminalGivesNoAnswerWithinTheBound) {
     EXPECT_LT(Clock::now() - started, std::chrono::seconds(10));
     EXPECT_EQ(Search().size(), 1u);
     // Nobody at all at an address: the same answer.
-    EXPECT_EQ(kv_login("127.77.9.99", Mac(1).data(), &noCredentials_), 0);
+    EXPECT_EQ(kv_login(testnet::InBlock("127.0.9.99").c_str(), Mac(1).data(), &noCredentials_), 0);
 }
 
 TEST_F(KvFleet, LossAndDelayAreRiddenOut) {
-    Start(10, 3);
+    ASSERT_NO_FATAL_FAILURE(Start(10, 3));
     termsim::Faults faults;
     faults.extraDelay = std::chrono::milliseconds(150);
     fleet_->SetFaults(0, faults);
@@ -279,7 +283,7 @@ TEST_F(KvFleet, LossAndDelayAreRiddenOut) {
 }
 
 TEST_F(KvFleet, BadArgumentsAreRefused) {
-    Start(11, 1);
+    ASSERT_NO_FATAL_FAILURE(Start(11, 1));
     const auto ip = Ip(0);
     const auto mac = Mac(0);
     std::uint8_t block[1356] = {};
@@ -312,7 +316,7 @@ TEST_F(KvFleet, BadArgumentsAreRefused) {
 }
 
 TEST_F(KvFleet, ConcurrentCallsEachGetTheirOwnAnswer) {
-    Start(12, 8);
+    ASSERT_NO_FATAL_FAILURE(Start(12, 8));
     std::vector<std::thread> threads;
     std::vector<int> good(8, 0);
     for (int i = 0; i < 8; ++i) {

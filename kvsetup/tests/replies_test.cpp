@@ -18,6 +18,7 @@
 #include "common/socketaddress.h"
 #include "kvsetup/kvproto.h"
 #include "kvsetup/kvsetup.h"
+#include "tests/testnet.h"
 
 namespace {
 
@@ -26,8 +27,8 @@ using Script = std::function<std::vector<Bytes>(const kvproto::Message&)>;
 
 const kvproto::Mac kMac{2, 0x4B, 0x56, 0x0F, 0, 1};
 
-constexpr std::uint32_t Address(int n, int host) {
-    return 0x7F4D0000u | (static_cast<std::uint32_t>(n) << 8) | static_cast<std::uint32_t>(host);
+std::uint32_t Address(int n, int host) {
+    return testnet::Address(static_cast<unsigned>(n), static_cast<unsigned>(host));
 }
 
 int BoundSocket(std::uint32_t address) {
@@ -46,7 +47,7 @@ bool FindsAMac(const kvproto::Message& m) {
            !kvproto::IsZeroMac(m.header.mac);
 }
 
-// One terminal on 127.77.<n>.1:6070 whose answers come from a script. With an impostor address,
+// One terminal on 127.N.<n>.1:6070 whose answers come from a script. With an impostor address,
 // every answer but those to MAC look-ups comes from port 6070 of that address instead.
 class ScriptedTerminal {
   public:
@@ -150,7 +151,7 @@ std::vector<Bytes> BrokenReads(const kvproto::Message& m) {
 }
 
 TEST(KvReplies, BrokenRepliesAreIgnored) {
-    setenv("KVSETUP_TARGETS", "127.77.30.1", 1);
+    setenv("KVSETUP_TARGETS", testnet::InBlock("127.0.30.1").c_str(), 1);
     ScriptedTerminal terminal(30, [](const kvproto::Message& m) {
         auto replies = BrokenReads(m);
         replies.push_back(GoodRead(m));
@@ -158,24 +159,26 @@ TEST(KvReplies, BrokenRepliesAreIgnored) {
     });
     ASSERT_TRUE(terminal.Bound());
     std::uint8_t block[1356] = {};
-    ASSERT_EQ(kv_read_setting2("127.77.30.1", kMac.data(), block, nullptr), 1);
+    ASSERT_EQ(kv_read_setting2(testnet::InBlock("127.0.30.1").c_str(), kMac.data(), block, nullptr),
+              1);
     for (std::uint8_t b : block)
         ASSERT_EQ(b, 0x42);
 }
 
 TEST(KvReplies, OnlyBrokenRepliesMeanNoAnswer) {
-    setenv("KVSETUP_TARGETS", "127.77.31.1", 1);
+    setenv("KVSETUP_TARGETS", testnet::InBlock("127.0.31.1").c_str(), 1);
     ScriptedTerminal terminal(31, BrokenReads);
     ASSERT_TRUE(terminal.Bound());
     std::uint8_t block[1356];
     std::memset(block, 0x77, sizeof block);
-    EXPECT_EQ(kv_read_setting2("127.77.31.1", kMac.data(), block, nullptr), 0);
+    EXPECT_EQ(kv_read_setting2(testnet::InBlock("127.0.31.1").c_str(), kMac.data(), block, nullptr),
+              0);
     for (std::uint8_t b : block)
         ASSERT_EQ(b, 0x77);  // untouched
 }
 
 TEST(KvReplies, SearchKeepsOneRecordPerMac) {
-    setenv("KVSETUP_TARGETS", "127.77.32.1", 1);
+    setenv("KVSETUP_TARGETS", testnet::InBlock("127.0.32.1").c_str(), 1);
     // Two answers to one probe, plus a record whose MAC disagrees with its header.
     ScriptedTerminal terminal(32, [](const kvproto::Message& m) {
         kvproto::Header h;
@@ -202,14 +205,15 @@ TEST(KvReplies, SearchKeepsOneRecordPerMac) {
 // given, or for a terminal addressed by MAC alone one of the targets, or for a write the address
 // the block moves the terminal to.
 TEST(KvReplies, AnswersFromAnotherAddressAreRefused) {
-    setenv("KVSETUP_TARGETS", "127.77.33.1", 1);
+    setenv("KVSETUP_TARGETS", testnet::InBlock("127.0.33.1").c_str(), 1);
     const std::uint32_t impostor = Address(33, 2);
     TDeviceCredentials cred{};
     std::uint8_t block[1356] = {};
     std::uint8_t moving[1356] = {};
-    const std::uint8_t impostorBytes[4] = {127, 77, 33, 2};
+    const std::uint8_t impostorBytes[4] = {127, static_cast<std::uint8_t>(testnet::Block()), 33, 2};
     std::memcpy(moving + 144, impostorBytes, 4);
-    const char* ip = "127.77.33.1";
+    const std::string ipText = testnet::InBlock("127.0.33.1");
+    const char* ip = ipText.c_str();
     struct Case {
         const char* name;
         std::function<std::int32_t()> call;
@@ -238,26 +242,38 @@ TEST(KvReplies, AnswersFromAnotherAddressAreRefused) {
         {"write by MAC moving there",
          [&] { return kv_write_setting2("", kMac.data(), moving, 1356, nullptr); }, 1},
     };
+    // A call that is to be answered may wait as long as a loaded machine needs: it ends at the
+    // answer. One that is to find nothing keeps the library's waits, which it spends in full.
+    auto call = [](const Case& c, std::int32_t expected) {
+        setenv("KVSETUP_SEARCH_MS", expected == 1 ? "10000" : "1000", 1);
+        setenv("KVSETUP_ATTEMPT_MS", expected == 1 ? "10000" : "400", 1);
+        return c.call();
+    };
     {
         ScriptedTerminal honest(33, AnswerRightly);
         ASSERT_TRUE(honest.Bound());
         for (const Case& c : cases)
-            EXPECT_EQ(c.call(), 1) << c.name << " from the terminal itself";
+            EXPECT_EQ(call(c, 1), 1) << c.name << " from the terminal itself";
     }
     ScriptedTerminal elsewhere(33, AnswerRightly, impostor);
     ASSERT_TRUE(elsewhere.Bound());
     for (const Case& c : cases)
-        EXPECT_EQ(c.call(), c.fromImpostor) << c.name << " answered from 127.77.33.2";
+        EXPECT_EQ(call(c, c.fromImpostor), c.fromImpostor)
+            << c.name << " answered from " << testnet::Text(impostor);
+    unsetenv("KVSETUP_SEARCH_MS");
+    unsetenv("KVSETUP_ATTEMPT_MS");
 }
 
 // Request ids do not follow one another, so a datagram from elsewhere cannot guess the next one.
 TEST(KvReplies, RequestIdsAreUnpredictable) {
-    setenv("KVSETUP_TARGETS", "127.77.34.1", 1);
+    setenv("KVSETUP_TARGETS", testnet::InBlock("127.0.34.1").c_str(), 1);
     ScriptedTerminal terminal(34, AnswerRightly);
     ASSERT_TRUE(terminal.Bound());
     std::uint8_t block[1356];
     for (int i = 0; i < 16; ++i)
-        ASSERT_EQ(kv_read_setting2("127.77.34.1", kMac.data(), block, nullptr), 1);
+        ASSERT_EQ(
+            kv_read_setting2(testnet::InBlock("127.0.34.1").c_str(), kMac.data(), block, nullptr),
+            1);
     const auto ids = terminal.RequestIds();
     ASSERT_EQ(ids.size(), 16u);
     int close = 0;

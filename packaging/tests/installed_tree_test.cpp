@@ -172,15 +172,18 @@ TEST_F(InstalledTreeTest, CommandLineAnswersAndSearchesWithTheInstalledLibrary) 
     std::string error;
     ASSERT_TRUE(fleet.Start(&error)) << error;
     testsupport::TempDir home;
-    const TRun search = RunShell("XDG_CONFIG_HOME=" + Quoted(home / "config") +
-                                 " KVSETUP_TARGETS=127.0.41.1-127.0.41.2 timeout 60 " +
-                                 Quoted(Prefix() / "bin/pelmora-cli") + " --home " +
-                                 Quoted(home.Path()) + " search --csv 2>&1");
+    const TRun search =
+        RunShell("XDG_CONFIG_HOME=" + Quoted(home / "config") +
+                 testnet::InBlock(" KVSETUP_TARGETS=127.0.41.1-127.0.41.2 timeout 60 ") +
+                 Quoted(Prefix() / "bin/pelmora-cli") + " --home " + Quoted(home.Path()) +
+                 " search --csv 2>&1");
     EXPECT_EQ(search.exit, 0) << search.out;
     // The catalogue beside the program names the model: the home folder has none.
-    EXPECT_NE(search.out.find(",127.0.41.1,2.75.86.0.0.1,SIP520,"), std::string::npos)
+    EXPECT_NE(search.out.find(testnet::InBlock(",127.0.41.1,2.75.86.0.0.1,SIP520,")),
+              std::string::npos)
         << search.out;
-    EXPECT_NE(search.out.find(",127.0.41.2,2.75.86.0.0.2,"), std::string::npos) << search.out;
+    EXPECT_NE(search.out.find(testnet::InBlock(",127.0.41.2,2.75.86.0.0.2,")), std::string::npos)
+        << search.out;
 }
 
 TEST_F(InstalledTreeTest, UpdaterBatchUpdatesSimulatedTerminals) {
@@ -194,7 +197,7 @@ TEST_F(InstalledTreeTest, UpdaterBatchUpdatesSimulatedTerminals) {
         config.version = "V2.5.0";
         config.restartTime = {};
         runner.Add(testsupport::Loopback(41, 10 + i), 65276, config);
-        handoff += "mac" + std::to_string(i) + ";127.0.41." + std::to_string(10 + i) +
+        handoff += "mac" + std::to_string(i) + ";" + testnet::Text(41, 10 + i) +
                    ";Door;V2.5.0;lo;SIP1601\r\n";
     }
     std::string error;
@@ -208,8 +211,9 @@ TEST_F(InstalledTreeTest, UpdaterBatchUpdatesSimulatedTerminals) {
                  Quoted(home.Path()) + " --file " + Quoted(home / "update.bin") +
                  " --password-file " + Quoted(home / "pw.txt") + " 2>&1");
     EXPECT_EQ(batch.exit, 0) << batch.out;
-    EXPECT_NE(batch.out.find("127.0.41.10\tOK\tV3.1.0\n127.0.41.11\tOK\tV3.1.0\n"),
-              std::string::npos)
+    EXPECT_NE(
+        batch.out.find(testnet::InBlock("127.0.41.10\tOK\tV3.1.0\n127.0.41.11\tOK\tV3.1.0\n")),
+        std::string::npos)
         << batch.out;
 }
 

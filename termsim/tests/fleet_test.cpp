@@ -8,6 +8,7 @@
 #include "kvsetup/kvproto.h"
 #include "termsim/fleet.h"
 #include "termsim/tests/udppeer.h"
+#include "tests/testnet.h"
 
 namespace {
 
@@ -15,8 +16,8 @@ using namespace std::chrono_literals;
 using termsim::Clock;
 using termsim::Endpoint;
 
-constexpr std::uint32_t Range(int n) {
-    return 0x7F4E0001u | (static_cast<std::uint32_t>(n) << 8);
+std::uint32_t Range(int n) {
+    return testnet::Address(static_cast<unsigned>(n), 1);
 }
 constexpr std::uint16_t kEchoPort = 7777;
 
@@ -76,7 +77,7 @@ class FleetTest : public ::testing::Test {
 };
 
 TEST_F(FleetTest, ExtraAgentAnswersFromTheTerminalAddress) {
-    Start(1, 3);
+    ASSERT_NO_FATAL_FAILURE(Start(1, 3));
     peer_.Send({Range(1) + 2, kEchoPort}, {'h', 'i'});
     const auto reply = peer_.Receive(5s);
     ASSERT_TRUE(reply);
@@ -91,7 +92,7 @@ TEST_F(FleetTest, ExtraAgentAnswersFromTheTerminalAddress) {
 }
 
 TEST_F(FleetTest, MoveTakesEveryAgentAlongAndStaysInLoopback) {
-    Start(2, 2);
+    ASSERT_NO_FATAL_FAILURE(Start(2, 2));
     const std::uint32_t target = Range(2) + 99;
     auto move = [&](std::uint32_t to, std::uint32_t from) {
         peer_.Send({from, kEchoPort},
@@ -115,7 +116,7 @@ TEST_F(FleetTest, MoveTakesEveryAgentAlongAndStaysInLoopback) {
 }
 
 TEST_F(FleetTest, RestartSilencesEveryPort) {
-    Start(3, 1);
+    ASSERT_NO_FATAL_FAILURE(Start(3, 1));
     peer_.Send({Range(3), kEchoPort}, {'r', 'e', 's', 'e', 't'});
     ASSERT_TRUE(peer_.Receive(5s));
     EXPECT_GT(fleet_->State(0).silentUntil, Clock::now());
@@ -132,7 +133,7 @@ TEST_F(FleetTest, RestartSilencesEveryPort) {
 }
 
 TEST_F(FleetTest, DelayedAndMutedTerminals) {
-    Start(4, 2);
+    ASSERT_NO_FATAL_FAILURE(Start(4, 2));
     termsim::Faults faults;
     faults.extraDelay = 120ms;
     fleet_->SetFaults(0, faults);
@@ -148,7 +149,7 @@ TEST_F(FleetTest, DelayedAndMutedTerminals) {
 }
 
 TEST_F(FleetTest, GarbageIsIgnoredAndCounted) {
-    Start(5, 1);
+    ASSERT_NO_FATAL_FAILURE(Start(5, 1));
     std::mt19937 rng(5);
     const Endpoint kv{Range(5), kvproto::kPort};
     auto probe = Probe();
@@ -200,7 +201,7 @@ TEST_F(FleetTest, GarbageIsIgnoredAndCounted) {
 }
 
 TEST_F(FleetTest, RunStatusChangesOverTimeWhenAsked) {
-    Start(7, 1, 20ms);
+    ASSERT_NO_FATAL_FAILURE(Start(7, 1, 20ms));
     const Endpoint kv{Range(7), kvproto::kPort};
     std::set<std::uint8_t> seen;
     const auto deadline = Clock::now() + 10s;
@@ -214,7 +215,7 @@ TEST_F(FleetTest, RunStatusChangesOverTimeWhenAsked) {
 }
 
 TEST_F(FleetTest, StopClosesEverySocket) {
-    Start(6, 2);
+    ASSERT_NO_FATAL_FAILURE(Start(6, 2));
     fleet_->Stop();
     EXPECT_EQ(fleet_->Count(), 0);
     // The addresses are free again.

@@ -1,4 +1,5 @@
 #include "termsim/options.h"
+#include "tests/testnet.h"
 
 #include <gtest/gtest.h>
 
@@ -90,7 +91,7 @@ TEST(TermsimOptions, SeedRepeatsOrVariesThePatterns) {
     auto muted = [](std::uint32_t seed) {
         termsim::FleetOptions options;
         options.count = 64;
-        options.firstAddress = 0x7F500101;  // 127.80.1.1
+        options.firstAddress = testnet::Address(80, 1);
         options.muteShare = 0.5;
         options.seed = seed;
         termsim::Fleet fleet(options);

@@ -15,6 +15,7 @@
 #include "kvsetup/kvproto.h"
 #include "manager/hostdl/hostpacket.h"
 #include "termsim/tests/udppeer.h"
+#include "tests/testnet.h"
 
 extern char** environ;
 
@@ -82,20 +83,21 @@ int WaitExit(pid_t pid, std::chrono::milliseconds within) {
 
 TEST(TermsimProgram, ReadyThenAnswersThenEndsOnSignal) {
     for (int sig : {SIGTERM, SIGINT}) {
-        Child child = Spawn({"--count", "3", "--first-ip", "127.78.40.1", "--model", "SIP520"});
+        Child child =
+            Spawn({"--count", "3", "--first-ip", testnet::Text(40, 1), "--model", "SIP520"});
         ASSERT_GT(child.pid, 0);
         EXPECT_EQ(ReadLine(child.out, 30s), "ready 3\n");
         UdpPeer peer;
         kvproto::Header h;
         h.kind = 1;
-        peer.Send({0x7F4E2803, kvproto::kPort}, kvproto::Encode(h, {}));  // 127.78.40.3
+        peer.Send({testnet::Address(40, 3), kvproto::kPort}, kvproto::Encode(h, {}));
         const auto reply = peer.Receive(5s);
         ASSERT_TRUE(reply);
         const auto m = kvproto::Decode(reply->bytes);
         ASSERT_TRUE(m);
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(m->payload.data() + 112)), "SIP520");
         // The firmware-update agent answers its query on the same address.
-        peer.Send({0x7F4E2803, 65276}, {0xFA, 0xFA, 0x01, 0xF4});
+        peer.Send({testnet::Address(40, 3), 65276}, {0xFA, 0xFA, 0x01, 0xF4});
         const auto query = peer.Receive(5s);
         ASSERT_TRUE(query);
         ASSERT_GT(query->bytes.size(), 8u);
@@ -103,7 +105,7 @@ TEST(TermsimProgram, ReadyThenAnswersThenEndsOnSignal) {
         // So does the host-table agent.
         std::vector<std::uint8_t> erase(kHostHeaderSize);
         BuildEraseRequest("ZNER", erase);
-        peer.Send({0x7F4E2803, kHostPort}, erase);
+        peer.Send({testnet::Address(40, 3), kHostPort}, erase);
         const auto erased = peer.Receive(5s);
         ASSERT_TRUE(erased);
         EXPECT_TRUE(IsValidHostReply(erased->bytes));
@@ -114,13 +116,13 @@ TEST(TermsimProgram, ReadyThenAnswersThenEndsOnSignal) {
 }
 
 TEST(TermsimProgram, AgentsSwitchedOffLeaveTheirPortsToOthers) {
-    Child child = Spawn({"--count", "1", "--first-ip", "127.78.42.1", "--model", "SIP520",
+    Child child = Spawn({"--count", "1", "--first-ip", testnet::Text(42, 1), "--model", "SIP520",
                          "--no-host-agent", "--no-update-agent"});
     ASSERT_GT(child.pid, 0);
     ASSERT_EQ(ReadLine(child.out, 30s), "ready 1\n");
     for (std::uint16_t port : {kHostPort, std::uint16_t{65276}}) {
         TUdpSocket other;
-        EXPECT_TRUE(other.Bind(0x7F4E2A01, port)) << port;
+        EXPECT_TRUE(other.Bind(testnet::Address(42, 1), port)) << port;
     }
     kill(child.pid, SIGTERM);
     EXPECT_EQ(WaitExit(child.pid, 30s), 0);
@@ -134,10 +136,10 @@ TEST(TermsimProgram, BadOptionsAndBusyAddressesFail) {
     close(bad.out);
 
     // The second fleet on the same addresses cannot bind them.
-    Child first = Spawn({"--count", "2", "--first-ip", "127.78.41.1"});
+    Child first = Spawn({"--count", "2", "--first-ip", testnet::Text(41, 1)});
     ASSERT_GT(first.pid, 0);
     ASSERT_EQ(ReadLine(first.out, 30s), "ready 2\n");
-    Child second = Spawn({"--count", "2", "--first-ip", "127.78.41.2"});
+    Child second = Spawn({"--count", "2", "--first-ip", testnet::Text(41, 2)});
     ASSERT_GT(second.pid, 0);
     EXPECT_EQ(WaitExit(second.pid, 30s), 1);
     EXPECT_EQ(ReadLine(second.out, 1s), "");

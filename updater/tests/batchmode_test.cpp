@@ -1,10 +1,11 @@
 // Batch mode: the same batch without a window, its printed log, summary and exit code;
-// simulated terminals on 127.0.33.x.
+// simulated terminals on 127.N.33.x.
 #include <gtest/gtest.h>
 
 #include <QProcess>
 #include <cstdio>
 #include <regex>
+#include <stdexcept>
 
 #include "common/tablefile.h"
 #include "termsim/update/agentrunner.h"
@@ -51,7 +52,7 @@ struct TBatchSetup {
     std::vector<std::uint32_t> addresses;
     TBatchOptions options;
 
-    // Terminals 127.0.subnet.first and on; each reply is lost with the chance loss.
+    // Terminals 127.N.subnet.first and on; each reply is lost with the chance loss.
     TBatchSetup(unsigned first, int count, std::function<void(int, TUpdateAgentConfig&)> tweak = {},
                 double loss = 0.0, unsigned subnet = 33) {
         std::string handoff;
@@ -69,7 +70,8 @@ struct TBatchSetup {
                        ";Door;V2.5.0;lo;SIP1601\r\n";
         }
         std::string error;
-        EXPECT_TRUE(runner.Start(&error)) << error;
+        // Thrown, so that the test stops at once rather than running against no terminals.
+        if (!runner.Start(&error)) throw std::runtime_error("simulated terminals: " + error);
         WriteBytes(home / "~devlist.lst", handoff);
         std::filesystem::create_directories(home / "fw");
         auto header = testsupport::MakeHeader("V3.1.0", "SIP1601");
@@ -133,12 +135,13 @@ TEST(BatchMode, AnyFaultGivesExitCodeOne) {
     EXPECT_EQ(o.code, 1);
     std::vector<std::string> lines = Lines(o.out);
     ASSERT_GE(lines.size(), 3u);
-    EXPECT_EQ(lines[lines.size() - 3], "127.0.33.20\tOK\tV3.1.0");
-    EXPECT_EQ(lines[lines.size() - 2], "127.0.33.21\tFAULT\tV2.5.0");
+    EXPECT_EQ(lines[lines.size() - 3], testnet::InBlock("127.0.33.20\tOK\tV3.1.0"));
+    EXPECT_EQ(lines[lines.size() - 2], testnet::InBlock("127.0.33.21\tFAULT\tV2.5.0"));
     // The second terminal ended before its reset and still freed its place for the third.
-    EXPECT_EQ(lines[lines.size() - 1], "127.0.33.22\tOK\tV3.1.0");
-    EXPECT_NE(o.out.find("127.0.33.21 update process is break off. (This update package is not "
-                         "suitable for the target device)"),
+    EXPECT_EQ(lines[lines.size() - 1], testnet::InBlock("127.0.33.22\tOK\tV3.1.0"));
+    EXPECT_NE(o.out.find(testnet::InBlock(
+                  "127.0.33.21 update process is break off. (This update package is not "
+                  "suitable for the target device)")),
               std::string::npos);
 }
 
@@ -156,7 +159,7 @@ TEST(BatchMode, FilesThatCannotBeWritten) {
     std::vector<std::string> lines = Lines(o.out);
     ASSERT_GT(lines.size(), 4u);
     EXPECT_EQ(lines[4].substr(0, reason.size()), reason);
-    EXPECT_EQ(lines.back(), "127.0.33.30\tOK\tV3.1.0");
+    EXPECT_EQ(lines.back(), testnet::InBlock("127.0.33.30\tOK\tV3.1.0"));
 }
 
 // The report's header and rows as the table reader reads them.
@@ -188,19 +191,21 @@ TEST(BatchMode, RetryRoundsReportAndProgress) {
     auto has = [&](const std::string& line) {
         return std::find(lines.begin(), lines.end(), line) != lines.end();
     };
-    EXPECT_TRUE(has("127.0.33.61 update process is break off. (Login is faulst)"));
-    EXPECT_TRUE(has("Round 2: retrying the failed terminals (2)"));
-    EXPECT_TRUE(has("Round 2: 127.0.33.61 update process is sucessful"));
-    EXPECT_TRUE(has("Round 3: retrying the failed terminals (1)"));
     EXPECT_TRUE(
-        has("Round 3: 127.0.33.62 update process is break off. (This update package is "
-            "not suitable for the target device)"));
+        has(testnet::InBlock("127.0.33.61 update process is break off. (Login is faulst)")));
+    EXPECT_TRUE(has("Round 2: retrying the failed terminals (2)"));
+    EXPECT_TRUE(has(testnet::InBlock("Round 2: 127.0.33.61 update process is sucessful")));
+    EXPECT_TRUE(has("Round 3: retrying the failed terminals (1)"));
+    EXPECT_TRUE(has(testnet::InBlock(
+        "Round 3: 127.0.33.62 update process is break off. (This update package is "
+        "not suitable for the target device)")));
     EXPECT_TRUE(has("Round 3: All update process has finished"));
     EXPECT_FALSE(has("Round 4: All update process has finished"));
-    EXPECT_EQ(
-        std::vector<std::string>(lines.end() - 4, lines.end()),
-        (std::vector<std::string>{"127.0.33.60\tOK\tV3.1.0", "127.0.33.61\tOK\tV3.1.0",
-                                  "127.0.33.62\tFAULT\tV2.5.0", "bad ip\tInvalid IP\tV2.4.0"}));
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()),
+              (std::vector<std::string>{testnet::InBlock("127.0.33.60\tOK\tV3.1.0"),
+                                        testnet::InBlock("127.0.33.61\tOK\tV3.1.0"),
+                                        testnet::InBlock("127.0.33.62\tFAULT\tV2.5.0"),
+                                        "bad ip\tInvalid IP\tV2.4.0"}));
 
     auto csv = CsvRows(testsupport::ReadBytes(s.options.reportFile));
     ASSERT_EQ(csv.size(), 5u);
@@ -242,7 +247,7 @@ TEST(BatchMode, RetryRoundsReportAndProgress) {
 }
 
 // A lossy network: every listed terminal is tried, each ends with what the simulated terminal
-// went through, and the batch ends within the protocol's waits (127.0.35.x).
+// went through, and the batch ends within the protocol's waits (127.N.35.x).
 TEST(BatchMode, FivePercentLossOnAHundredTerminals) {
     TBatchSetup s(1, 100, {}, 0.05, 35);
     s.options.threads = 20;
@@ -300,7 +305,7 @@ TEST(BatchMode, BatchesThatCannotStart) {
         TBatchSetup s(40, 0);
         auto header = testsupport::MakeHeader("V3.1.0", "SIP1601");
         testsupport::WriteUpdateFile(s.options.updateFile, header, {});
-        WriteBytes(s.home / "~devlist.lst", "m;127.0.33.40;n;v;i;t\r\n");
+        WriteBytes(s.home / "~devlist.lst", testnet::InBlock("m;127.0.33.40;n;v;i;t\r\n"));
         c.change(s.options, s.home);
         Output o = RunCaptured(s.options);
         EXPECT_EQ(o.code, 2) << c.name;
@@ -357,7 +362,8 @@ TEST(BatchMode, TheProgram) {
     ASSERT_TRUE(vellup.waitForFinished(60000));
     std::string out = vellup.readAllStandardOutput().toStdString();
     EXPECT_EQ(vellup.exitCode(), 0) << out << vellup.readAllStandardError().toStdString();
-    EXPECT_NE(out.find("127.0.33.50\tOK\tV3.1.0\n127.0.33.51\tOK\tV3.1.0\n"), std::string::npos)
+    EXPECT_NE(out.find(testnet::InBlock("127.0.33.50\tOK\tV3.1.0\n127.0.33.51\tOK\tV3.1.0\n")),
+              std::string::npos)
         << out;
 
     // Started in the update file's folder with a bare file name: the pak file next to it is

@@ -1,5 +1,5 @@
 // The event-driven engine: many conversations on two threads against simulated terminals on
-// 127.0.36.x, each ending as the same conversation on its own blocking link ends, with the same
+// 127.N.36.x, each ending as the same conversation on its own blocking link ends, with the same
 // progress events.
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Vellup's window offscreen: start-up, the file commands with their message boxes, and whole
-// batches against simulated terminals on 127.0.32.x.
+// batches against simulated terminals on 127.N.32.x.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <stdexcept>
 
 #include "common/widgets/testing/scriptedprompter.h"
 #include "common/widgets/testing/unnamedcontrols.h"
@@ -37,6 +38,11 @@ const QStringList kInitialLog = {
     "V1.2 load data if *.pak file is in bin path and has been checked",
     "v1.2.1 [KILL BUG]load *.pak file is fault if this is the first time to load.",
 };
+
+// A text written for 127.0.b.c, read for this test process's block.
+QString Q(const char* text) {
+    return QString::fromStdString(testnet::InBlock(text));
+}
 
 QStringList LogLines(const TMainForm& form) {
     return form.Memo2->toPlainText().split('\n');
@@ -356,7 +362,8 @@ struct Fleet {
             runner.Add(addresses.back(), 65276, config);
         }
         std::string error;
-        EXPECT_TRUE(runner.Start(&error)) << error;
+        // Thrown, so that the test stops at once rather than running against no terminals.
+        if (!runner.Start(&error)) throw std::runtime_error("simulated terminals: " + error);
     }
 };
 
@@ -415,9 +422,9 @@ TEST(MainForm, OneThreadAndAFailedLoginStillUpdatesTheOthers) {
     EXPECT_EQ(Column(form, TMainForm::colProcess), QStringList({"FAULT", "OK", "OK"}));
     QStringList log = LogLines(form);
     EXPECT_EQ(log.mid(log.size() - 4),
-              QStringList({"127.0.32.20 update process is break off. (Login is faulst)",
-                           "127.0.32.21 update process is sucessful",
-                           "127.0.32.22 update process is sucessful",
+              QStringList({Q("127.0.32.20 update process is break off. (Login is faulst)"),
+                           Q("127.0.32.21 update process is sucessful"),
+                           Q("127.0.32.22 update process is sucessful"),
                            "All update process has finished"}));
 }
 
@@ -440,8 +447,8 @@ TEST(MainForm, NoLimitStartsEveryCheckedRowAndSkipsBadRows) {
     QStringList log = LogLines(form);
     EXPECT_TRUE(log.contains("bad ip is not a valid IP address, not updated."));
     EXPECT_TRUE(
-        log.contains("127.0.32.42 update process is break off. (This update package is "
-                     "not suitable for the target device)"));
+        log.contains(Q("127.0.32.42 update process is break off. (This update package is "
+                       "not suitable for the target device)")));
     EXPECT_EQ(log.back(), "All update process has finished");
 }
 
@@ -476,7 +483,7 @@ TEST(MainForm, NeverStartedRowReportAndRetryFailed) {
     form.ListView1->topLevelItem(2)->setCheckState(0, Qt::Unchecked);  // before its turn
     ASSERT_TRUE(WaitForBatchEnd(form));
     EXPECT_EQ(Column(form, TMainForm::colProcess), QStringList({"FAULT", "OK", "Not started"}));
-    EXPECT_TRUE(LogLines(form).contains("127.0.32.62 was not started, not updated."));
+    EXPECT_TRUE(LogLines(form).contains(Q("127.0.32.62 was not started, not updated.")));
     EXPECT_TRUE(retry->isEnabled());
     ASSERT_TRUE(save->isEnabled());
 
@@ -494,7 +501,8 @@ TEST(MainForm, NeverStartedRowReportAndRetryFailed) {
             EXPECT_EQ(row[8].isEmpty(), a.Stats().logins + a.Stats().refusedLogins == 0) << i;
         });
     }
-    EXPECT_EQ(rows["127.0.32.62"].mid(3, 5), QStringList({"V2.5.0", "", "Not started", "", "1"}));
+    EXPECT_EQ(rows[testnet::InBlock("127.0.32.62")].mid(3, 5),
+              QStringList({"V2.5.0", "", "Not started", "", "1"}));
 
     // Retry: only the failed rows run again, with the same job and password.
     retry->click();
@@ -505,14 +513,14 @@ TEST(MainForm, NeverStartedRowReportAndRetryFailed) {
     EXPECT_FALSE(retry->isEnabled());
     QStringList log = LogLines(form);
     EXPECT_TRUE(log.contains("Round 2: retrying the failed terminals (2)"));
-    EXPECT_TRUE(log.contains("Round 2: 127.0.32.60 update process is sucessful"));
+    EXPECT_TRUE(log.contains(Q("Round 2: 127.0.32.60 update process is sucessful")));
     EXPECT_EQ(log.back(), "Round 2: All update process has finished");
     EXPECT_TRUE(prompter.messages.empty());
     prompter.fileNames = {QString::fromStdString(report)};
     save->click();
     rows = ReportByIp(report);
-    EXPECT_EQ(rows["127.0.32.60"][7], "2");
-    EXPECT_EQ(rows["127.0.32.61"][7], "1");
+    EXPECT_EQ(rows[testnet::InBlock("127.0.32.60")][7], "2");
+    EXPECT_EQ(rows[testnet::InBlock("127.0.32.61")][7], "1");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/testnet.h"
 #include "updater/updatejob.h"
 
 namespace testsupport {
@@ -79,9 +80,9 @@ inline void WriteUpdateFile(const std::filesystem::path& file,
     WriteBytes(file, bytes);
 }
 
-// Host-order loopback address 127.0.b.c.
-constexpr std::uint32_t Loopback(unsigned b, unsigned c) {
-    return 0x7F000000u | (b << 8) | c;
+// Host-order loopback address 127.N.b.c of this test process's block.
+inline std::uint32_t Loopback(unsigned b, unsigned c) {
+    return testnet::Address(b, c);
 }
 
 }  // namespace testsupport

@@ -1,4 +1,4 @@
-// Conversations over real UDP sockets with simulated terminals on 127.0.31.x. The reply wait is
+// Conversations over real UDP sockets with simulated terminals on 127.N.31.x. The reply wait is
 // seconds wherever a terminal is meant to answer, so that a loaded machine never turns a slow
 // reply into a lost one, and the reset pause outlasts the terminals' restart, so that no search
 // waits in vain; each test case uses its own addresses.

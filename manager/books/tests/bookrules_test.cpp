@@ -36,8 +36,15 @@ TEST(BookRules, Multicasts) {
         {{"Z", "0.0.0.0", "0"}, std::nullopt, TMulticastProblem::kNone},
         {{"Z", "239.0.0.1", "65536"}, std::nullopt, TMulticastProblem::kBadPort},
         {{"Z", "239.0.0.1", "5x"}, std::nullopt, TMulticastProblem::kBadPort},
+        {{"Z", "239.0.0.1", "65535"}, std::nullopt, TMulticastProblem::kNone},
+        // Every limit at its length and one past it.
+        {{Repeat("z", 32), "239.0.0.1", "1"}, std::nullopt, TMulticastProblem::kNone},
         {{Repeat("z", 33), "239.0.0.1", "1"}, std::nullopt, TMulticastProblem::kZoneNameTooLong},
         {{Repeat("区", 32), "239.0.0.1", "1"}, std::nullopt, TMulticastProblem::kNone},
+        {{Repeat("区", 33), "239.0.0.1", "1"}, std::nullopt, TMulticastProblem::kZoneNameTooLong},
+        {{"Z", "239.100.100.100", "1"}, std::nullopt, TMulticastProblem::kNone},
+        // A group that is no number passes the lenient check, so only the length refuses it.
+        {{"Z", "239.100.100.10x1", "1"}, std::nullopt, TMulticastProblem::kAddressTooLong},
     };
     for (const Case& c : cases)
         EXPECT_EQ(CheckMulticast(rows, c.input, c.except), c.expected)
@@ -52,10 +59,16 @@ TEST(BookRules, Contacts) {
         TContactProblem expected;
     } cases[] = {
         {{"8002", "Lobby", "F1"}, 0, TContactProblem::kSipAccountTaken},
+        // Every limit at its length and one past it; limits count characters, not bytes.
+        {{Repeat("1", 16), "n", "g"}, std::nullopt, TContactProblem::kNone},
         {{Repeat("1", 17), "n", "g"}, std::nullopt, TContactProblem::kSipAccountTooLong},
-        {{"8003", Repeat("门", 32), "g"}, std::nullopt, TContactProblem::kNone},  // characters
+        {{"8003", Repeat("n", 32), "g"}, std::nullopt, TContactProblem::kNone},
+        {{"8003", Repeat("n", 33), "g"}, std::nullopt, TContactProblem::kDisplayNameTooLong},
+        {{"8003", Repeat("门", 32), "g"}, std::nullopt, TContactProblem::kNone},
         {{"8003", Repeat("门", 33), "g"}, std::nullopt, TContactProblem::kDisplayNameTooLong},
+        {{"8003", "n", Repeat("g", 64)}, std::nullopt, TContactProblem::kNone},
         {{"8003", "n", Repeat("g", 65)}, std::nullopt, TContactProblem::kGroupNameTooLong},
+        {{"8003", "n", Repeat("组", 64)}, std::nullopt, TContactProblem::kNone},
     };
     for (const Case& c : cases)
         EXPECT_EQ(CheckContact(rows, c.input, c.except), c.expected) << c.input.sipAccount;

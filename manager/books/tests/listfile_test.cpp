@@ -81,6 +81,11 @@ TEST(ListFileFormat, ReadsOddLines) {
     } cases[] = {
         {"image index 7", "12\r\n@7\r\n\ta\r\n\tb\r\n\tc\r\n", {Row("12", {"a", "b", "c"}, 7)}},
         {"only one digit is read", "1\r\n@15\r\n", {Row("1", {}, 1)}},
+        {"the highest digit", "1\r\n@9\r\n", {Row("1", {}, 9)}},
+        {"the lowest digit", "1\r\n@0\r\n", {Row("1", {})}},
+        {"a character past the digits gives 0",
+         "1\r\n@:\r\n2\r\n@/\r\n",
+         {Row("1", {}), Row("2", {})}},
         {"no digit gives 0", "1\r\n@x\r\n2\r\n@\r\n", {Row("1", {}), Row("2", {})}},
         {"empty column and trimmed columns", "1\n@0\n\t\n\t  a b \t\n", {Row("1", {"", "a b"})}},
         {"lone CR and LF and no last line end",

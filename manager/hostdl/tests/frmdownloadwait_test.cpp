@@ -17,6 +17,7 @@
 #include "common/xmlobj.h"
 #include "manager/hostdl/tests/hostfleet.h"
 #include "manager/hostdl/widgets/downloadrunner.h"
+#include "tests/testnet.h"
 
 namespace {
 
@@ -146,7 +147,7 @@ class DownloadRunnerTest : public ::testing::Test {
 };
 
 TEST_F(DownloadRunnerTest, ContactJobWithTheRealWaitsLeavesTheWindowResponsive) {
-    Start(0x7F3E0101);
+    ASSERT_NO_FATAL_FAILURE(Start(testnet::Address(1, 1)));
     const TDownloadEntries entries =
         BuildContactEntries(std::vector<TContactRow>{{"8001", "Lobby", "Floor1"}});
     int ticks = 0;
@@ -177,7 +178,7 @@ TEST_F(DownloadRunnerTest, ContactJobWithTheRealWaitsLeavesTheWindowResponsive) 
 }
 
 TEST_F(DownloadRunnerTest, StopBeforeTheStartSendsNothing) {
-    Start(0x7F3E0201);
+    ASSERT_NO_FATAL_FAILURE(Start(testnet::Address(2, 1)));
     TDownloadEntries entries;
     entries.zones = {ZoneEntry("1", "Hall", {239, 1, 1, 1}, 5000)};
     WhileOpen([](QWidget* dialog) {
@@ -191,7 +192,7 @@ TEST_F(DownloadRunnerTest, StopBeforeTheStartSendsNothing) {
 TEST_F(DownloadRunnerTest, StopDuringTheEraseEndsTheJob) {
     termsim::THostFaults silent;
     silent.silent = true;
-    Start(0x7F3E0301, silent);
+    ASSERT_NO_FATAL_FAILURE(Start(testnet::Address(3, 1), silent));
     TDownloadEntries entries;
     entries.devices = {DeviceEntry("8001", "Lobby")};
     WhileOpen([](QWidget* dialog) {
@@ -200,6 +201,8 @@ TEST_F(DownloadRunnerTest, StopDuringTheEraseEndsTheJob) {
         return true;
     });
     EXPECT_FALSE(RunDownloadDialog(nullptr, EDownloadKind::Contacts, target, entries));
+    // The job may end before the terminal has taken in the erase.
+    ASSERT_TRUE(hosts.AwaitHandled(0, 1));
     const auto t = store->Terminal(0);
     ASSERT_EQ(t.requests.size(), 1u);  // the erase gave up at once, no second send
     EXPECT_EQ(t.requests[0].code, "BKER");

@@ -5,6 +5,7 @@
 #include "manager/hostdl/hostdownload.h"
 #include "manager/hostdl/tests/hostfleet.h"
 #include "manager/hostdl/udphostlink.h"
+#include "tests/testnet.h"
 
 namespace termsim {
 void PrintTo(const THostRequestSeen& r, std::ostream* os) {
@@ -18,11 +19,39 @@ using namespace std::chrono_literals;
 using termsim::EHostFault;
 using Seen = termsim::THostRequestSeen;
 
-constexpr std::uint32_t kFirst = 0x7F3D0101;  // 127.61.1.1
+const std::uint32_t kFirst = testnet::Address(1, 1);
 
 class TNoProgress : public IDownloadProgress {
     void ShowProgress(const TProgressText&, int) override {}
     void ShowJobResult(bool, const TProgressText&) override {}
+};
+
+// The UDP link, handing over a reply only once the terminal has finished answering: the copies of
+// a repeated reply then arrive together, as one terminal sends them, however loaded the machine.
+// Counts its sends, so that a test can wait until the terminal has taken in every one.
+class TSettledLink : public IHostLink {
+  public:
+    TSettledLink(const TStopRequest& stop, const THostFleet& fleet) : udp_(stop), fleet_(fleet) {}
+    bool Ready() const override { return udp_.Ready(); }
+    THostClock::time_point Now() const override { return udp_.Now(); }
+    void Send(std::uint32_t address, std::uint16_t port,
+              std::span<const std::uint8_t> bytes) override {
+        ++sent_;
+        udp_.Send(address, port, bytes);
+    }
+    std::optional<THostDatagram> Receive(std::chrono::milliseconds timeout) override {
+        std::optional<THostDatagram> datagram = udp_.Receive(timeout);
+        if (datagram) fleet_.SettleLoop();
+        return datagram;
+    }
+    void Pause(std::chrono::milliseconds time) override { udp_.Pause(time); }
+    void DiscardWaiting() override { udp_.DiscardWaiting(); }
+    int Sent() const { return sent_; }
+
+  private:
+    TUdpHostLink udp_;
+    const THostFleet& fleet_;
+    int sent_ = 0;
 };
 
 std::vector<TContactRow> Contacts(int n) {
@@ -137,17 +166,18 @@ TEST(HostDownloadTermsim, JobsAgainstASimulatedTerminal) {
         const int index = static_cast<int>(i);
         store->SetFaults(index, c.faults);
         TStopRequest stop;
-        TUdpHostLink link(stop);
+        TSettledLink link(stop, fleet);
         ASSERT_TRUE(link.Ready());
         TNoProgress progress;
         // Replies on loopback take far less than the reply wait of seconds, even on a loaded
-        // machine; a silent terminal's waits stay short, as nothing can answer them. Both copies
-        // of a duplicated reply arrive within the wait after a batch.
+        // machine; a silent terminal's waits stay short, as nothing can answer them.
         THostTiming timing{20ms, 100ms, c.faults.silent ? 20ms : 2000ms, 5ms};
         THostDownloader downloader(link, progress, stop, timing);
         EXPECT_EQ(downloader.RunDownloadJob(c.kind, termsim::AddressText(kFirst + i), c.entries),
                   c.success)
             << c.what;
+        // The job may end before the terminal has taken in its last sends (a silent terminal).
+        ASSERT_TRUE(fleet.AwaitHandled(index, link.Sent())) << c.what;
         const termsim::THostTerminalTables t = store->Terminal(index);
         EXPECT_EQ(t.requests, c.seen) << c.what;
         EXPECT_EQ(t.refused, 0) << c.what;
@@ -168,12 +198,24 @@ TEST(HostDownloadTermsim, TerminalChecksEveryRequest) {
     ASSERT_TRUE(fleet.Start(kFirst + 0x100, 2, {"SIP520", "SIP310"}, &error)) << error;
     const auto& store = fleet.store;
 
+    const std::uint32_t a = kFirst + 0x100;
     TStopRequest stop;
     TUdpHostLink link(stop);
-    auto exchange = [&](std::uint32_t address, const std::vector<std::uint8_t>& request) {
+    int sent = 0;  // to the first terminal, which counts every datagram it takes in
+    auto exchange = [&](std::uint32_t address, const std::vector<std::uint8_t>& request,
+                        EHostReply expected) {
         link.DiscardWaiting();
         link.Send(address, kHostPort, request);
-        const auto reply = link.Receive(2000ms);
+        if (expected != EHostReply::Invalid) {
+            const auto reply = link.Receive(30s);
+            return reply ? ClassifyHostReply(reply->bytes) : EHostReply::Invalid;
+        }
+        // No answer expected: once the terminal has dealt with the request, an answer would be
+        // on its way. The other family's terminal counts nothing: its silence is waited out.
+        if (address == a) {
+            EXPECT_TRUE(fleet.AwaitHandled(0, sent + 1));
+        }
+        const auto reply = link.Receive(address == a ? 200ms : 2000ms);
         return reply ? ClassifyHostReply(reply->bytes) : EHostReply::Invalid;
     };
     auto write = [](std::uint16_t start, int n) {
@@ -186,7 +228,6 @@ TEST(HostDownloadTermsim, TerminalChecksEveryRequest) {
     BuildEraseRequest("GPER", erase);
     std::vector<std::uint8_t> damaged = write(0, 1);
     damaged[80] ^= 1;
-    const std::uint32_t a = kFirst + 0x100;
     const struct {
         const char* what;
         std::uint32_t address;
@@ -202,8 +243,10 @@ TEST(HostDownloadTermsim, TerminalChecksEveryRequest) {
         {"damaged checksum: no answer", a, damaged, EHostReply::Invalid},
         {"other family: no answer", a + 1, erase, EHostReply::Invalid},
     };
-    for (const auto& s : steps)
-        EXPECT_EQ(exchange(s.address, s.request), s.reply) << s.what;
+    for (const auto& s : steps) {
+        EXPECT_EQ(exchange(s.address, s.request, s.reply), s.reply) << s.what;
+        sent += s.address == a;
+    }
     const auto t = store->Terminal(0);
     EXPECT_EQ(t.Table(EHostTable::Group).size(), 19u);
     EXPECT_EQ(t.refused, 3);

@@ -188,6 +188,22 @@ TEST_F(HostDownloadTest, RefusedBatchIsSentFiveTimes) {
               (std::vector<TShown>{{{9}, 1}, {{10}, 1}, {{12}, 1}, {{14}, 0}, {{2, 0}, -1}}));
 }
 
+TEST_F(HostDownloadTest, BatchAcknowledgedAtItsFifthSendIsWritten) {
+    // Send 1 is the erase; sends 2 to 5 are the batch's refused sends, send 6 its last chance.
+    link.terminal = [](const THostRequest& r, int send) {
+        return std::vector<TVirtualLink::TReply>{{0ms, Answer(r, !r.write || send == 6 ? 1 : 0)}};
+    };
+    TDownloadEntries entries;
+    entries.zones.assign(2, ZoneEntry("1", "Hall", {239, 1, 1, 1}, 5000));
+    EXPECT_TRUE(Run(entries, EDownloadKind::Zones));
+    EXPECT_EQ(Codes(), (std::vector<std::string>{"ZNER", "ZNWR", "ZNWR", "ZNWR", "ZNWR", "ZNWR"}));
+    for (std::size_t i = 1; i < link.sent.size(); ++i) {
+        EXPECT_EQ(link.sent[i].startIndex, 0) << i;
+        EXPECT_EQ(link.sent[i].count, 2) << i;
+    }
+    EXPECT_EQ(progress.shown.back(), (TShown{{1, 1}, -1}));
+}
+
 TEST_F(HostDownloadTest, OnlyTheTerminalsValidRepliesCount) {
     // Before the terminal's own late reply: a stranger's success and a damaged one. Neither may
     // acknowledge the request.

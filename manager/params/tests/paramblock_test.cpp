@@ -78,6 +78,13 @@ TEST(ParamFieldValues, TextFormsGiveTheBytesOfTheirEncoding) {
          {'s', 'i', 'p', '.', 'e', 'x', 'a', 'm', 'p', 'l', 'e', 0},
          nullptr},
         {"monitor.volume", "75", 932, {75}, nullptr},
+        // One more field of each encoding, each with its worked bytes.
+        {"uart_ctrl.local_port", "6006", 208, {0x17, 0x76}, nullptr},
+        {"uart_data.baud", "1152", 324, {0x80, 0x04}, nullptr},
+        {"uart_ctrl.target_ip", "10.0.2.1", 212, {10, 0, 2, 1}, nullptr},
+        {"maint.user", "ab", 80, {'a', 'b', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, nullptr},
+        {"talk.input", "1", 181, {1}, nullptr},
+        {"multicast.input", "0", 683, {0}, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name) + "=" + c.text);
@@ -87,6 +94,49 @@ TEST(ParamFieldValues, TextFormsGiveTheBytesOfTheirEncoding) {
         EXPECT_EQ(Bytes(block, c.offset, c.bytes.size()), c.bytes);
         EXPECT_EQ(FormatFieldValue(block, field), c.shown ? c.shown : c.text);
     }
+}
+
+// The byte order of every 16-bit and 32-bit field, as the terminals' firmware reads it: the value
+// 0x1234 (0x12345678) written into each field gives these bytes at its offset.
+TEST(ParamFieldValues, EveryMultiByteNumberHasTheTerminalsByteOrder) {
+    const std::vector<std::uint8_t> bigEndian{0x12, 0x34}, littleEndian{0x34, 0x12};
+    struct Case {
+        const char* name;
+        std::size_t offset;
+        const std::vector<std::uint8_t>& bytes;
+    } cases[] = {
+        {"mgmt.port", 176, bigEndian},
+        {"sip.local_port", 760, bigEndian},
+        {"key1.port", 346, bigEndian},
+        {"key2.port", 470, bigEndian},
+        {"key3.port", 482, bigEndian},
+        {"key4.port", 618, bigEndian},
+        {"uart_ctrl.local_port", 208, bigEndian},
+        {"uart_ctrl.target_port", 210, bigEndian},
+        {"uart_data.local_port", 276, bigEndian},
+        {"uart_data.target_port", 278, bigEndian},
+        {"sip.port", 638, littleEndian},
+        {"expiry", 762, littleEndian},
+        {"monitor1.port", 946, littleEndian},
+        {"monitor10.port", 1126, littleEndian},
+        {"uart_ctrl.baud", 256, littleEndian},
+        {"uart_ctrl.frame_size", 264, littleEndian},
+        {"uart_data.baud", 324, littleEndian},
+        {"uart_data.max_frame", 332, littleEndian},
+        {"timezone", 696, littleEndian},
+    };
+    for (const Case& c : cases) {
+        TParamBlock block = Patterned();
+        const TParamField& field = ParamField(c.name);
+        SetFieldInt(block, field, 0x1234);
+        EXPECT_EQ(Bytes(block, c.offset, 2), c.bytes) << c.name;
+        EXPECT_EQ(GetFieldInt(block, field), 0x1234) << c.name;
+    }
+    TParamBlock block = Patterned();
+    SetFieldInt(block, ParamField("features"), 0x12345678);
+    EXPECT_EQ(Bytes(block, 8, 4), (std::vector<std::uint8_t>{0x78, 0x56, 0x34, 0x12}));
+    block[8] = 0x08, block[9] = 0x00, block[10] = 0x00, block[11] = 0x80;
+    EXPECT_EQ(GetFieldInt(block, ParamField("features")), 0x80000008);
 }
 
 TEST(ParamFieldValues, ReadingRulesOfFlagsCodecsAndSignedNumbers) {

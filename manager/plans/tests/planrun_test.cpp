@@ -1,5 +1,6 @@
-// Applying plans to a simulated fleet on 127.91.N.x through the project's libkvsetup.so: what the
-// terminals hold afterwards, what they were sent, the results and the report.
+// Applying plans to a simulated fleet on 127.B.N.x (B: the process's block) through the project's
+// libkvsetup.so: what the terminals hold afterwards, what they were sent, the results and the
+// report.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include "manager/params/pagesave.h"
 #include "manager/plans/planrun.h"
 #include "termsim/fleet.h"
+#include "tests/testnet.h"
 
 namespace {
 
@@ -19,12 +21,12 @@ TParamBlock BlockOf(const termsim::TerminalState& state) {
 
 class PlanRunTest : public ::testing::Test {
   protected:
-    // Three terminals 127.91.N.1 to .3 (MACs 02:4B:56:00:00:01 to 03), wanting admin/50738264;
+    // Three terminals 127.B.N.1 to .3 (MACs 02:4B:56:00:00:01 to 03), wanting admin/50738264;
     // the second one has other maintenance credentials and refuses those.
     void Start(std::uint8_t network, int oldFirmwareEvery = 0) {
         termsim::FleetOptions options;
         options.count = 3;
-        options.firstAddress = 0x7F5B0001u | (std::uint32_t{network} << 8);
+        options.firstAddress = testnet::Address(network, 1);
         options.models = {"SIP1601"};
         options.loginUser = "admin";
         options.loginPassword = "50738264";
@@ -32,7 +34,7 @@ class PlanRunTest : public ::testing::Test {
         fleet = std::make_unique<termsim::Fleet>(options);
         std::string error;
         ASSERT_TRUE(fleet->Start(&error)) << error;
-        net = "127.91." + std::to_string(network) + ".";
+        net = testnet::InBlock("127.0.") + std::to_string(network) + ".";
         // Static addresses, as on a site whose plan gives them: a terminal with DHCP on would
         // keep its address whatever the plan says.
         for (int i = 0; i < 3; ++i) {
@@ -64,7 +66,7 @@ class PlanRunTest : public ::testing::Test {
 };
 
 TEST_F(PlanRunTest, FleetByMacDryRunThenApply) {
-    Start(1);
+    ASSERT_NO_FATAL_FAILURE(Start(1));
     const std::string plan =
         "mac,display_name,ip,sip.user\n"
         "02:4B:56:00:00:01,Gate West," +
@@ -98,7 +100,7 @@ TEST_F(PlanRunTest, FleetByMacDryRunThenApply) {
     EXPECT_FALSE(PlanSucceeded(preview));
 
     const std::vector<TPlanResult> results = Run(plan, false);
-    EXPECT_EQ(fleet->State(0).address, 0x7F5B0107u);
+    EXPECT_EQ(fleet->State(0).address, testnet::Address(1, 7));
     TParamBlock expected = before[0];
     SetFieldText(expected, ParamField("display_name"), "Gate West");
     SetFieldIp(expected, ParamField("ip"), net + "7");
@@ -131,7 +133,7 @@ TEST_F(PlanRunTest, FleetByMacDryRunThenApply) {
 }
 
 TEST_F(PlanRunTest, FleetByAddressIsLoggedOutWhereItAnswersAndStopsBetweenTerminals) {
-    Start(2);
+    ASSERT_NO_FATAL_FAILURE(Start(2));
     TPlan plan;
     std::vector<TPlanError> errors;
     ASSERT_TRUE(ParsePlan(
@@ -147,7 +149,7 @@ TEST_F(PlanRunTest, FleetByAddressIsLoggedOutWhereItAnswersAndStopsBetweenTermin
     ASSERT_EQ(results.size(), 3u);
     EXPECT_EQ(results[0].outcome, TPlanOutcome::kChanged);
     EXPECT_EQ(results[0].address, net + "8");
-    EXPECT_EQ(fleet->State(0).address, 0x7F5B0208u);
+    EXPECT_EQ(fleet->State(0).address, testnet::Address(2, 8));
     EXPECT_EQ(FormatFieldValue(BlockOf(fleet->State(0)), ParamField("sip.user")), "7001");
     EXPECT_EQ(fleet->Stats(0).logouts, 1u);  // at its new address, where it answers
     EXPECT_EQ(results[1].outcome, TPlanOutcome::kNotFound);

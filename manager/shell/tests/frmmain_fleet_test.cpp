@@ -1,5 +1,5 @@
 // The main window with the project's libkvsetup.so against an in-process fleet of simulated
-// terminals on 127.0.13.x.
+// terminals on 127.N.13.x of the process's block.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -23,6 +23,7 @@
 #include "manager/settings/testing/memorysettingsstore.h"
 #include "manager/shell/frmmain.h"
 #include "termsim/fleet.h"
+#include "tests/testnet.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ class FrmMainFleetTest : public ::testing::Test {
 };
 
 TEST_F(FrmMainFleetTest, SearchFillsTheListAndCommandsReachTheTerminals) {
-    Start(0x7F000D01, {});  // 127.0.13.1
+    ASSERT_NO_FATAL_FAILURE(Start(testnet::Address(13, 1), {}));
     ASSERT_EQ(window->List().RowCount(), static_cast<std::size_t>(kCount));
     EXPECT_EQ(window->StatusPanel1->text(), QString::number(kCount));
     std::map<std::string, std::string> firmwareByIp;
@@ -89,11 +90,11 @@ TEST_F(FrmMainFleetTest, SearchFillsTheListAndCommandsReachTheTerminals) {
         EXPECT_NE(row.icon, kIconUnreachable);
         firmwareByIp[row.columns[kColIp]] = row.columns[kColFirmware];
     }
-    EXPECT_EQ(firmwareByIp["127.0.13.1"], "V2.6.0");
-    EXPECT_EQ(firmwareByIp["127.0.13.3"], "V2.4.1");
+    EXPECT_EQ(firmwareByIp[testnet::InBlock("127.0.13.1")], "V2.6.0");
+    EXPECT_EQ(firmwareByIp[testnet::InBlock("127.0.13.3")], "V2.4.1");
 
     // Properties of an old terminal are refused before anything is read.
-    window->SelectRow(RowOfIp("127.0.13.3"));
+    window->SelectRow(RowOfIp(testnet::InBlock("127.0.13.3")));
     window->PDevProperty->trigger();
     EXPECT_EQ(prompter.MessageTexts(),
               QStringList{QStringLiteral("本程序不支持设备的版本低于V2.5")});
@@ -102,7 +103,7 @@ TEST_F(FrmMainFleetTest, SearchFillsTheListAndCommandsReachTheTerminals) {
     // A current terminal's block opens the property editor; a new display name and address saved
     // there are written to the terminal, which moves, and shown in the row.
     prompter.messages.clear();
-    window->SelectRow(RowOfIp("127.0.13.1"));
+    window->SelectRow(RowOfIp(testnet::InBlock("127.0.13.1")));
     QTimer editorWatch;
     QObject::connect(&editorWatch, &QTimer::timeout, [&] {
         QWidget* editor = QApplication::activeModalWidget();
@@ -110,7 +111,8 @@ TEST_F(FrmMainFleetTest, SearchFillsTheListAndCommandsReachTheTerminals) {
         editorWatch.stop();
         editor->findChild<QLineEdit*>("edtAccountBase_DisplayName")->setText("Lobby");
         editor->findChild<QRadioButton*>("rdBtnBaseNetwork_DhcpDisable")->setChecked(true);
-        editor->findChild<QLineEdit*>("EdtBaseNet_IP")->setText("127.0.13.200");
+        editor->findChild<QLineEdit*>("EdtBaseNet_IP")
+            ->setText(QString::fromStdString(testnet::InBlock("127.0.13.200")));
         QTest::mouseClick(editor->findChild<QPushButton*>("btnSave"), Qt::LeftButton);
     });
     editorWatch.start(20);
@@ -119,12 +121,12 @@ TEST_F(FrmMainFleetTest, SearchFillsTheListAndCommandsReachTheTerminals) {
     EXPECT_TRUE(prompter.messages.empty()) << prompter.MessageTexts().join("\n").toStdString();
     EXPECT_EQ(fleet->Stats(0).reads, 1u);
     EXPECT_EQ(fleet->Stats(0).writes, 1u);
-    const TDeviceRow& moved = window->List().Row(RowOfIp("127.0.13.200"));
+    const TDeviceRow& moved = window->List().Row(RowOfIp(testnet::InBlock("127.0.13.200")));
     EXPECT_EQ(moved.columns[kColDisplayName], "Lobby");
-    EXPECT_EQ(termsim::AddressText(fleet->State(0).address), "127.0.13.200");
+    EXPECT_EQ(termsim::AddressText(fleet->State(0).address), testnet::InBlock("127.0.13.200"));
 
     // Reset: one login, one reset, "复位成功".
-    window->SelectRow(RowOfIp("127.0.13.2"));
+    window->SelectRow(RowOfIp(testnet::InBlock("127.0.13.2")));
     window->PDevReset->trigger();
     EXPECT_EQ(prompter.MessageTexts(), QStringList{QStringLiteral("复位成功")});
     EXPECT_EQ(fleet->Stats(1).logins, 1u);
@@ -137,18 +139,20 @@ TEST_F(FrmMainFleetTest, LoginWithCredentialsFromTheDialog) {
     termsim::FleetOptions options;
     options.loginUser = "maint";
     options.loginPassword = "s3cret";
-    Start(0x7F000D11, options);  // 127.0.13.17
-    const TDeviceRow row = window->List().Row(RowOfIp("127.0.13.20"));
-    EXPECT_TRUE(window->Procs().LoginDevice("127.0.13.20", TextToMac(row.columns[kColMac])));
+    ASSERT_NO_FATAL_FAILURE(Start(testnet::Address(13, 17), options));
+    const TDeviceRow row = window->List().Row(RowOfIp(testnet::InBlock("127.0.13.20")));
+    EXPECT_TRUE(window->Procs().LoginDevice(testnet::InBlock("127.0.13.20"),
+                                            TextToMac(row.columns[kColMac])));
     EXPECT_EQ(loginDialogs, 1);
     EXPECT_TRUE(prompter.messages.empty()) << prompter.MessageTexts().join("\n").toStdString();
-    window->Procs().LogoutDevice("127.0.13.20", TextToMac(row.columns[kColMac]));
+    window->Procs().LogoutDevice(testnet::InBlock("127.0.13.20"), TextToMac(row.columns[kColMac]));
     EXPECT_GE(fleet->Stats(3).logouts, 1u);
 }
 
 TEST_F(FrmMainFleetTest, SettingsPlanFromTheToolsMenuUpdatesTheWrittenRows) {
-    Start(0x7F5B0901, {});  // 127.91.9.1
-    const std::string mac = window->List().Row(RowOfIp("127.91.9.2")).columns[kColMac];
+    ASSERT_NO_FATAL_FAILURE(Start(testnet::Address(9, 1), {}));
+    const std::string mac =
+        window->List().Row(RowOfIp(testnet::InBlock("127.0.9.2"))).columns[kColMac];
     const QString plan = home.filePath("plan.csv");
     ASSERT_TRUE(WriteFileAtomically(plan.toStdString(),
                                     "mac,sip.user,display_name\n" + mac + ",7002,Lobby\n"));
@@ -170,7 +174,7 @@ TEST_F(FrmMainFleetTest, SettingsPlanFromTheToolsMenuUpdatesTheWrittenRows) {
     });
     window->NApplyPlan->trigger();
     ASSERT_TRUE(applied);
-    const TDeviceRow& row = window->List().Row(RowOfIp("127.91.9.2"));
+    const TDeviceRow& row = window->List().Row(RowOfIp(testnet::InBlock("127.0.9.2")));
     EXPECT_EQ(row.columns[kColAccount], "7002");
     EXPECT_EQ(row.columns[kColDisplayName], "Lobby");
     EXPECT_EQ(row.icon, kIconLocalComplete);

@@ -1,6 +1,6 @@
 // A fleet of 100 simulated terminals that lose 5% of their datagrams, in a seeded pattern, updated
 // by the program `Vellup --batch`: each terminal's summary line agrees with the firmware the
-// simulator holds afterwards. Terminals on 127.0.36.x.
+// simulator holds afterwards. Terminals on 127.N.36.x of the process's block.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,13 +15,14 @@
 
 #include "termsim/fleet.h"
 #include "termsim/update/fleetagent.h"
+#include "tests/testnet.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 constexpr int kTerminals = 100;
-constexpr std::uint32_t kFirst = 0x7F002401;  // 127.0.36.1
+const std::uint32_t kFirst = testnet::Address(36, 1);
 const std::string kNewVersion = "V3.1.0";
 
 void WriteFile(const fs::path& file, const std::string& bytes) {

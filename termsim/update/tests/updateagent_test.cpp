@@ -1,5 +1,5 @@
 // The simulated terminal's update agent: the bytes it answers with, its faults, the standalone
-// runner, and the agent inside the fleet. Addresses 127.0.34.x.
+// runner, and the agent inside the fleet. Addresses 127.N.34.x of the process's block.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -9,6 +9,7 @@
 #include "termsim/update/agentrunner.h"
 #include "termsim/update/fleetagent.h"
 #include "termsim/update/updateagent.h"
+#include "tests/testnet.h"
 #include "updater/checksum.h"
 #include "updater/conversation.h"
 #include "updater/protocol.h"
@@ -158,13 +159,13 @@ TEST(AgentRunner, SilentWhileRestartingAndLossyOnRequest) {
     TUpdateAgentConfig config = Config();
     // Long enough that a loaded machine still asks while the terminal is down.
     config.restartTime = std::chrono::seconds(2);
-    const std::uint32_t address = 0x7F002201;  // 127.0.34.1
+    const std::uint32_t address = testnet::Address(34, 1);
     runner.Add(address, 65276, config);
     runner.Add(address + 1, 65276, config, 1.0);  // every reply lost
     std::string error;
     ASSERT_TRUE(runner.Start(&error)) << error;
     TUdpSocket socket;
-    ASSERT_TRUE(socket.Bind(0x7F002264, 0));
+    ASSERT_TRUE(socket.Bind(testnet::Address(34, 100), 0));
     TUdpUpdateLink link(socket, address, 65276);
     link.Send(ResetRequest());
     EXPECT_TRUE(link.Receive(2000, 2047));
@@ -188,7 +189,7 @@ TEST(AgentRunner, SilentWhileRestartingAndLossyOnRequest) {
 TEST(FleetAgent, UpdatesAFleetTerminal) {
     FleetOptions options;
     options.count = 2;
-    options.firstAddress = 0x7F002211;  // 127.0.34.17
+    options.firstAddress = testnet::Address(34, 17);
     options.models = {"SIP430"};
     options.restartTime = std::chrono::milliseconds(200);
     TUpdateAgentConfig base;

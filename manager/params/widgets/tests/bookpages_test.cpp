@@ -19,6 +19,7 @@
 #include "manager/hostdl/tests/hostfleet.h"
 #include "manager/params/paramdevice.h"
 #include "manager/params/widgets/bookpages.h"
+#include "tests/testnet.h"
 
 namespace {
 
@@ -298,13 +299,12 @@ TEST(BookPages, ShippedLanguageFileTranslatesThePagesAndTheOfflineMessage) {
     SetTranslationDocument(nullptr);
 }
 
-// One simulated SIP520 terminal per case, 127.70.N.1.
+// One simulated SIP520 terminal per case, 127.B.N.1 (B: the process's block).
 class BookDownloadTest : public ::testing::Test {
   protected:
     void Start(std::uint8_t network) {
         std::string error;
-        ASSERT_TRUE(hosts.Start(0x7F460001u | (std::uint32_t{network} << 8), 1, {"SIP520"}, &error))
-            << error;
+        ASSERT_TRUE(hosts.Start(testnet::Address(network, 1), 1, {"SIP520"}, &error)) << error;
     }
     TParamBlock TerminalBlock() const {
         TParamBlock block;
@@ -361,7 +361,7 @@ TEST_F(BookDownloadTest, LoginOnlineCheckAndJob) {
     std::uint8_t network = 1;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        Start(network++);
+        ASSERT_NO_FATAL_FAILURE(Start(network++));
         TBookBench b;
         b.bench.login = [&](const std::string&, const TMacBytes&) { return c.login; };
         b.searchResult = c.searchResult;
@@ -421,7 +421,7 @@ TEST_F(BookDownloadTest, LoginOnlineCheckAndJob) {
 // The whole road with the protocol's real waits: the device-access library logs in to and out of
 // the simulated terminal and finds it online; the tables then hold the page.
 TEST_F(BookDownloadTest, ContactDownloadWithTheRealWaits) {
-    Start(20);
+    ASSERT_NO_FATAL_FAILURE(Start(20));
     const std::string ip = termsim::AddressText(hosts.fleet->State(0).address);
     ::setenv("KVSETUP_TARGETS", (ip + "-" + ip).c_str(), 1);
     std::string error;

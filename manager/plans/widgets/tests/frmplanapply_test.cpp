@@ -1,5 +1,5 @@
 // The plan window offscreen with the project's libkvsetup.so against simulated terminals on
-// 127.91.5.x: the preview rows before anything is written, and a stop during the first terminal.
+// 127.N.5.x: the preview rows before anything is written, and a stop during the first terminal.
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -21,6 +21,7 @@
 #include "manager/access/testing/mockdeviceaccess.h"
 #include "manager/plans/widgets/frmplanapply.h"
 #include "termsim/fleet.h"
+#include "tests/testnet.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ QStringList Texts(const QTreeWidgetItem* item) {
 TEST(FrmPlanApplyTest, PreviewThenApplyStoppedAfterTheCurrentTerminal) {
     termsim::FleetOptions options;
     options.count = 3;
-    options.firstAddress = 0x7F5B0501;  // 127.91.5.1
+    options.firstAddress = testnet::Address(5, 1);
     options.models = {"SIP1601"};
     options.loginUser = "admin";
     options.loginPassword = "50738264";
@@ -164,12 +165,11 @@ TEST(FrmPlanApplyTest, PreviewThenApplyStoppedAfterTheCurrentTerminal) {
     btnSaveReport->click();
     std::string bytes;
     ASSERT_TRUE(ReadWholeFile(report.toStdString(), bytes));
-    EXPECT_EQ(bytes,
-              "\xEF\xBB\xBFLine,Terminal,MAC,Address,Result,Detail,Changes\r\n"
-              "2,02:4B:56:00:00:01,2.75.86.0.0.1,127.91.5.1,changed,,"
-              "display_name: Terminal 1 → Site 1\r\n"
-              "3,02:4B:56:00:00:02,,,not applied,,\r\n"
-              "4,02:4B:56:00:00:03,,,not applied,,\r\n");
+    EXPECT_EQ(bytes, testnet::InBlock("\xEF\xBB\xBFLine,Terminal,MAC,Address,Result,Detail,Changes\r\n"
+                                      "2,02:4B:56:00:00:01,2.75.86.0.0.1,127.0.5.1,changed,,"
+                                      "display_name: Terminal 1 → Site 1\r\n"
+                                      "3,02:4B:56:00:00:02,,,not applied,,\r\n"
+                                      "4,02:4B:56:00:00:03,,,not applied,,\r\n"));
 }
 
 TEST(FrmPlanApplyTest, ShippedLanguageFileTranslatesTheWindow) {

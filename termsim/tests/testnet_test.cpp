@@ -1,0 +1,45 @@
+// The loopback block of a test process: its own, apart from any other process's.
+#include "tests/testnet.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(TestNet, AnotherProcessTakesAnotherBlock) {
+    const unsigned mine = testnet::Block();
+    EXPECT_GE(mine, testnet::kFirstBlock);
+    EXPECT_LE(mine, testnet::kLastBlock);
+    EXPECT_EQ(testnet::Address(33, 20), 0x7F000000u | mine << 16 | 33u << 8 | 20u);
+    // The child shares this process's claim and must step past it.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) ::_exit(static_cast<int>(testnet::detail::ClaimBlock()));
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    const unsigned other = static_cast<unsigned>(WEXITSTATUS(status));
+    EXPECT_GE(other, testnet::kFirstBlock);
+    EXPECT_NE(other, mine);
+}
+
+TEST(TestNet, TextsMoveIntoTheBlock) {
+    const std::string n = std::to_string(testnet::Block());
+    const struct {
+        const char* text;
+        std::string expected;
+    } cases[] = {
+        {"127.0.33.20\tOK", "127." + n + ".33.20\tOK"},
+        {"T=127.0.41.1-127.0.41.2", "T=127." + n + ".41.1-127." + n + ".41.2"},
+        {"127.0.", "127." + n + "."},
+        {"from 127.0.0.1", "from 127.0.0.1"},  // the host's own loopback stays
+        {"10.127.0.5 and 1127.0.3.4", "10.127.0.5 and 1127.0.3.4"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(testnet::InBlock(c.text), c.expected) << c.text;
+    EXPECT_EQ(testnet::Range(7, 1, 9), "127." + n + ".7.1-127." + n + ".7.9");
+}
+
+}  // namespace
