@@ -6,8 +6,8 @@
 #include <thread>
 #include <unordered_map>
 
-#include "common/platform/process.h"
 #include "common/platform/poller.h"
+#include "common/platform/process.h"
 #include "updater/threadpolicy.h"
 #include "updater/udplink.h"
 
@@ -171,8 +171,8 @@ struct TConversationEngine::Loop {
                 // A stray datagram (another host, or another port of the terminal's host)
                 // neither answers nor extends the wait.
                 if (slots[i].address != task.address || slots[i].port != task.port) continue;
-                reply.assign(replies[i],
-                             replies[i] + std::min<std::size_t>(slots[i].size, task.action.maxBytes));
+                reply.assign(replies[i], replies[i] + std::min<std::size_t>(slots[i].size,
+                                                                            task.action.maxBytes));
                 if (!Advance(task, task.machine.OnReply(&reply), emptied)) return;
                 // A new request went out on an emptied socket; a pause leaves nothing queued.
                 if (task.action.kind == EKind::Pause && !emptied) Drain(task);

@@ -38,7 +38,8 @@ UINT PageNumber(const std::string& name) {
 std::string Utf16ToUtf8(const wchar_t* text, int length) {
     const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(std::max(size, 0)), '\0');
-    if (size > 0) ::WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), size, nullptr, nullptr);
+    if (size > 0)
+        ::WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), size, nullptr, nullptr);
     return out;
 }
 
@@ -67,9 +68,8 @@ bool TCodePageConverter::Ok() const {
 std::string TCodePageConverter::EncodeCharacter(std::string_view utf8Character) {
     if (!Ok()) return {};
     wchar_t wide[2];
-    const int units =
-        ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8Character.data(),
-                              static_cast<int>(utf8Character.size()), wide, 2);
+    const int units = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8Character.data(),
+                                            static_cast<int>(utf8Character.size()), wide, 2);
     if (units <= 0) return {};
     char out[16];
     BOOL lossy = FALSE;

@@ -15,8 +15,8 @@ void* OpenSharedLibrary(const std::string& path, std::string* error) {
     const bool hasFolder = path.find_first_of("/\\") != std::string::npos;
     for (wchar_t& c : wide)
         if (c == L'/') c = L'\\';
-    HMODULE library = ::LoadLibraryExW(wide.c_str(), nullptr,
-                                       hasFolder ? LOAD_WITH_ALTERED_SEARCH_PATH : 0);
+    HMODULE library =
+        ::LoadLibraryExW(wide.c_str(), nullptr, hasFolder ? LOAD_WITH_ALTERED_SEARCH_PATH : 0);
     if (!library && error) *error = path + ": " + WindowsErrorText(::GetLastError());
     return reinterpret_cast<void*>(library);
 }

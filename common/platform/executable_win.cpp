@@ -16,7 +16,8 @@ std::string ExecutableFolder() {
         if (length < buffer.size()) {
             std::wstring path(buffer.data(), length);
             const std::size_t slash = path.find_last_of(L"\\/");
-            return Utf8FromWide(slash == std::wstring::npos ? std::wstring() : path.substr(0, slash));
+            return Utf8FromWide(slash == std::wstring::npos ? std::wstring()
+                                                            : path.substr(0, slash));
         }
         buffer.resize(buffer.size() * 2);
     }

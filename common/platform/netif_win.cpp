@@ -15,9 +15,8 @@ std::vector<TIpv4Interface> ReadIpv4Interfaces() {
     // The list may grow between the two calls; a few tries settle it.
     for (int tries = 0; tries < 4 && result == ERROR_BUFFER_OVERFLOW; ++tries) {
         buffer.resize(size);
-        result = ::GetAdaptersAddresses(AF_INET, flags, nullptr,
-                                        reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()),
-                                        &size);
+        result = ::GetAdaptersAddresses(
+            AF_INET, flags, nullptr, reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
     }
     if (result != NO_ERROR) return list;
     for (auto* adapter = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()); adapter;
@@ -28,8 +27,8 @@ std::vector<TIpv4Interface> ReadIpv4Interfaces() {
             const unsigned prefix = unicast->OnLinkPrefixLength;
             const std::uint32_t mask =
                 prefix == 0 ? 0 : (prefix >= 32 ? 0xFFFFFFFFu : ~((1u << (32 - prefix)) - 1));
-            list.push_back({reinterpret_cast<const sockaddr_in*>(address)->sin_addr.s_addr,
-                            htonl(mask)});
+            list.push_back(
+                {reinterpret_cast<const sockaddr_in*>(address)->sin_addr.s_addr, htonl(mask)});
         }
     }
     return list;

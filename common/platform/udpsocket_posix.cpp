@@ -25,12 +25,6 @@ bool TUdpSocket::Bind(std::uint32_t address, std::uint16_t port) {
     return ::bind(fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
 }
 
-std::uint16_t TUdpSocket::BindFirstFree(std::uint16_t first, std::uint16_t last) {
-    for (unsigned port = first; port <= last; ++port)
-        if (Bind(0, static_cast<std::uint16_t>(port))) return static_cast<std::uint16_t>(port);
-    return 0;
-}
-
 std::uint16_t TUdpSocket::LocalPort() const {
     sockaddr_in sa{};
     socklen_t len = sizeof sa;
@@ -54,8 +48,7 @@ bool TUdpSocket::SendTo(std::uint32_t address, std::uint16_t port, const std::ui
     // A send may fail only to report an earlier port-unreachable (the report stays in the error
     // queue); the datagram was not sent then, so it is sent again.
     for (int tries = 0; tries < 4; ++tries) {
-        const ssize_t n =
-            ::sendto(fd_, data, size, 0, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+        const ssize_t n = ::sendto(fd_, data, size, 0, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
         if (n == static_cast<ssize_t>(size)) return true;
         if (n >= 0 || (errno != ECONNREFUSED && errno != EINTR)) return false;
     }

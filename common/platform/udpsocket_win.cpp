@@ -77,12 +77,6 @@ bool TUdpSocket::Bind(std::uint32_t address, std::uint16_t port) {
     return ::bind(Native(fd_), reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
 }
 
-std::uint16_t TUdpSocket::BindFirstFree(std::uint16_t first, std::uint16_t last) {
-    for (unsigned port = first; port <= last; ++port)
-        if (Bind(0, static_cast<std::uint16_t>(port))) return static_cast<std::uint16_t>(port);
-    return 0;
-}
-
 std::uint16_t TUdpSocket::LocalPort() const {
     sockaddr_in sa{};
     int len = sizeof sa;

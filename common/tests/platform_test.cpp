@@ -125,10 +125,10 @@ TEST(PlatformCodePage, GbkBytesAreTheSameEverywhere) {
         EXPECT_EQ(FromDeviceBytes(c.gbk), c.utf8) << c.utf8;
     }
     const Case decoded[] = {
-        {"\xEF\xBF\xBD ", "\x81\x20"},              // a lead byte without a valid trail byte
-        {"\xEF\xBF\xBD", "\xFF"},                   // no character at all
-        {"设\xEF\xBF\xBD", "\xC9\xE8\xB1"},          // cut in the middle of a character
-        {"A\xEF\xBF\xBD\x7F", "A\xA1\x7F"},          // 7F never follows a lead byte
+        {"\xEF\xBF\xBD ", "\x81\x20"},       // a lead byte without a valid trail byte
+        {"\xEF\xBF\xBD", "\xFF"},            // no character at all
+        {"设\xEF\xBF\xBD", "\xC9\xE8\xB1"},  // cut in the middle of a character
+        {"A\xEF\xBF\xBD\x7F", "A\xA1\x7F"},  // 7F never follows a lead byte
     };
     for (const Case& c : decoded)
         EXPECT_EQ(FromDeviceBytes(c.gbk), c.utf8);
@@ -137,7 +137,8 @@ TEST(PlatformCodePage, GbkBytesAreTheSameEverywhere) {
 TEST(PlatformLibrary, MissingLibrariesAreNamedInTheError) {
     std::string error;
     const std::string missing =
-        (std::filesystem::temp_directory_path() / SharedLibraryFileName("no-such-library")).string();
+        (std::filesystem::temp_directory_path() / SharedLibraryFileName("no-such-library"))
+            .string();
     EXPECT_EQ(OpenSharedLibrary(missing, &error), nullptr);
     EXPECT_NE(error, "");
 }

@@ -106,7 +106,8 @@ class TIniStore : public ISettingsStore {
             out.append(l) += "\n";
         }
         if (general && !done) out += line + "\n", done = true;
-        if (!done) out = std::string(kGeneral) + "\n" + line + "\n" + (out.empty() ? "" : "\n") + out;
+        if (!done)
+            out = std::string(kGeneral) + "\n" + line + "\n" + (out.empty() ? "" : "\n") + out;
         std::string error;
         if (WriteFileAtomically(file_.string(), out, &error)) return {TStoreWrite::Written, {}};
         if (::access(file_.parent_path().c_str(), W_OK) != 0) return {TStoreWrite::Unavailable, {}};

@@ -22,8 +22,8 @@ class TRegistryStore : public ISettingsStore {
             std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
             std::uint64_t number = 0;
             const bool isText = type == REG_SZ || type == REG_EXPAND_SZ;
-            BYTE* into = isText ? reinterpret_cast<BYTE*>(data.data())
-                                : reinterpret_cast<BYTE*>(&number);
+            BYTE* into =
+                isText ? reinterpret_cast<BYTE*>(data.data()) : reinterpret_cast<BYTE*>(&number);
             DWORD room = isText ? static_cast<DWORD>(data.size() * sizeof(wchar_t))
                                 : static_cast<DWORD>(sizeof number);
             if (::RegQueryValueExW(key, value.c_str(), nullptr, &type, into, &room) ==

@@ -13,7 +13,7 @@ namespace {
 
 const std::string kFullDir = KV_FAKE_FULL_DIR;        // complete fake library
 const std::string kPartialDir = KV_FAKE_PARTIAL_DIR;  // the same without kv_reset
-const std::string kName = KvLibraryFileName();           // libkvsetup.so, kvsetup.dll
+const std::string kName = KvLibraryFileName();        // libkvsetup.so, kvsetup.dll
 
 TEST(KvLibraryLoad, FailuresNameTheFileAndTheFunction) {
     std::string error;
