@@ -77,7 +77,7 @@ windows_end_to_end_steps() {
     cat "$work/search.csv"
     [ "$(grep -c '^Online,.*,127\.0\.77\.[123],.*,LocalNetwork' "$work/search.csv")" -eq 3 ] ||
         { echo "the Windows search did not list the three terminals" >&2; return 1; }
-    wine "$cli" --home "$work/home" params set 127.0.77.2 display.name=WineCheck >/dev/null
+    wine "$cli" --home "$work/home" params set 127.0.77.2 display_name=WineCheck >/dev/null
     wine "$cli" --home "$work/home" params get 127.0.77.2 --csv >"$work/params.csv"
     grep -q 'WineCheck' "$work/params.csv" ||
         { echo "the written display name was not read back" >&2; cat "$work/params.csv" >&2; return 1; }
