@@ -36,12 +36,23 @@ prepare_wine() {
     fi
 }
 
+# Test cases that hold simulated terminals on several loopback addresses in their own process.
+# Wine binds a socket given 127.x.y.z (other than 127.0.0.1) to the wildcard address, so two
+# terminals cannot share a port there and their replies leave from 127.0.0.1; Windows itself
+# keeps every 127/8 address apart. These run in the Linux build; the Windows library and command
+# line meet the Linux simulator in windows_end_to_end instead.
+WINE_LOOPBACK_CASES=KvReplies.*:KvFleet.*:FleetTest.*:FleetAgent.*:AgentRunner.*:HostDownloadTermsim.*
+WINE_LOOPBACK_CASES+=:UdpConversation.*:UdpLink.*:Engine.ConversationsEndAsOnABlockingLink
+WINE_LOOPBACK_CASES+=:ParamsCliTest.*:PlanCliTest.*:BooksDownloadCliTest.*:PlanRunTest.*
+WINE_LOOPBACK_CASES+=:TermsimOptions.SeedRepeatsOrVariesThePatterns
+
 # run_windows_tests ARCH: every test executable of the tree, each under wine.
 run_windows_tests() {
     local dir
     dir=$(windows_tree "$1")
     prepare_wine "$dir"
-    ctest --test-dir "$dir" --output-on-failure --parallel "$(nproc)" --timeout 600
+    GTEST_FILTER="-$WINE_LOOPBACK_CASES" \
+        ctest --test-dir "$dir" --output-on-failure --parallel "$(nproc)" --timeout 600
 }
 
 # windows_end_to_end ARCH: the Windows pelmora-cli.exe with the Windows kvsetup.dll beside it
