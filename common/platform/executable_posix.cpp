@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -11,4 +12,11 @@ std::string ExecutableFolder() {
 
 std::vector<std::string> ProgramArguments(int argc, char** argv) {
     return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+std::string UserDataFolder() {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data && *data) return data;
+    const char* home = std::getenv("HOME");
+    return (std::filesystem::path(home && *home ? home : "/tmp") / ".local/share").string();
 }

@@ -2,6 +2,7 @@
 // after windows.h
 #include <shellapi.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "common/platform/executable.h"
@@ -33,4 +34,11 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
         args.push_back(Utf8FromWide(wide[i]));
     ::LocalFree(wide);
     return args;
+}
+
+std::string UserDataFolder() {
+    const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
+    if (local && *local) return Utf8FromWide(local);
+    const wchar_t* profile = _wgetenv(L"USERPROFILE");
+    return profile && *profile ? Utf8FromWide(profile) + "\\AppData\\Local" : std::string(".");
 }

@@ -106,6 +106,8 @@ package_windows() {
     stage=$(mktemp -d)
     mkdir "$stage/pelmora"
     cp -r "$dir/bin/." "$stage/pelmora/"
+    # The build keeps its debugging information; the shipped files go without it.
+    "$arch-w64-mingw32-strip" "$stage/pelmora/pelmora-cli.exe" "$stage/pelmora/kvsetup.dll"
     cat >"$stage/pelmora/README.txt" <<TEXT
 Pelmora command line $version for Windows ($arch)
 
