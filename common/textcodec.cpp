@@ -1,10 +1,10 @@
 #include "common/textcodec.h"
 
-#include <iconv.h>
-
 #include <algorithm>
-#include <cerrno>
+#include <memory>
 #include <mutex>
+
+#include "common/platform/codepage.h"
 
 namespace {
 
@@ -20,43 +20,17 @@ bool IsAscii(std::string_view s) {
     return true;
 }
 
-// One conversion descriptor per thread and direction, reopened when the code page changes.
-// iconv descriptors keep shift state, so they must not be shared between threads.
-class Converter {
-  public:
-    Converter(bool toDevice) : toDevice_(toDevice) {}
-    ~Converter() { Close(); }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    iconv_t Get() {
-        std::string page = DeviceCodePage();
-        if (cd_ == reinterpret_cast<iconv_t>(-1) || page != page_) {
-            Close();
-            cd_ = toDevice_ ? iconv_open(page.c_str(), "UTF-8") : iconv_open("UTF-8", page.c_str());
-            page_ = page;
-        }
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // reset shift state
-        return cd_;
+// One converter per thread, reopened when the code page changes: a converter keeps state, so
+// it must not be shared between threads.
+TCodePageConverter& Converter() {
+    thread_local std::unique_ptr<TCodePageConverter> converter;
+    thread_local std::string page;
+    std::string wanted = DeviceCodePage();
+    if (!converter || wanted != page) {
+        converter = std::make_unique<TCodePageConverter>(wanted);
+        page = std::move(wanted);
     }
-
-  private:
-    void Close() {
-        if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
-        cd_ = reinterpret_cast<iconv_t>(-1);
-    }
-    bool toDevice_;
-    iconv_t cd_ = reinterpret_cast<iconv_t>(-1);
-    std::string page_;
-};
-
-Converter& ToDeviceConverter() {
-    thread_local Converter c(true);
-    return c;
-}
-Converter& FromDeviceConverter() {
-    thread_local Converter c(false);
-    return c;
+    return *converter;
 }
 
 // Length of the UTF-8 sequence starting at s[i], or 0 when it is malformed.
@@ -89,26 +63,10 @@ std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
     return len;
 }
 
-// Converts one well-formed UTF-8 character; empty when the code page cannot express it.
-std::string EncodeCharacter(iconv_t cd, std::string_view ch) {
-    char out[16];
-    char* in = const_cast<char*>(ch.data());
-    std::size_t inLeft = ch.size();
-    char* o = out;
-    std::size_t outLeft = sizeof out;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(cd, &in, &inLeft, &o, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0) {
-        return {};
-    }
-    return std::string(out, o);
-}
-
 }  // namespace
 
 bool SetDeviceCodePage(const std::string& name) {
-    iconv_t probe = iconv_open(name.c_str(), "UTF-8");
-    if (probe == reinterpret_cast<iconv_t>(-1)) return false;
-    iconv_close(probe);
+    if (!CodePageKnown(name)) return false;
     std::lock_guard lock(g_pageMutex);
     g_page = name;
     return true;
@@ -125,7 +83,7 @@ std::string ToDeviceBytes(std::string_view utf8) {
 
 std::string ToDeviceBytesLimited(std::string_view utf8, std::size_t maxBytes) {
     if (IsAscii(utf8)) return std::string(utf8.substr(0, maxBytes));
-    iconv_t cd = ToDeviceConverter().Get();
+    TCodePageConverter& converter = Converter();
     std::string out;
     out.reserve(std::min(utf8.size(), maxBytes == std::string::npos ? utf8.size() : maxBytes));
     std::size_t i = 0;
@@ -134,10 +92,10 @@ std::string ToDeviceBytesLimited(std::string_view utf8, std::size_t maxBytes) {
         std::string encoded;
         if (len == 1) {
             encoded.assign(1, utf8[i]);
-        } else if (len > 1 && cd != reinterpret_cast<iconv_t>(-1)) {
-            encoded = EncodeCharacter(cd, utf8.substr(i, len));
+        } else if (len > 1) {
+            encoded = converter.EncodeCharacter(utf8.substr(i, len));
         }
-        if (encoded.empty()) encoded = "?";
+        if (encoded.empty()) encoded.push_back('?');
         if (len == 0) len = 1;  // skip one byte of a malformed sequence
         if (maxBytes != std::string::npos && out.size() + encoded.size() > maxBytes) break;
         out += encoded;
@@ -152,27 +110,9 @@ bool FitsDeviceCodePage(std::string_view utf8) {
 
 std::string FromDeviceBytes(std::string_view bytes) {
     if (IsAscii(bytes)) return std::string(bytes);
-    iconv_t cd = FromDeviceConverter().Get();
-    if (cd == reinterpret_cast<iconv_t>(-1)) return SanitizeUtf8(bytes);
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    char* in = const_cast<char*>(bytes.data());
-    std::size_t inLeft = bytes.size();
-    char buffer[256];
-    while (inLeft > 0) {
-        char* o = buffer;
-        std::size_t outLeft = sizeof buffer;
-        std::size_t r = iconv(cd, &in, &inLeft, &o, &outLeft);
-        out.append(buffer, o);
-        if (r != static_cast<std::size_t>(-1)) break;
-        if (errno == E2BIG) continue;
-        // EILSEQ or EINVAL (a sequence cut at the end): replace one byte and go on.
-        out += kReplacement;
-        ++in;
-        --inLeft;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    }
-    return out;
+    TCodePageConverter& converter = Converter();
+    if (!converter.Ok()) return SanitizeUtf8(bytes);
+    return converter.Decode(bytes);
 }
 
 std::string SanitizeUtf8(std::string_view bytes) {

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-// Sets the device code page for the whole program (an iconv name such as "GBK" or "CP1252").
-// Returns false, and keeps the previous one, when iconv does not know the name.
+// Sets the device code page for the whole program (a name such as "GBK" or "CP1252").
+// Returns false, and keeps the previous one, when the system does not know the name.
 bool SetDeviceCodePage(const std::string& name);
 std::string DeviceCodePage();
 

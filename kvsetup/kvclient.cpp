@@ -1,12 +1,5 @@
 #include "kvsetup/kvclient.h"
 
-#include <arpa/inet.h>
-#include <linux/errqueue.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
@@ -15,7 +8,6 @@
 #include <random>
 #include <unordered_map>
 
-#include "common/socketaddress.h"
 #include "kvsetup/replycheck.h"
 
 namespace kvsetup {
@@ -63,83 +55,33 @@ Timing CurrentTiming() {
 }
 
 Client::Client() {
-    fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd_ < 0) return;
-    const sockaddr_in any = Ipv4SocketAddress(INADDR_ANY, 0);
-    const int on = 1;
-    setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &kReceiveBuffer, sizeof kReceiveBuffer);
+    if (!socket_.Valid()) return;
+    socket_.SetReceiveBuffer(kReceiveBuffer);
     // Port-unreachable reports let a search stop waiting for addresses nobody listens on.
-    setsockopt(fd_, IPPROTO_IP, IP_RECVERR, &on, sizeof on);
-    if (bind(fd_, reinterpret_cast<const sockaddr*>(&any), sizeof any) != 0) {
-        close(fd_);
-        fd_ = -1;
-    }
+    socket_.ReportUnreachable();
+    ok_ = socket_.Bind(0, 0);
 }
 
-Client::~Client() {
-    if (fd_ >= 0) close(fd_);
-}
+Client::~Client() = default;
 
 bool Client::Send(std::uint32_t address, const std::vector<std::uint8_t>& bytes) {
-    const sockaddr_in to = Ipv4SocketAddress(address, kvproto::kPort);
-    // No SO_BROADCAST on this socket: the kernel refuses any broadcast destination.
-    // A send may fail only to report an earlier port-unreachable (that report stays in the error
-    // queue); the datagram was not sent then, so it is sent again.
-    for (int tries = 0; tries < 4; ++tries) {
-        const ssize_t n = sendto(fd_, bytes.data(), bytes.size(), 0,
-                                 reinterpret_cast<const sockaddr*>(&to), sizeof to);
-        if (n == static_cast<ssize_t>(bytes.size())) return true;
-        if (n >= 0 || (errno != ECONNREFUSED && errno != EINTR)) return false;
-    }
-    return false;
+    // No broadcast permission on this socket: the system refuses any broadcast destination.
+    return socket_.SendTo(address, kvproto::kPort, bytes.data(), bytes.size());
 }
 
 void Client::Wait(Clock::time_point deadline, std::vector<Reply>* replies,
                   std::vector<std::uint32_t>* unreachable) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    pollfd p{fd_, POLLIN, 0};
-    if (poll(&p, 1, static_cast<int>(std::max<std::int64_t>(0, left.count()))) <= 0) return;
-    static thread_local std::vector<std::uint8_t> buffer(kMaxDatagram);
-    for (;;) {
-        sockaddr_in from{};
-        socklen_t fromLen = sizeof from;
-        const ssize_t n = recvfrom(fd_, buffer.data(), buffer.size(), 0,
-                                   reinterpret_cast<sockaddr*>(&from), &fromLen);
-        if (n >= 0) {
-            replies->push_back(Reply{ntohl(from.sin_addr.s_addr),
-                                     ntohs(from.sin_port),
-                                     {buffer.begin(), buffer.begin() + n}});
-        } else if (errno != EINTR && errno != ECONNREFUSED) {
-            break;
-        }
-    }
-    // Queued errors: each message names the destination that could not be reached.
-    for (;;) {
-        sockaddr_in dest{};
-        char control[256];
-        iovec iov{buffer.data(), buffer.size()};
-        msghdr msg{};
-        msg.msg_name = &dest;
-        msg.msg_namelen = sizeof dest;
-        msg.msg_iov = &iov;
-        msg.msg_iovlen = 1;
-        msg.msg_control = control;
-        msg.msg_controllen = sizeof control;
-        if (recvmsg(fd_, &msg, MSG_ERRQUEUE) < 0) break;
-        for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
-            if (c->cmsg_level != IPPROTO_IP || c->cmsg_type != IP_RECVERR) continue;
-            sock_extended_err err;
-            std::memcpy(&err, CMSG_DATA(c), sizeof err);
-            if (err.ee_errno == ECONNREFUSED && msg.msg_namelen >= sizeof dest)
-                unreachable->push_back(ntohl(dest.sin_addr.s_addr));
-        }
-    }
+    if (!socket_.WaitReadable(static_cast<int>(std::max<std::int64_t>(0, left.count())))) return;
+    while (std::optional<TUdpSocket::Datagram> d = socket_.TryReceive(kMaxDatagram))
+        replies->push_back(Reply{d->address, d->port, std::move(d->bytes)});
+    socket_.TakeUnreachable(*unreachable);
 }
 
 std::vector<Found> Client::Probe(const std::vector<std::uint32_t>& targets, const kvproto::Mac& mac,
                                  std::chrono::milliseconds window, bool firstOnly) {
     std::vector<Found> found;
-    if (fd_ < 0 || targets.empty()) return found;
+    if (!ok_ || targets.empty()) return found;
     kvproto::Header header;
     header.kind = static_cast<std::uint8_t>(Kind::kProbe);
     header.requestId = NewRequestId();
@@ -208,7 +150,7 @@ std::int32_t Client::Request(std::uint32_t address, const std::vector<std::uint3
                              Kind kind, const kvproto::Mac& mac,
                              std::span<const std::uint8_t> payload, std::span<std::uint8_t> out,
                              const Timing& timing) {
-    if (fd_ < 0) return kvproto::result::kSocketError;
+    if (!ok_) return kvproto::result::kSocketError;
     kvproto::Header header;
     header.kind = static_cast<std::uint8_t>(kind);
     header.requestId = NewRequestId();

@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "common/udpsocket.h"
 #include "kvsetup/kvproto.h"
 
 namespace kvsetup {
@@ -31,7 +32,7 @@ class Client {
     ~Client();
     Client(const Client&) = delete;
     Client& operator=(const Client&) = delete;
-    bool Ok() const { return fd_ >= 0; }
+    bool Ok() const { return ok_; }
 
     // Probes every target in bursts and collects answers until the window closes or every target
     // has answered or is known to be unreachable; targets still silent halfway through the window
@@ -56,7 +57,8 @@ class Client {
     void Wait(std::chrono::steady_clock::time_point deadline, std::vector<Reply>* replies,
               std::vector<std::uint32_t>* unreachable);
 
-    int fd_ = -1;
+    TUdpSocket socket_;
+    bool ok_ = false;
 };
 
 // A request id nobody else can predict.

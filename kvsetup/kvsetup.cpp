@@ -13,7 +13,7 @@
 #include "kvsetup/kvclient.h"
 #include "kvsetup/targets.h"
 
-#define KV_EXPORT extern "C" __attribute__((visibility("default")))
+#define KV_EXPORT extern "C" KV_EXPORTED
 
 namespace {
 

@@ -12,10 +12,19 @@
 
 #include <stdint.h>
 
+/* The calling convention of the seven functions: __stdcall in 32-bit Windows, as a vendor's
+ * kvsetup.dll has it (its exports carry the plain names); 64-bit Windows and Linux have one. */
 #if defined(_WIN32) && !defined(_WIN64)
 #define KV_CALL __stdcall
 #else
 #define KV_CALL
+#endif
+
+/* How the library's own build exports the seven functions and nothing else. */
+#ifdef _WIN32
+#define KV_EXPORTED __declspec(dllexport)
+#else
+#define KV_EXPORTED __attribute__((visibility("default")))
 #endif
 
 #ifdef __cplusplus

@@ -1,44 +1,26 @@
-// The fleet: sockets of every terminal's agents in one epoll set, timers in one heap, one thread.
+// The fleet: sockets of every terminal's agents in one poller, timers in one heap, one thread.
 #include "termsim/fleet.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/epoll.h>
-#include <sys/eventfd.h>
-#include <sys/resource.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <cerrno>
-#include <cstring>
 #include <mutex>
 #include <queue>
 #include <random>
 #include <thread>
 
-#include "common/socketaddress.h"
+#include "common/platform/poller.h"
+#include "common/platform/process.h"
+#include "common/udpsocket.h"
 #include "termsim/kvagent.h"
 
 namespace termsim {
 namespace {
 
-constexpr std::uint64_t kWakeTag = ~std::uint64_t{0};
 constexpr std::size_t kMaxDatagram = 65536;
 constexpr int kDrainPerEvent = 64;  // datagrams read from one socket before serving the others
 
 bool IsUsableLoopback(std::uint32_t address) {
     return (address >> 24) == 127 && (address & 0x00FFFFFF) != 0 &&
            (address & 0x00FFFFFF) != 0x00FFFFFF;
-}
-
-void RaiseFileLimit() {
-    rlimit lim{};
-    if (getrlimit(RLIMIT_NOFILE, &lim) == 0 && lim.rlim_cur < lim.rlim_max) {
-        lim.rlim_cur = lim.rlim_max;
-        setrlimit(RLIMIT_NOFILE, &lim);
-    }
 }
 
 }  // namespace
@@ -71,7 +53,7 @@ struct Fleet::Impl {
     struct Slot {
         AgentContext context;
         std::unique_ptr<ITerminalAgent> agent;
-        int fd = -1;
+        std::unique_ptr<TUdpSocket> socket;
     };
 
     struct Terminal {
@@ -106,8 +88,7 @@ struct Fleet::Impl {
     std::vector<std::unique_ptr<Terminal>> terminals;
     std::priority_queue<Timer, std::vector<Timer>, std::greater<>> timers;
     std::uint64_t timerSeq = 0;
-    int epfd = -1;
-    int wakefd = -1;
+    std::unique_ptr<TSocketPoller> poller;  // while the fleet runs
     std::atomic<bool> stopping{false};
     std::thread loop;
 
@@ -119,61 +100,48 @@ struct Fleet::Impl {
 
     void SendNow(Terminal& t, std::size_t slot, const Endpoint& to,
                  const std::vector<std::uint8_t>& bytes) {
-        const int fd = t.slots[slot]->fd;
-        if (fd < 0 || t.Drop()) return;
-        const sockaddr_in sa = Ipv4SocketAddress(to.address, to.port);
+        TUdpSocket* socket = t.slots[slot]->socket.get();
+        if (!socket || t.Drop()) return;
         // A full socket buffer loses the datagram, as a busy network would.
-        sendto(fd, bytes.data(), bytes.size(), MSG_DONTWAIT, reinterpret_cast<const sockaddr*>(&sa),
-               sizeof sa);
+        socket->SendTo(to.address, to.port, bytes.data(), bytes.size());
     }
 
-    int Bind(std::uint32_t address, std::uint16_t port, std::uint64_t tag, std::string* error) {
-        const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        if (fd < 0) {
-            if (error) *error = std::string("socket: ") + std::strerror(errno);
-            return -1;
+    std::unique_ptr<TUdpSocket> Bind(std::uint32_t address, std::uint16_t port, std::uint64_t tag,
+                                     std::string* error) {
+        auto socket = std::make_unique<TUdpSocket>();
+        if (!socket->Bind(address, port)) {
+            if (error) *error = "cannot bind " + AddressText(address) + ":" + std::to_string(port);
+            return nullptr;
         }
-        const sockaddr_in sa = Ipv4SocketAddress(address, port);
-        epoll_event ev{};
-        ev.events = EPOLLIN;
-        ev.data.u64 = tag;
-        if (bind(fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0 ||
-            epoll_ctl(epfd, EPOLL_CTL_ADD, fd, &ev) != 0) {
-            if (error)
-                *error = "cannot bind " + AddressText(address) + ":" + std::to_string(port) + ": " +
-                         std::strerror(errno);
-            close(fd);
-            return -1;
-        }
-        return fd;
+        poller->Add(*socket, tag);
+        return socket;
     }
 
     static std::uint64_t Tag(int index, std::size_t slot) {
         return (static_cast<std::uint64_t>(index) << 16) | slot;
     }
 
-    void CloseFd(int& fd) {
-        if (fd < 0) return;
-        epoll_ctl(epfd, EPOLL_CTL_DEL, fd, nullptr);
-        close(fd);
-        fd = -1;
+    void Close(std::unique_ptr<TUdpSocket>& socket) {
+        if (!socket) return;
+        poller->Remove(*socket);
+        socket.reset();
     }
 
     bool Move(Terminal& t, std::uint32_t address) {
         if (!IsUsableLoopback(address)) return false;
-        std::vector<int> fresh;
+        std::vector<std::unique_ptr<TUdpSocket>> fresh;
         for (std::size_t i = 0; i < t.slots.size(); ++i) {
-            const int fd = Bind(address, t.slots[i]->agent->Port(), Tag(t.state.index, i), nullptr);
-            if (fd < 0) {
-                for (int& f : fresh)
-                    CloseFd(f);
+            auto socket = Bind(address, t.slots[i]->agent->Port(), Tag(t.state.index, i), nullptr);
+            if (!socket) {
+                for (auto& f : fresh)
+                    Close(f);
                 return false;
             }
-            fresh.push_back(fd);
+            fresh.push_back(std::move(socket));
         }
         for (std::size_t i = 0; i < t.slots.size(); ++i) {
-            CloseFd(t.slots[i]->fd);
-            t.slots[i]->fd = fresh[i];
+            Close(t.slots[i]->socket);
+            t.slots[i]->socket = std::move(fresh[i]);
         }
         t.state.address = address;
         return true;
@@ -264,8 +232,8 @@ bool Fleet::Impl::Build(std::string* error) {
                 *error = "an agent factory returned nothing";
                 return false;
             }
-            slot.fd = Bind(t->state.address, slot.agent->Port(), Tag(t->state.index, i), error);
-            if (slot.fd < 0) return false;
+            slot.socket = Bind(t->state.address, slot.agent->Port(), Tag(t->state.index, i), error);
+            if (!slot.socket) return false;
         }
     }
     return true;
@@ -278,17 +246,13 @@ void Fleet::Impl::Receive(std::uint64_t tag) {
     Terminal& t = *terminals[index];
     static thread_local std::vector<std::uint8_t> buffer(kMaxDatagram);
     for (int n = 0; n < kDrainPerEvent; ++n) {
-        Slot& slot = *t.slots[slotIndex];  // an agent may move the terminal: refetch the fd
-        if (slot.fd < 0) return;
-        sockaddr_in from{};
-        socklen_t fromLen = sizeof from;
-        const ssize_t got = recvfrom(slot.fd, buffer.data(), buffer.size(), MSG_DONTWAIT,
-                                     reinterpret_cast<sockaddr*>(&from), &fromLen);
-        if (got < 0) return;
+        Slot& slot = *t.slots[slotIndex];  // an agent may move the terminal: refetch the socket
+        if (!slot.socket) return;
+        TUdpSocket::Slot got{buffer.data(), buffer.size()};
+        if (slot.socket->ReceiveQueued(&got, 1) <= 0) return;
         if (t.state.faults.mute || Clock::now() < t.state.silentUntil || t.Drop()) continue;
-        const Endpoint sender{ntohl(from.sin_addr.s_addr), ntohs(from.sin_port)};
-        slot.agent->OnDatagram(
-            sender, std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(got)));
+        slot.agent->OnDatagram(Endpoint{got.address, got.port},
+                               std::span<const std::uint8_t>(buffer.data(), got.size));
     }
 }
 
@@ -302,7 +266,7 @@ void Fleet::Impl::RunDueTimers() {
 }
 
 void Fleet::Impl::Run() {
-    std::vector<epoll_event> events(256);
+    std::vector<std::uint64_t> ready;
     while (!stopping.load()) {
         int timeout = -1;
         {
@@ -313,16 +277,10 @@ void Fleet::Impl::Run() {
                 timeout = static_cast<int>(std::max<std::int64_t>(0, wait.count()));
             }
         }
-        const int n = epoll_wait(epfd, events.data(), static_cast<int>(events.size()), timeout);
+        poller->Wait(timeout, ready);
         std::lock_guard lock(mu);
-        for (int i = 0; i < n; ++i) {
-            if (events[i].data.u64 == kWakeTag) {
-                std::uint64_t v;
-                [[maybe_unused]] auto r = read(wakefd, &v, sizeof v);
-                continue;
-            }
-            Receive(events[i].data.u64);
-        }
+        for (const std::uint64_t tag : ready)
+            Receive(tag);
         RunDueTimers();
     }
 }
@@ -330,12 +288,10 @@ void Fleet::Impl::Run() {
 void Fleet::Impl::CloseAll() {
     for (auto& t : terminals)
         for (auto& s : t->slots)
-            CloseFd(s->fd);
+            Close(s->socket);
     terminals.clear();
     timers = {};
-    if (wakefd >= 0) close(wakefd);
-    if (epfd >= 0) close(epfd);
-    wakefd = epfd = -1;
+    poller.reset();
 }
 
 Fleet::Fleet(FleetOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
@@ -347,18 +303,12 @@ Fleet::~Fleet() {
 bool Fleet::Start(std::string* error) {
     std::string message;
     Impl& d = *impl_;
-    if (d.loop.joinable() || d.epfd >= 0) {
+    if (d.loop.joinable() || d.poller) {
         message = "the fleet is already running";
     } else {
-        RaiseFileLimit();
-        d.epfd = epoll_create1(EPOLL_CLOEXEC);
-        d.wakefd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-        epoll_event ev{};
-        ev.events = EPOLLIN;
-        ev.data.u64 = kWakeTag;
-        if (d.epfd < 0 || d.wakefd < 0 || epoll_ctl(d.epfd, EPOLL_CTL_ADD, d.wakefd, &ev) != 0) {
-            message = std::string("epoll: ") + std::strerror(errno);
-        } else if (d.Build(&message)) {
+        RaiseOpenFileLimit();
+        d.poller = std::make_unique<TSocketPoller>();
+        if (d.Build(&message)) {
             d.stopping = false;
             d.loop = std::thread([&d] { d.Run(); });
             return true;
@@ -373,8 +323,7 @@ void Fleet::Stop() {
     Impl& d = *impl_;
     if (d.loop.joinable()) {
         d.stopping = true;
-        const std::uint64_t one = 1;
-        [[maybe_unused]] auto r = write(d.wakefd, &one, sizeof one);
+        d.poller->Wake();
         d.loop.join();
     }
     std::lock_guard lock(d.mu);

@@ -1,4 +1,4 @@
-// A fleet of simulated terminals on loopback addresses, served by one epoll loop thread.
+// A fleet of simulated terminals on loopback addresses, served by one event loop thread.
 //
 // Every terminal gets the built-in device-access agent (kvsetup protocol) plus one agent from each
 // extra factory in FleetOptions::agents, each on its own UDP port of the terminal's address.

@@ -1,9 +1,9 @@
 #include "termsim/options.h"
 
-#include <arpa/inet.h>
-
 #include <charconv>
 #include <cstdlib>
+
+#include "common/ipv4parse.h"
 
 namespace termsim {
 namespace {
@@ -43,10 +43,9 @@ bool ParseRate(const std::string& text, double* out) {
 }  // namespace
 
 bool ParseAddress(const std::string& text, std::uint32_t* address) {
-    in_addr a{};
-    if (inet_pton(AF_INET, text.c_str(), &a) != 1) return false;
-    *address = ntohl(a.s_addr);
-    return true;
+    const std::optional<std::uint32_t> parsed = ParseIpv4Strict(text);
+    if (parsed) *address = *parsed;
+    return parsed.has_value();
 }
 
 const char* UsageText() {

@@ -1,19 +1,13 @@
 #include "updater/engine.h"
 
-#include <sched.h>
-#include <sys/epoll.h>
-#include <sys/eventfd.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
 #include <queue>
 #include <thread>
 #include <unordered_map>
 
-#include "common/socketaddress.h"
+#include "common/platform/poller.h"
+#include "common/platform/process.h"
 #include "updater/threadpolicy.h"
 #include "updater/udplink.h"
 
@@ -21,16 +15,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using EKind = TConversationAction::EKind;
-constexpr std::uint64_t kWakeTag = 0;  // task ids start at 1
 constexpr std::size_t kReceiveMax = 2048;
-
-// The cores this process may run on (taskset, container limits), not all the machine has: a
-// second loop on one core only adds switches between the two.
-int UsableCores() {
-    cpu_set_t set;
-    if (::sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
-    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-}
 
 }  // namespace
 
@@ -77,31 +62,12 @@ struct TConversationEngine::Loop {
     };
 
     explicit Loop(TConversationEngine& engine) : engine(engine) {
-        for (int i = 0; i < kBatch; ++i) {
-            parts[i] = {replies[i], kReceiveMax};
-            messages[i] = {};
-            messages[i].msg_hdr.msg_name = &from[i];
-            messages[i].msg_hdr.msg_namelen = sizeof from[i];
-            messages[i].msg_hdr.msg_iov = &parts[i];
-            messages[i].msg_hdr.msg_iovlen = 1;
-        }
-        epoll = ::epoll_create1(EPOLL_CLOEXEC);
-        wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-        epoll_event ev{EPOLLIN, {.u64 = kWakeTag}};
-        ::epoll_ctl(epoll, EPOLL_CTL_ADD, wake, &ev);
         thread = std::thread([this] { Run(); });
     }
     ~Loop() {
         stop = true;
-        Wake();
+        poller.Wake();
         thread.join();
-        ::close(epoll);
-        ::close(wake);
-    }
-
-    void Wake() {
-        const std::uint64_t one = 1;
-        (void)::write(wake, &one, sizeof one);
     }
 
     void Add(Task* task) {
@@ -109,12 +75,12 @@ struct TConversationEngine::Loop {
             std::lock_guard<std::mutex> lock(mutex);
             incoming.push_back(task);
         }
-        Wake();
+        poller.Wake();
     }
 
     void Run() {
         MarkThroughputThread();
-        epoll_event events[64];
+        std::vector<std::uint64_t> ready;
         while (!stop) {
             // Time-outs re-armed since (one per block) would otherwise wake the loop for nothing.
             while (!timers.empty() && Stale(timers.top()))
@@ -125,13 +91,9 @@ struct TConversationEngine::Loop {
                     std::chrono::ceil<std::chrono::milliseconds>(timers.top().when - Clock::now());
                 timeout = static_cast<int>(std::max<long long>(0, left.count()));
             }
-            const int ready = ::epoll_wait(epoll, events, 64, timeout);
-            for (int e = 0; e < ready; ++e) {
-                if (events[e].data.u64 == kWakeTag) {
-                    TakeIncoming();
-                    continue;
-                }
-                auto found = tasks.find(events[e].data.u64);
+            if (poller.Wait(timeout, ready)) TakeIncoming();
+            for (const std::uint64_t id : ready) {
+                auto found = tasks.find(id);
                 if (found != tasks.end()) Readable(*found->second);
             }
             const Clock::time_point now = Clock::now();
@@ -149,8 +111,6 @@ struct TConversationEngine::Loop {
     }
 
     void TakeIncoming() {
-        std::uint64_t count;
-        (void)::read(wake, &count, sizeof count);
         std::vector<Task*> added;
         {
             std::lock_guard<std::mutex> lock(mutex);
@@ -158,10 +118,7 @@ struct TConversationEngine::Loop {
         }
         for (Task* task : added) {
             tasks[task->id] = task;
-            if (task->socket.Valid()) {
-                epoll_event ev{EPOLLIN, {.u64 = task->id}};
-                ::epoll_ctl(epoll, EPOLL_CTL_ADD, task->socket.Fd(), &ev);
-            }
+            poller.Add(task->socket, task->id);
             Advance(*task, task->machine.Begin());
         }
     }
@@ -195,20 +152,16 @@ struct TConversationEngine::Loop {
 
     // Datagrams that arrive while no reply is awaited would be dropped before the next request
     // anyway: every pause is followed by one.
-    void Drain(Task& task) {
-        while (task.socket.Valid() &&
-               ::recv(task.socket.Fd(), nullptr, 0, MSG_DONTWAIT | MSG_TRUNC) >= 0) {
-        }
-    }
+    void Drain(Task& task) { task.socket.DiscardQueued(); }
 
     // Reads what is queued in one call (a reply, and whatever came with it). What is left when
     // the conversation sends its next request or pauses was waiting before that request and is
     // dropped; a batch that filled every slot may have left more in the queue.
     void Readable(Task& task) {
         while (task.action.kind == EKind::SendAndWait || task.action.kind == EKind::Wait) {
-            const int got = ::recvmmsg(task.socket.Fd(), messages, kBatch, MSG_DONTWAIT, nullptr);
+            const int got = task.socket.ReceiveQueued(slots, kBatch);
+            if (got == 0) return;
             if (got < 0) {
-                if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return;
                 // A receive error counts as no reply, as a wait that ends without one.
                 if (!Advance(task, task.machine.OnReply(nullptr))) return;
                 continue;
@@ -217,10 +170,8 @@ struct TConversationEngine::Loop {
             for (int i = 0; i < got; ++i) {
                 // A stray datagram (another host, or another port of the terminal's host)
                 // neither answers nor extends the wait.
-                if (ntohl(from[i].sin_addr.s_addr) != task.address ||
-                    ntohs(from[i].sin_port) != task.port)
-                    continue;
-                reply.assign(replies[i], replies[i] + std::min<std::size_t>(messages[i].msg_len,
+                if (slots[i].address != task.address || slots[i].port != task.port) continue;
+                reply.assign(replies[i], replies[i] + std::min<std::size_t>(slots[i].size,
                                                                             task.action.maxBytes));
                 if (!Advance(task, task.machine.OnReply(&reply), emptied)) return;
                 // A new request went out on an emptied socket; a pause leaves nothing queued.
@@ -241,7 +192,7 @@ struct TConversationEngine::Loop {
 
     void Finish(Task& task) {
         tasks.erase(task.id);
-        if (task.socket.Valid()) ::epoll_ctl(epoll, EPOLL_CTL_DEL, task.socket.Fd(), nullptr);
+        poller.Remove(task.socket);
         task.version = task.machine.Result().version;
         const std::uint32_t address = task.address;
         const auto code = static_cast<std::uint32_t>(task.machine.Result().result);
@@ -251,8 +202,7 @@ struct TConversationEngine::Loop {
     }
 
     TConversationEngine& engine;
-    int epoll = -1;
-    int wake = -1;
+    TSocketPoller poller;
     std::atomic<bool> stop{false};
     std::mutex mutex;
     std::vector<Task*> incoming;                     // handed over by Start
@@ -260,16 +210,17 @@ struct TConversationEngine::Loop {
     std::priority_queue<Timer, std::vector<Timer>, std::greater<Timer>> timers;
     static constexpr int kBatch = 4;
     std::uint8_t replies[kBatch][kReceiveMax];  // datagrams land here
-    sockaddr_in from[kBatch];
-    iovec parts[kBatch];
-    mmsghdr messages[kBatch];
+    TUdpSocket::Slot slots[kBatch] = {{replies[0], kReceiveMax},
+                                      {replies[1], kReceiveMax},
+                                      {replies[2], kReceiveMax},
+                                      {replies[3], kReceiveMax}};
     TBytes reply;  // the one the conversation is told of
     std::thread thread;
 };
 
 TConversationEngine::TConversationEngine(TProtocolTimes times, ReportFn report, int threads)
     : times_(times), report_(std::move(report)) {
-    threadCount_ = threads > 0 ? threads : UsableCores();
+    threadCount_ = threads > 0 ? threads : UsableCoreCount();
 }
 
 TConversationEngine::~TConversationEngine() {

@@ -1,7 +1,8 @@
 // The conversations of a batch on a few event-driven threads (about one per core): each
 // conversation is a state machine over its own UDP socket, bound to the first free local port
 // of 9100-9999 when it is started; each thread waits for all of its sockets and time-outs at
-// once (epoll). Replies count only from the terminal's address and agent port. Qt-free.
+// once (common/platform/poller.h). Replies count only from the terminal's address and agent port.
+// Qt-free.
 #pragma once
 
 #include <cstdint>

@@ -1,16 +1,20 @@
 #include "updater/report.h"
 
+#include <chrono>
 #include <cstdio>
-#include <ctime>
 
 namespace {
 
 std::string UtcText(std::chrono::system_clock::time_point when) {
-    const std::time_t t = std::chrono::system_clock::to_time_t(when);
-    std::tm tm{};
-    gmtime_r(&t, &tm);
+    // The calendar of the clock itself (UTC), the same on every system.
+    const auto seconds = std::chrono::floor<std::chrono::seconds>(when);
+    const auto days = std::chrono::floor<std::chrono::days>(seconds);
+    const std::chrono::year_month_day date{days};
+    const std::chrono::hh_mm_ss time{seconds - days};
     char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &tm);
+    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", int(date.year()),
+                  unsigned(date.month()), unsigned(date.day()), int(time.hours().count()),
+                  int(time.minutes().count()), int(time.seconds().count()));
     return text;
 }
 

@@ -1,21 +1,16 @@
 // The library against a scripted terminal that answers with broken replies before (or instead
 // of) the right one: every broken reply must be ignored.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
-#include "common/socketaddress.h"
+#include "common/udpsocket.h"
 #include "kvsetup/kvproto.h"
 #include "kvsetup/kvsetup.h"
 #include "tests/testnet.h"
@@ -31,14 +26,10 @@ std::uint32_t Address(int n, int host) {
     return testnet::Address(static_cast<unsigned>(n), static_cast<unsigned>(host));
 }
 
-int BoundSocket(std::uint32_t address) {
-    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    const sockaddr_in sa = Ipv4SocketAddress(address, kvproto::kPort);
-    if (bind(fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
+std::unique_ptr<TUdpSocket> BoundSocket(std::uint32_t address) {
+    auto socket = std::make_unique<TUdpSocket>();
+    if (!socket->Bind(address, kvproto::kPort)) socket.reset();
+    return socket;
 }
 
 // A probe that names a MAC: the library looking for a terminal addressed by MAC alone.
@@ -53,17 +44,16 @@ class ScriptedTerminal {
   public:
     ScriptedTerminal(int n, Script script, std::uint32_t impostor = 0)
         : script_(std::move(script)) {
-        fd_ = BoundSocket(Address(n, 1));
-        replyFd_ = impostor ? BoundSocket(impostor) : fd_;
+        socket_ = BoundSocket(Address(n, 1));
+        if (impostor) impostor_ = BoundSocket(impostor);
+        replySocket_ = impostor ? impostor_.get() : socket_.get();
         thread_ = std::thread([this] { Serve(); });
     }
     ~ScriptedTerminal() {
         stop_ = true;
         thread_.join();
-        if (replyFd_ != fd_) close(replyFd_);
-        close(fd_);
     }
-    bool Bound() const { return fd_ >= 0 && replyFd_ >= 0; }
+    bool Bound() const { return socket_ && replySocket_; }
     std::vector<std::uint32_t> RequestIds() const {
         std::lock_guard<std::mutex> lock(mu_);
         return ids_;
@@ -71,31 +61,24 @@ class ScriptedTerminal {
 
   private:
     void Serve() {
-        Bytes buffer(65536);
-        while (!stop_) {
-            pollfd p{fd_, POLLIN, 0};
-            if (poll(&p, 1, 50) <= 0) continue;
-            sockaddr_in from{};
-            socklen_t len = sizeof from;
-            const ssize_t n = recvfrom(fd_, buffer.data(), buffer.size(), 0,
-                                       reinterpret_cast<sockaddr*>(&from), &len);
-            if (n < 0) continue;
-            const auto m = kvproto::Decode(std::span(buffer.data(), static_cast<std::size_t>(n)));
+        while (!stop_ && socket_) {
+            const auto in = socket_->Receive(50, 65536);
+            if (!in) continue;
+            const auto m = kvproto::Decode(std::span(in->bytes.data(), in->bytes.size()));
             if (!m) continue;
             {
                 std::lock_guard<std::mutex> lock(mu_);
                 ids_.push_back(m->header.requestId);
             }
-            const int replyFd = FindsAMac(*m) ? fd_ : replyFd_;
+            TUdpSocket* replyFrom = FindsAMac(*m) ? socket_.get() : replySocket_;
             for (const auto& reply : script_(*m))
-                sendto(replyFd, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&from),
-                       len);
+                replyFrom->SendTo(in->address, in->port, reply.data(), reply.size());
         }
     }
 
     Script script_;
-    int fd_ = -1;
-    int replyFd_ = -1;
+    std::unique_ptr<TUdpSocket> socket_, impostor_;
+    TUdpSocket* replySocket_ = nullptr;
     mutable std::mutex mu_;
     std::vector<std::uint32_t> ids_;
     std::atomic<bool> stop_{false};

@@ -1,28 +1,20 @@
 #include "manager/access/kvlibrary.h"
 
-#include <dlfcn.h>
-
 #include <utility>
 
+#include "common/platform/dynlib.h"
+
 const char* KvLibraryFileName() {
-#ifdef _WIN32
-    return "kvsetup.dll";
-#else
-    return "libkvsetup.so";
-#endif
+    static const std::string name = SharedLibraryFileName("kvsetup");
+    return name.c_str();
 }
 
 namespace {
 
-std::string LastDlError() {
-    const char* text = dlerror();
-    return text ? text : "unknown error";
-}
-
 // Resolves one function into target; false when the library does not export it.
 template <typename F>
 bool Resolve(void* handle, const char* name, F& target) {
-    target = reinterpret_cast<F>(dlsym(handle, name));
+    target = reinterpret_cast<F>(SharedLibrarySymbol(handle, name));
     return target != nullptr;
 }
 
@@ -52,14 +44,16 @@ std::unique_ptr<TKvLibrary> TKvLibrary::Load(const std::vector<std::string>& fol
     for (const std::string& folder : folders) {
         if (folder.empty()) continue;
         fileName = folder + "/" + bareName;
-        handle = dlopen(fileName.c_str(), RTLD_NOW | RTLD_LOCAL);
+        std::string failure;
+        handle = OpenSharedLibrary(fileName, &failure);
         if (handle) break;
-        failures += LastDlError() + "; ";
+        failures += failure + "; ";
     }
     if (!handle) {
         fileName = bareName;
-        handle = dlopen(fileName.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!handle) failures += LastDlError();
+        std::string failure;
+        handle = OpenSharedLibrary(fileName, &failure);
+        if (!handle) failures += failure;
     }
     if (!handle) {
         if (error) *error = "Cannot load " + bareName + ": " + failures;
@@ -79,7 +73,7 @@ std::unique_ptr<TKvLibrary> TKvLibrary::Load(const std::vector<std::string>& fol
     need("kv_read_setting2", f.readSetting);
     need("kv_write_setting2", f.writeSetting);
     if (missing) {
-        dlclose(handle);
+        CloseSharedLibrary(handle);
         if (error) *error = fileName + " has no function " + missing;
         return nullptr;
     }
@@ -90,7 +84,7 @@ TKvLibrary::TKvLibrary(void* handle, std::string fileName, const Functions& func
     : handle_(handle), fileName_(std::move(fileName)), fn_(functions) {}
 
 TKvLibrary::~TKvLibrary() {
-    dlclose(handle_);
+    CloseSharedLibrary(handle_);
 }
 
 template <typename Call>

@@ -1,12 +1,10 @@
 #include "manager/access/localinterfaces.h"
 
-#include <arpa/inet.h>
-#include <ifaddrs.h>
-#include <netinet/in.h>
-
 #include <memory>
 #include <mutex>
 
+#include "common/ipv4parse.h"
+#include "common/platform/netif.h"
 #include "manager/access/addresstext.h"
 
 namespace {
@@ -22,24 +20,12 @@ std::shared_ptr<const std::vector<TLocalInterface>> Snapshot() {
     return g_list;
 }
 
-std::uint32_t Ipv4Of(const sockaddr* address) {
-    return reinterpret_cast<const sockaddr_in*>(address)->sin_addr.s_addr;
-}
-
 }  // namespace
 
 void ReadLocalInterfaces() {
     std::vector<TLocalInterface> list;
-    ifaddrs* all = nullptr;
-    if (getifaddrs(&all) == 0) {
-        for (const ifaddrs* i = all; i != nullptr; i = i->ifa_next) {
-            if (i->ifa_addr == nullptr || i->ifa_addr->sa_family != AF_INET) continue;
-            // Without a netmask only the address itself counts as local.
-            std::uint32_t mask = i->ifa_netmask ? Ipv4Of(i->ifa_netmask) : 0xFFFFFFFFu;
-            list.push_back({Ipv4Of(i->ifa_addr), mask});
-        }
-        freeifaddrs(all);
-    }
+    for (const TIpv4Interface& entry : ReadIpv4Interfaces())
+        list.push_back({entry.address, entry.netmask});
     SetLocalInterfaces(std::move(list));
 }
 
@@ -54,10 +40,7 @@ std::vector<TLocalInterface> LocalInterfaces() {
 }
 
 bool IsLocalSubnet(std::string_view addressText) {
-    // inet_addr reads a zero-terminated text; one with a zero byte inside is not an address.
-    std::string text(addressText);
-    std::uint32_t address =
-        text.find('\0') == std::string::npos ? inet_addr(text.c_str()) : INADDR_NONE;
+    const std::uint32_t address = InetAddrNetworkOrder(addressText);
     const auto interfaces = Snapshot();  // held here: the range must outlive the loop
     for (const TLocalInterface& entry : *interfaces) {
         if ((entry.address & entry.netmask) == (address & entry.netmask)) return true;

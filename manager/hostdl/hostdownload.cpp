@@ -1,9 +1,8 @@
 #include "manager/hostdl/hostdownload.h"
 
-#include <arpa/inet.h>
-
 #include <algorithm>
 
+#include "common/ipv4parse.h"
 #include "common/translation.h"
 
 namespace {
@@ -70,10 +69,9 @@ TTableTexts TextsOf(EHostTable table) {
 }
 
 bool ParseDotted(std::string_view text, std::uint32_t* address) {
-    in_addr a{};
-    if (text.empty() || ::inet_pton(AF_INET, std::string(text).c_str(), &a) != 1) return false;
-    *address = ntohl(a.s_addr);
-    return true;
+    const std::optional<std::uint32_t> parsed = ParseIpv4Strict(text);
+    if (parsed) *address = *parsed;
+    return parsed.has_value();
 }
 
 }  // namespace

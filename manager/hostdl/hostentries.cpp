@@ -1,12 +1,11 @@
 #include "manager/hostdl/hostentries.h"
 
-#include <arpa/inet.h>
-
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstring>
 
+#include "common/ipv4parse.h"
 #include "common/textutil.h"
 #include "manager/access/addresstext.h"
 
@@ -21,14 +20,6 @@ std::string LowerAscii(std::string_view text) {
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return lower;
-}
-
-// The standard inet_addr rules; 255.255.255.255 for a text that is no address.
-std::array<std::uint8_t, 4> InetAddrOctets(const std::string& text) {
-    const in_addr_t network = ::inet_addr(text.c_str());
-    std::array<std::uint8_t, 4> octets{};
-    std::memcpy(octets.data(), &network, 4);
-    return octets;
 }
 
 // A decimal integer, as a whole text, kept in 16 bits; 0 for anything else.

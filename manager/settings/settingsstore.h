@@ -26,6 +26,19 @@ class ISettingsStore {
     virtual TStoreWriteResult WriteText(const std::string& name, const std::string& value) = 0;
 };
 
+// Where a store of the system lives. On Windows: the registry key
+// "Software\<organization>\<application>" under HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE. Elsewhere:
+// the file "<organization>/<application>.conf" that QSettings keeps for the same names, in the
+// user's configuration folder ($XDG_CONFIG_HOME, or ~/.config) or in /etc/xdg for the machine,
+// so the windows' stores of earlier versions and this one hold the same values.
+struct TStorePlace {
+    bool machine = false;
+    std::string organization;
+    std::string application;
+    std::string folder;  // instead of the configuration folder (tests); not used on Windows
+};
+std::unique_ptr<ISettingsStore> MakeSettingsStore(const TStorePlace& place);
+
 // The per-user store "Tarnix"/"Drovik" (holds "ShowUnknowDeviceType").
 std::unique_ptr<ISettingsStore> MakeUserSettingsStore();
 // The per-machine store "Tarnix"/"Pelmora" (holds "Path").

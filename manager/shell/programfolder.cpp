@@ -2,16 +2,14 @@
 
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
+
+#include "common/platform/executable.h"
 
 namespace fs = std::filesystem;
 
 std::string UserProgramFolder() {
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (data && *data) return (fs::path(data) / "Pelmora").string();
-    const char* home = std::getenv("HOME");
-    return (fs::path(home && *home ? home : "/tmp") / ".local/share/Pelmora").string();
+    return (fs::path(UserDataFolder()) / "Pelmora").string();
 }
 
 std::string WorkFolder(const std::string& home, const std::string& executableFolder) {

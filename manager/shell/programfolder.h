@@ -8,7 +8,8 @@
 
 #include <string>
 
-// The folder of the user's own files: $XDG_DATA_HOME/Pelmora, or ~/.local/share/Pelmora.
+// The folder of the user's own files: $XDG_DATA_HOME/Pelmora, or ~/.local/share/Pelmora
+// (%LOCALAPPDATA%\Pelmora on Windows).
 std::string UserProgramFolder();
 
 // home when given; otherwise executableFolder when it can be written; otherwise

@@ -1,32 +1,19 @@
 // A plain UDP socket for tests that talk to simulated terminals byte by byte.
 #pragma once
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
-#include "common/socketaddress.h"
+#include "common/udpsocket.h"
 #include "termsim/agent.h"
 
 class UdpPeer {
   public:
-    UdpPeer() {
-        fd_ = socket(AF_INET, SOCK_DGRAM, 0);
-        const sockaddr_in any = Ipv4SocketAddress(INADDR_LOOPBACK, 0);
-        bind(fd_, reinterpret_cast<const sockaddr*>(&any), sizeof any);
-    }
-    ~UdpPeer() { close(fd_); }
+    UdpPeer() { socket_.Bind(0x7F000001, 0); }  // 127.0.0.1
     void Send(const termsim::Endpoint& to, const std::vector<std::uint8_t>& bytes) {
-        const sockaddr_in sa = Ipv4SocketAddress(to.address, to.port);
-        sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&sa),
-               sizeof sa);
+        socket_.SendTo(to.address, to.port, bytes.data(), bytes.size());
     }
     struct Datagram {
         termsim::Endpoint from;
@@ -34,18 +21,11 @@ class UdpPeer {
     };
     // The next datagram, or nothing within the time.
     std::optional<Datagram> Receive(std::chrono::milliseconds within) {
-        pollfd p{fd_, POLLIN, 0};
-        if (poll(&p, 1, static_cast<int>(within.count())) <= 0) return std::nullopt;
-        std::vector<std::uint8_t> buffer(65536);
-        sockaddr_in from{};
-        socklen_t len = sizeof from;
-        const ssize_t n = recvfrom(fd_, buffer.data(), buffer.size(), MSG_DONTWAIT,
-                                   reinterpret_cast<sockaddr*>(&from), &len);
-        if (n < 0) return std::nullopt;
-        buffer.resize(static_cast<std::size_t>(n));
-        return Datagram{{ntohl(from.sin_addr.s_addr), ntohs(from.sin_port)}, buffer};
+        auto got = socket_.Receive(static_cast<int>(within.count()), 65536);
+        if (!got) return std::nullopt;
+        return Datagram{{got->address, got->port}, std::move(got->bytes)};
     }
 
   private:
-    int fd_ = -1;
+    TUdpSocket socket_;
 };

@@ -1,13 +1,8 @@
 #include "termsim/update/agentrunner.h"
 
-#include <fcntl.h>
-#include <sys/epoll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <random>
 
-#include "common/socketaddress.h"
+#include "common/platform/poller.h"
 #include "common/udpsocket.h"
 #include "updater/threadpolicy.h"
 
@@ -31,19 +26,12 @@ struct TUpdateAgentRunner::Served {
 };
 
 struct TUpdateAgentRunner::EventLoop {
-    int epoll = -1;
-    int wake[2] = {-1, -1};
+    TSocketPoller poller;
     std::thread thread;
-
-    ~EventLoop() {
-        for (int fd : {epoll, wake[0], wake[1]})
-            if (fd >= 0) ::close(fd);
-    }
 };
 
 namespace {
 constexpr std::size_t kMaxDatagram = 4096;
-constexpr std::uint64_t kWakeTag = ~std::uint64_t{0};
 }  // namespace
 
 TUpdateAgentRunner::TUpdateAgentRunner(int threads) {
@@ -76,15 +64,6 @@ TUpdateAgentRunner::Timeline TUpdateAgentRunner::TimelineOf(int index) const {
 }
 
 bool TUpdateAgentRunner::Start(std::string* error) {
-    for (auto& loop : loops_) {
-        loop->epoll = ::epoll_create1(EPOLL_CLOEXEC);
-        if (loop->epoll < 0 || ::pipe2(loop->wake, O_CLOEXEC | O_NONBLOCK) != 0) {
-            *error = "cannot create the event loop";
-            return false;
-        }
-        epoll_event wake{EPOLLIN, {.u64 = kWakeTag}};
-        ::epoll_ctl(loop->epoll, EPOLL_CTL_ADD, loop->wake[0], &wake);
-    }
     for (std::size_t i = 0; i < served_.size(); ++i) {
         Served& s = *served_[i];
         if ((s.address >> 24) != 127) {
@@ -96,19 +75,18 @@ bool TUpdateAgentRunner::Start(std::string* error) {
             *error = "cannot bind update agent " + std::to_string(i);
             return false;
         }
-        epoll_event ev{EPOLLIN, {.u64 = i}};
-        ::epoll_ctl(loops_[i % loops_.size()]->epoll, EPOLL_CTL_ADD, s.socket.Fd(), &ev);
+        loops_[i % loops_.size()]->poller.Add(s.socket, i);
     }
     stop_ = false;
     for (auto& loop : loops_) {
         EventLoop* l = loop.get();
         l->thread = std::thread([this, l] {
             MarkThroughputThread();
-            epoll_event events[64];
+            std::vector<std::uint64_t> ready;
             while (!stop_) {
-                int ready = ::epoll_wait(l->epoll, events, 64, -1);
-                for (int e = 0; e < ready; ++e)
-                    if (events[e].data.u64 != kWakeTag) Serve(*served_[events[e].data.u64]);
+                l->poller.Wait(-1, ready);
+                for (const std::uint64_t index : ready)
+                    Serve(*served_[index]);
             }
         });
     }
@@ -119,8 +97,7 @@ void TUpdateAgentRunner::Stop() {
     stop_ = true;
     for (auto& loop : loops_) {
         if (!loop->thread.joinable()) continue;
-        char byte = 1;
-        (void)::write(loop->wake[1], &byte, 1);
+        loop->poller.Wake();
         loop->thread.join();
     }
 }
@@ -144,10 +121,7 @@ void TUpdateAgentRunner::Serve(Served& s) {
         }
         // The replies of one request leave in one call, so a repeated reply is already queued
         // when the first one is read.
-        sockaddr_in to = Ipv4SocketAddress(in->address, in->port);
-        std::vector<iovec> parts;
-        std::vector<mmsghdr> messages;
-        parts.reserve(out.replies.size());
+        std::vector<TDatagram> replies;
         for (TDatagram& reply : out.replies) {
             if (s.lossRate > 0 && std::uniform_real_distribution<>(0, 1)(s.random) < s.lossRate)
                 continue;
@@ -155,17 +129,9 @@ void TUpdateAgentRunner::Serve(Served& s) {
                 const TDatagram zeros(reply.size(), 0);
                 s.stray->SendTo(in->address, in->port, zeros.data(), zeros.size());
             }
-            parts.push_back({reply.data(), reply.size()});
-            mmsghdr message{};
-            message.msg_hdr.msg_name = &to;
-            message.msg_hdr.msg_namelen = sizeof to;
-            message.msg_hdr.msg_iov = &parts.back();
-            message.msg_hdr.msg_iovlen = 1;
-            messages.push_back(message);
+            replies.push_back(std::move(reply));
         }
-        if (!messages.empty())
-            (void)::sendmmsg(s.socket.Fd(), messages.data(), static_cast<unsigned>(messages.size()),
-                             0);
+        s.socket.SendBatch(in->address, in->port, replies);
     }
 }
 

@@ -1,13 +1,12 @@
 // Helpers of the updater's tests: temporary folders, update files, agents on loopback.
 #pragma once
 
-#include <unistd.h>
-
 #include <array>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -20,9 +19,11 @@ namespace testsupport {
 class TempDir {
   public:
     TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "vellup-test-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
+        std::random_device entropy;
+        do {
+            path_ = std::filesystem::temp_directory_path() /
+                    ("vellup-test-" + std::to_string(entropy()));
+        } while (!std::filesystem::create_directory(path_));
     }
     ~TempDir() {
         std::error_code ec;

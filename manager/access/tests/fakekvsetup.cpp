@@ -71,7 +71,7 @@ const char* fake_kv_call_log() {
     return copy.c_str();
 }
 
-int32_t kv_search_all(TDeviceRecord* records, int32_t* count) {
+int32_t KV_CALL kv_search_all(TDeviceRecord* records, int32_t* count) {
     LogScope scope("search_all");
     {
         std::unique_lock lock(g_mutex);
@@ -86,39 +86,39 @@ int32_t kv_search_all(TDeviceRecord* records, int32_t* count) {
     return 1;
 }
 
-int32_t kv_search_one(const char* ip, TDeviceRecord* record) {
+int32_t KV_CALL kv_search_one(const char* ip, TDeviceRecord* record) {
     Record("kv_search_one", ip, nullptr, nullptr);
     record->bytes[0] = 0x77;
     return fakekv::kSearchOne;
 }
 
-int32_t kv_login(const char* ip, const uint8_t* mac, TDeviceCredentials* cred) {
+int32_t KV_CALL kv_login(const char* ip, const uint8_t* mac, TDeviceCredentials* cred) {
     Record("kv_login", ip, mac, cred);
     return fakekv::kLogin;
 }
 
-int32_t kv_logout(const char* ip, const uint8_t* mac, TDeviceCredentials* cred) {
+int32_t KV_CALL kv_logout(const char* ip, const uint8_t* mac, TDeviceCredentials* cred) {
     Record("kv_logout", ip, mac, cred);
     return fakekv::kLogout;
 }
 
 #ifndef FAKE_KV_WITHOUT_RESET
-int32_t kv_reset(const char* ip, const uint8_t* mac, TDeviceCredentials* cred) {
+int32_t KV_CALL kv_reset(const char* ip, const uint8_t* mac, TDeviceCredentials* cred) {
     Record("kv_reset", ip, mac, cred);
     return fakekv::kReset;
 }
 #endif
 
-int32_t kv_read_setting2(const char* ip, const uint8_t* mac, uint8_t* block,
-                         TDeviceCredentials* cred) {
+int32_t KV_CALL kv_read_setting2(const char* ip, const uint8_t* mac, uint8_t* block,
+                                 TDeviceCredentials* cred) {
     LogScope scope("read_setting2");
     Record("kv_read_setting2", ip, mac, cred);
     std::memset(block, fakekv::kBlockByte, 1356);
     return fakekv::kRead;
 }
 
-int32_t kv_write_setting2(const char* ip, const uint8_t* mac, uint8_t* block, int32_t length,
-                          TDeviceCredentials* cred) {
+int32_t KV_CALL kv_write_setting2(const char* ip, const uint8_t* mac, uint8_t* block,
+                                  int32_t length, TDeviceCredentials* cred) {
     Record("kv_write_setting2", ip, mac, cred, length);
     if (length > 0) g_last.blockEnd = block[length - 1];
     return fakekv::kWrite;

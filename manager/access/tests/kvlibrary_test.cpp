@@ -1,6 +1,5 @@
 #include "manager/access/kvlibrary.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -9,22 +8,24 @@
 #include <thread>
 #include <vector>
 
+#include "common/platform/dynlib.h"
 #include "manager/access/tests/fakekvsetup.h"
 
 namespace {
 
 const std::string kFullDir = KV_FAKE_FULL_DIR;        // complete fake library
 const std::string kPartialDir = KV_FAKE_PARTIAL_DIR;  // the same without kv_reset
+const std::string kName = KvLibraryFileName();        // libkvsetup.so, kvsetup.dll
 
 TEST(KvLibraryLoad, FailuresNameTheFileAndTheFunction) {
     std::string error;
     EXPECT_EQ(TKvLibrary::Load(kPartialDir, &error), nullptr);
-    EXPECT_EQ(error, kPartialDir + "/libkvsetup.so has no function kv_reset");
+    EXPECT_EQ(error, kPartialDir + "/" + kName + " has no function kv_reset");
 
     error.clear();
     EXPECT_EQ(TKvLibrary::Load("/nonexistent-pelmora-folder", &error), nullptr);
-    EXPECT_NE(error.find("/nonexistent-pelmora-folder/libkvsetup.so"), std::string::npos) << error;
-    EXPECT_EQ(error.rfind("Cannot load libkvsetup.so: ", 0), 0u) << error;
+    EXPECT_NE(error.find("/nonexistent-pelmora-folder/" + kName), std::string::npos) << error;
+    EXPECT_EQ(error.rfind("Cannot load " + kName + ": ", 0), 0u) << error;
 
     EXPECT_EQ(TKvLibrary::Load("/nonexistent-pelmora-folder", nullptr), nullptr);
 }
@@ -36,9 +37,9 @@ TEST(KvLibraryLoad, HomeFolderThenTheExecutablesFolder) {
         std::string home, executable, loaded;  // loaded empty: the load fails
     };
     const Case cases[] = {
-        {"/nonexistent-pelmora-folder", kFullDir, kFullDir + "/libkvsetup.so"},
-        {"", kFullDir, kFullDir + "/libkvsetup.so"},
-        {kFullDir, kPartialDir, kFullDir + "/libkvsetup.so"},
+        {"/nonexistent-pelmora-folder", kFullDir, kFullDir + "/" + kName},
+        {"", kFullDir, kFullDir + "/" + kName},
+        {kFullDir, kPartialDir, kFullDir + "/" + kName},
         {kPartialDir, kFullDir, ""},
     };
     for (const Case& c : cases) {
@@ -55,11 +56,11 @@ class KvLibraryCalls : public ::testing::Test {
         library_ = TKvLibrary::Load(kFullDir, &error);
         ASSERT_NE(library_, nullptr) << error;
         // The loaded library's own record of its last call.
-        void* handle = dlopen(library_->FileName().c_str(), RTLD_NOW | RTLD_NOLOAD);
+        void* handle = OpenSharedLibrary(library_->FileName(), nullptr);  // the one loaded
         ASSERT_NE(handle, nullptr);
-        auto lastCall =
-            reinterpret_cast<const FakeKvCall* (*)()>(dlsym(handle, "fake_kv_last_call"));
-        dlclose(handle);
+        auto lastCall = reinterpret_cast<const FakeKvCall* (*)()>(
+            SharedLibrarySymbol(handle, "fake_kv_last_call"));
+        CloseSharedLibrary(handle);
         ASSERT_NE(lastCall, nullptr);
         last_ = lastCall();
         hold_ = reinterpret_cast<void (*)(int)>(dlsym(handle, "fake_kv_hold_search"));
@@ -111,7 +112,7 @@ TEST_F(KvLibraryCalls, CallsNeverOverlap) {
 }
 
 TEST_F(KvLibraryCalls, LoadsFromTheProgramFolder) {
-    EXPECT_EQ(library_->FileName(), kFullDir + "/libkvsetup.so");
+    EXPECT_EQ(library_->FileName(), kFullDir + "/" + kName);
 }
 
 TEST_F(KvLibraryCalls, AddressedCallsPassTheirArguments) {

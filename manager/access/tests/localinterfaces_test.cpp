@@ -1,14 +1,15 @@
 #include "manager/access/localinterfaces.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 
 #include <thread>
 
+#include "common/ipv4parse.h"
+
 namespace {
 
 std::uint32_t Addr(const char* text) {
-    return inet_addr(text);
+    return InetAddrNetworkOrder(text);
 }
 
 class LocalInterfacesTest : public ::testing::Test {

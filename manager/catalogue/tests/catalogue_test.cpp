@@ -202,7 +202,8 @@ TEST(Catalogue, ElementNamesIgnoreLetterCase) {
 
 TEST(Catalogue, MissingOrBrokenFilesGiveAnEmptyCatalogue) {
     const std::string dir =
-        std::filesystem::temp_directory_path() / ("catalogue_test_" + std::to_string(::getpid()));
+        (std::filesystem::temp_directory_path() / ("catalogue_test_" + std::to_string(::getpid())))
+            .string();
     std::filesystem::create_directories(dir);
     struct Case {
         const char* name;

@@ -1,12 +1,11 @@
 #include "manager/settings/sysconfig.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <QSettings>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,15 +18,10 @@ class SysConfigTest : public ::testing::Test {
   protected:
     void SetUp() override {
         dir_ = std::filesystem::temp_directory_path() /
-               ("sysconfig_test_" + std::to_string(::getpid()) + "_" +
+               ("sysconfig_test_" + std::to_string(std::random_device{}()) + "_" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_ / "program");
-        // Both QSettings scopes point into the test folder, never at the real user or machine.
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                           QString::fromStdString((dir_ / "user").string()));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope,
-                           QString::fromStdString((dir_ / "machine").string()));
         place_.programFolder = (dir_ / "program").string();
         place_.userStore = &user_;
     }
@@ -95,20 +89,6 @@ TEST_F(SysConfigTest, ShowUnknowDeviceTypeComesFromTheUserStore) {
     EXPECT_EQ(user_.writes, 0);  // never written by the program
 }
 
-TEST_F(SysConfigTest, ShowUnknowDeviceTypeFromTheQSettingsUserStore) {
-    const auto store = MakeUserSettingsStore();
-    place_.userStore = store.get();
-    TSysConfig config;
-    ReadSysConfig(place_, "", config);
-    EXPECT_FALSE(config.ShowUnknowDeviceType);
-    {
-        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Tarnix", "Drovik");
-        settings.setValue("ShowUnknowDeviceType", 1);
-    }
-    ReadSysConfig(place_, "", config);
-    EXPECT_TRUE(config.ShowUnknowDeviceType);
-}
-
 TEST_F(SysConfigTest, LanguageChangeRewritesOnlyItsTwoKeys) {
     const std::string before =
         "[SYSTEM]\r\n"
@@ -168,7 +148,7 @@ TEST_F(SysConfigTest, UnreadableFileIsNotReplaced) {
     EXPECT_EQ(config.SearchTimes, 3);
     std::string error;
     EXPECT_FALSE(WriteSysConfig(place_, "", config, &error));
-    EXPECT_EQ(error, "Is a directory");
+    EXPECT_FALSE(error.empty());  // the system's own text
     EXPECT_TRUE(std::filesystem::is_directory(IniPath()));
 }
 
@@ -193,24 +173,6 @@ TEST_F(SysConfigTest, ProgramPathIsWrittenOnlyWhenMissingOrDifferent) {
     EXPECT_EQ(SaveProgramPath(machine, "/elsewhere/Pelmora"), "");
     machine.result = {TStoreWrite::Failed, "disk trouble"};
     EXPECT_EQ(SaveProgramPath(machine, "/elsewhere/Pelmora"), "disk trouble");
-}
-
-TEST_F(SysConfigTest, ProgramPathInTheQSettingsMachineStore) {
-    const auto store = MakeMachineSettingsStore();
-    EXPECT_EQ(SaveProgramPath(*store, "/opt/pelmora/Pelmora"), "");
-    QSettings settings(QSettings::NativeFormat, QSettings::SystemScope, "Tarnix", "Pelmora");
-    EXPECT_EQ(settings.value("Path").toString(), "/opt/pelmora/Pelmora");
-    EXPECT_TRUE(settings.fileName().startsWith(QString::fromStdString(dir_.string())));
-}
-
-TEST_F(SysConfigTest, UnwritableMachineStoreIsSkippedSilently) {
-    // The store's folder cannot be created: a plain file stands in the way.
-    std::ofstream((dir_ / "blocker").string()) << "x";
-    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope,
-                       QString::fromStdString((dir_ / "blocker" / "machine").string()));
-    const auto store = MakeMachineSettingsStore();
-    EXPECT_EQ(SaveProgramPath(*store, "/opt/pelmora/Pelmora"), "");
-    EXPECT_FALSE(store->ReadText("Path"));
 }
 
 }  // namespace

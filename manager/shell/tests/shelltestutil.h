@@ -1,11 +1,10 @@
 // Search records and local interfaces for the tests of the device list core.
 #pragma once
 
-#include <arpa/inet.h>
-
 #include <cstring>
 #include <string>
 
+#include "common/ipv4parse.h"
 #include "manager/access/devicerecord.h"
 #include "manager/access/localinterfaces.h"
 #include "manager/shell/devicelist.h"
@@ -49,7 +48,7 @@ inline TDeviceRecord MakeRecord(const TTerminal& t) {
 
 // The host has one interface, 127.0.0.1/8: terminals on 127.x are local, any other is not.
 inline void UseLoopbackInterfaceOnly() {
-    SetLocalInterfaces({{inet_addr("127.0.0.1"), inet_addr("255.0.0.0")}});
+    SetLocalInterfaces({{InetAddrNetworkOrder("127.0.0.1"), InetAddrNetworkOrder("255.0.0.0")}});
 }
 
 // A row as a file or the user would give it.

@@ -1,3 +1,4 @@
+// Atomic replacement on POSIX: mkostemp, fsync and rename.
 #include "common/atomicfile.h"
 
 #include <fcntl.h>

@@ -1,0 +1,128 @@
+# The Windows cross build with mingw-w64 and its tests under wine. Sourced by
+# scripts/build-windows, scripts/test and scripts/package.
+
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix googletest wine wine64)
+WINDOWS_PACKAGES_I686=(g++-mingw-w64-i686-posix googletest)
+
+# windows_tree ARCH: the build folder of that architecture.
+windows_tree() {
+    if [ "$1" = i686 ]; then echo "$ROOT/build-windows-i686"; else echo "$ROOT/build-windows"; fi
+}
+
+# build_windows ARCH: configures (once) and builds everything that needs no Qt for Windows;
+# the tree's bin/ is then a complete program folder.
+build_windows() {
+    local arch=$1 dir
+    dir=$(windows_tree "$arch")
+    if [ "$arch" = i686 ]; then
+        ensure_packages "${WINDOWS_PACKAGES_I686[@]}"
+    else
+        ensure_packages "${WINDOWS_PACKAGES[@]}"
+    fi
+    configure_tree "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" \
+        -DPELMORA_WINDOWS_ARCH="$arch" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELMORA_WERROR=ON \
+        -DPELMORA_QT=OFF -DPELMORA_WORKBOOKS=OFF -DPELMORA_BENCH=OFF -DPELMORA_GTEST_SOURCE_DIR=/usr/src/googletest
+    cmake --build "$dir" --parallel "$(nproc)"
+}
+
+# prepare_wine DIR: a wine prefix of the build tree's own, started once up front (its first
+# start takes a while), quiet and without the Mono and Gecko installers.
+prepare_wine() {
+    export WINEPREFIX="$1/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "Preparing the wine prefix $WINEPREFIX"
+        wineboot --init >/dev/null 2>&1
+        wineserver --wait
+    fi
+}
+
+# Test cases that hold simulated terminals on several loopback addresses in their own process.
+# Wine binds a socket given 127.x.y.z (other than 127.0.0.1) to the wildcard address, so two
+# terminals cannot share a port there and their replies leave from 127.0.0.1; Windows itself
+# keeps every 127/8 address apart. These run in the Linux build; the Windows library and command
+# line meet the Linux simulator in windows_end_to_end instead.
+WINE_LOOPBACK_CASES=KvReplies.*:KvFleet.*:FleetTest.*:FleetAgent.*:AgentRunner.*:HostDownloadTermsim.*
+WINE_LOOPBACK_CASES+=:UdpConversation.*:UdpLink.*:Engine.ConversationsEndAsOnABlockingLink
+WINE_LOOPBACK_CASES+=:ParamsCliTest.*:PlanCliTest.*:BooksDownloadCliTest.*:PlanRunTest.*
+WINE_LOOPBACK_CASES+=:TermsimOptions.SeedRepeatsOrVariesThePatterns
+
+# run_windows_tests ARCH: every test executable of the tree, each under wine.
+run_windows_tests() {
+    local dir
+    dir=$(windows_tree "$1")
+    prepare_wine "$dir"
+    GTEST_FILTER="-$WINE_LOOPBACK_CASES" \
+        ctest --test-dir "$dir" --output-on-failure --parallel "$(nproc)" --timeout 600
+}
+
+# windows_end_to_end ARCH: the Windows pelmora-cli.exe with the Windows kvsetup.dll beside it
+# against three terminals of the Linux termsim on 127.0.77.x: a search, then a parameter read,
+# write and read-back. Needs build/bin/termsim.
+windows_end_to_end() {
+    local dir work fleet status
+    dir=$(windows_tree "$1")
+    prepare_wine "$dir"
+    work=$(mktemp -d)
+    "$ROOT/build/bin/termsim" --count 3 --first-ip 127.0.77.1 >"$work/termsim.out" 2>&1 &
+    fleet=$!
+    status=0
+    windows_end_to_end_steps "$dir/bin/pelmora-cli.exe" "$work" || status=$?
+    kill "$fleet"
+    wait "$fleet" 2>/dev/null || true
+    rm -rf "$work"
+    return $status
+}
+
+windows_end_to_end_steps() {
+    local cli=$1 work=$2 i
+    for i in $(seq 300); do
+        grep -q '^ready' "$work/termsim.out" && break
+        sleep 0.1
+    done
+    grep -q '^ready 3' "$work/termsim.out" || { cat "$work/termsim.out" >&2; return 1; }
+    mkdir "$work/home"
+    # Only the fleet's loopback addresses: nothing leaves 127.0.0.0/8.
+    export KVSETUP_TARGETS=127.0.77.1-127.0.77.3
+    wine "$cli" --home "$work/home" search --csv >"$work/search.csv"
+    echo "pelmora-cli.exe search:"
+    cat "$work/search.csv"
+    [ "$(grep -c '^Online,.*,127\.0\.77\.[123],.*,LocalNetwork' "$work/search.csv")" -eq 3 ] ||
+        { echo "the Windows search did not list the three terminals" >&2; return 1; }
+    wine "$cli" --home "$work/home" params set 127.0.77.2 display_name=WineCheck >/dev/null
+    wine "$cli" --home "$work/home" params get 127.0.77.2 --csv >"$work/params.csv"
+    grep -q 'WineCheck' "$work/params.csv" ||
+        { echo "the written display name was not read back" >&2; cat "$work/params.csv" >&2; return 1; }
+    echo "pelmora-cli.exe params set/get: the block was written and read back"
+}
+
+# package_windows ARCH: builds the tree and zips its program folder with a short README.
+package_windows() {
+    local arch=$1 dir version zip stage
+    build_windows "$arch"
+    ensure_packages zip
+    dir=$(windows_tree "$arch")
+    version=$(sed -n 's/^project(Pelmora VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")
+    zip="$dir/pelmora-cli_${version}_windows-$arch.zip"
+    stage=$(mktemp -d)
+    mkdir "$stage/pelmora"
+    cp -r "$dir/bin/." "$stage/pelmora/"
+    # The build keeps its debugging information; the shipped files go without it.
+    "$arch-w64-mingw32-strip" "$stage/pelmora/pelmora-cli.exe" "$stage/pelmora/kvsetup.dll"
+    cat >"$stage/pelmora/README.txt" <<TEXT
+Pelmora command line $version for Windows ($arch)
+
+pelmora-cli.exe is the command-line companion of the Pelmora device manager: it searches the
+terminals of the local network, prints device lists, reads and writes their parameters, applies
+settings plans and keeps and downloads their address books. Run "pelmora-cli.exe --help".
+
+kvsetup.dll is the device-access library. To use the terminals' vendor's library instead,
+copy its kvsetup.dll over this one. A 32-bit vendor DLL needs the 32-bit build of this folder.
+
+KVSETUP_TARGETS names the addresses our kvsetup.dll may reach, for example
+    set KVSETUP_TARGETS=192.168.1.20-192.168.1.80
+TEXT
+    rm -f "$zip"
+    (cd "$stage" && zip -qr "$zip" pelmora)
+    rm -rf "$stage"
+    echo "$zip"
+}
