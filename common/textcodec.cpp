@@ -161,30 +161,12 @@ std::size_t FirstInvalidUtf8(std::string_view bytes) {
 
 bool DecodeCodePage(std::string_view bytes, const std::string& page, std::string& utf8,
                     std::size_t* badOffset) {
-    utf8.clear();
-    iconv_t cd = iconv_open("UTF-8", page.c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        if (badOffset) *badOffset = 0;
-        return false;
-    }
-    utf8.reserve(bytes.size() * 3 / 2);
-    char* in = const_cast<char*>(bytes.data());
-    std::size_t inLeft = bytes.size();
-    char buffer[1024];
-    bool ok = true;
-    while (inLeft > 0) {
-        char* o = buffer;
-        std::size_t outLeft = sizeof buffer;
-        const std::size_t r = iconv(cd, &in, &inLeft, &o, &outLeft);
-        utf8.append(buffer, o);
-        if (r != static_cast<std::size_t>(-1)) break;
-        if (errno == E2BIG) continue;
-        ok = false;  // EILSEQ, or EINVAL for a character cut at the end
-        if (badOffset) *badOffset = bytes.size() - inLeft;
-        break;
-    }
-    iconv_close(cd);
-    return ok;
+    TCodePageConverter converter(page);
+    std::size_t bad = 0;
+    utf8 = converter.Ok() ? converter.Decode(bytes, &bad) : std::string();
+    if (converter.Ok() && bad == std::string_view::npos) return true;
+    if (badOffset) *badOffset = bad;
+    return false;
 }
 
 std::string_view Utf8Prefix(std::string_view utf8, std::size_t maxBytes) {

@@ -164,7 +164,7 @@ TEST_F(BooksDownloadCliTest, ServesTerminalsAtOnceAndReportsEachOne) {
     std::string csv;
     ASSERT_TRUE(ReadWholeFile(report, csv));
     std::vector<TCsvRecord> records;
-    ASSERT_TRUE(ParseCsv(csv, records, nullptr));
+    ASSERT_TRUE(ParseCsv(csv, ',', records, nullptr));
     ASSERT_EQ(records.size(), 6u);
     EXPECT_EQ(records[0].fields,
               (std::vector<std::string>{"Terminal", "MAC", "Result", "Steps", "Duration (s)"}));

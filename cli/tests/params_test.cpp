@@ -216,7 +216,7 @@ TEST_F(ParamsCliTest, SiteBackupIndexAndDiffAgainstIt) {
     ASSERT_TRUE(ReadWholeFile((dir / "index.csv").string(), csv));
     EXPECT_TRUE(csv.starts_with("\xEF\xBB\xBF"));
     std::vector<TCsvRecord> records;
-    ASSERT_TRUE(ParseCsv(csv, records, nullptr));
+    ASSERT_TRUE(ParseCsv(csv, ',', records, nullptr));
     ASSERT_EQ(records.size(), 3u);
     EXPECT_EQ(records[0].fields, (std::vector<std::string>{"MAC", "IP", "Model", "Firmware",
                                                            "Account", "Display name", "File"}));

@@ -3,6 +3,7 @@
 // knows "GBK" as code page 936 and "CPnnnn" by its number.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -19,8 +20,9 @@ class TCodePageConverter {
     bool Ok() const;
     // One well-formed UTF-8 character in the code page; empty when the page cannot express it.
     std::string EncodeCharacter(std::string_view utf8Character);
-    // Code-page bytes as UTF-8; a byte that starts no valid sequence becomes U+FFFD.
-    std::string Decode(std::string_view bytes);
+    // Code-page bytes as UTF-8; a byte that starts no valid sequence becomes U+FFFD. *firstBad
+    // (when given) is the offset of the first such byte, or npos when every byte decoded.
+    std::string Decode(std::string_view bytes, std::size_t* firstBad = nullptr);
 
   private:
     struct State;

@@ -53,7 +53,8 @@ std::string TCodePageConverter::EncodeCharacter(std::string_view utf8Character) 
     return std::string(out, o);
 }
 
-std::string TCodePageConverter::Decode(std::string_view bytes) {
+std::string TCodePageConverter::Decode(std::string_view bytes, std::size_t* firstBad) {
+    if (firstBad) *firstBad = std::string_view::npos;
     iconv_t cd = state_->fromPage;
     std::string out;
     out.reserve(bytes.size() * 2);
@@ -69,6 +70,7 @@ std::string TCodePageConverter::Decode(std::string_view bytes) {
         if (r != static_cast<std::size_t>(-1)) break;
         if (errno == E2BIG) continue;
         // EILSEQ or EINVAL (a sequence cut at the end): replace one byte and go on.
+        if (firstBad && *firstBad == std::string_view::npos) *firstBad = bytes.size() - inLeft;
         out += kReplacement;
         ++in;
         --inLeft;

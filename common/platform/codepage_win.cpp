@@ -82,7 +82,8 @@ std::string TCodePageConverter::EncodeCharacter(std::string_view utf8Character) 
     return std::string(out, static_cast<std::size_t>(size));
 }
 
-std::string TCodePageConverter::Decode(std::string_view bytes) {
+std::string TCodePageConverter::Decode(std::string_view bytes, std::size_t* firstBad) {
+    if (firstBad) *firstBad = std::string_view::npos;
     if (!Ok()) return {};
     if (state_->page == CP_UTF8) {
         // Windows replaces bad UTF-8 itself, but not one replacement per byte: keep the rule.
@@ -98,6 +99,7 @@ std::string TCodePageConverter::Decode(std::string_view bytes) {
                 out.append(bytes.substr(i, length - 1));
                 i += length - 1;
             } else {
+                if (firstBad && *firstBad == std::string_view::npos) *firstBad = i;
                 out += kReplacement;
                 ++i;
             }
@@ -118,6 +120,7 @@ std::string TCodePageConverter::Decode(std::string_view bytes) {
             out += Utf16ToUtf8(wide, units);
             i += length;
         } else {
+            if (firstBad && *firstBad == std::string_view::npos) *firstBad = i;
             out += kReplacement;
             ++i;
         }

@@ -60,13 +60,15 @@ class KvLibraryCalls : public ::testing::Test {
         ASSERT_NE(handle, nullptr);
         auto lastCall = reinterpret_cast<const FakeKvCall* (*)()>(
             SharedLibrarySymbol(handle, "fake_kv_last_call"));
-        CloseSharedLibrary(handle);
+        hold_ = reinterpret_cast<void (*)(int)>(SharedLibrarySymbol(handle, "fake_kv_hold_search"));
+        entered_ =
+            reinterpret_cast<int (*)()>(SharedLibrarySymbol(handle, "fake_kv_search_entered"));
+        release_ =
+            reinterpret_cast<void (*)()>(SharedLibrarySymbol(handle, "fake_kv_release_search"));
+        log_ = reinterpret_cast<const char* (*)()>(SharedLibrarySymbol(handle, "fake_kv_call_log"));
+        CloseSharedLibrary(handle);  // the library stays loaded by library_
         ASSERT_NE(lastCall, nullptr);
         last_ = lastCall();
-        hold_ = reinterpret_cast<void (*)(int)>(dlsym(handle, "fake_kv_hold_search"));
-        entered_ = reinterpret_cast<int (*)()>(dlsym(handle, "fake_kv_search_entered"));
-        release_ = reinterpret_cast<void (*)()>(dlsym(handle, "fake_kv_release_search"));
-        log_ = reinterpret_cast<const char* (*)()>(dlsym(handle, "fake_kv_call_log"));
         ASSERT_TRUE(hold_ && entered_ && release_ && log_);
     }
 

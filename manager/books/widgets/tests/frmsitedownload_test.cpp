@@ -115,7 +115,7 @@ TEST_F(FrmSiteDownloadTest, SendsBothBooksRetriesTheFailedAndSavesTheReport) {
     std::string csv;
     ASSERT_TRUE(ReadWholeFile(report.toStdString(), csv));
     std::vector<TCsvRecord> records;
-    ASSERT_TRUE(ParseCsv(csv, records, nullptr));
+    ASSERT_TRUE(ParseCsv(csv, ',', records, nullptr));
     ASSERT_EQ(records.size(), 7u);
     const char* results[] = {"ok", "ok", "failed", "skipped", "skipped", "skipped"};
     for (int i = 0; i < 6; ++i)
