@@ -166,6 +166,8 @@ bool DecodeCodePage(std::string_view bytes, const std::string& page, std::string
     utf8 = converter.Ok() ? converter.Decode(bytes, &bad) : std::string();
     if (converter.Ok() && bad == std::string_view::npos) return true;
     if (badOffset) *badOffset = bad;
+    // What decoded before the first bad byte.
+    if (converter.Ok()) utf8 = converter.Decode(bytes.substr(0, bad));
     return false;
 }
 
