@@ -38,9 +38,10 @@ void WriteShownText(TParamBlock& block, const TParamField& field, const TParamBl
     }
     std::uint8_t* target = block.data() + field.offset;
     if (field.kind == TFieldKind::kTextCleared) std::memset(target, 0, field.width);
-    const std::size_t length = std::min<std::size_t>(bytes.size(), field.width - 1u);
-    std::memcpy(target, bytes.data(), length);
-    target[length] = 0;
+    // As much as the field holds, without blanks it then ends in.
+    const std::string_view kept = TrimBlanks(bytes.substr(0, field.width - 1u));
+    std::memcpy(target, kept.data(), kept.size());
+    target[kept.size()] = 0;
 }
 
 // Key records, monitor entries and codec lists are written by their records' own rules.
