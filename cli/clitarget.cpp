@@ -33,23 +33,13 @@ bool ReadCliTarget(IDeviceAccess& access, const TCliTarget& target, TParamBlock&
 
 bool LoginCliTarget(IDeviceAccess& access, const TCliTarget& target,
                     const std::optional<TLoginCredentials>& credentials, std::string* error) {
-    const TLoginOutcome login =
-        LoginTerminal(access, target.accessAddress, target.mac,
-                      [&credentials]() -> std::optional<TLoginCredentials> { return credentials; });
-    switch (login.kind) {
-        case TLoginOutcome::TKind::kLoggedIn:
-            return true;
-        case TLoginOutcome::TKind::kDeclined:
-            *error = "the terminal asks for credentials: give --user and --password";
-            break;
-        case TLoginOutcome::TKind::kRefused:
-            *error = "the terminal refused the user name or password";
-            break;
-        case TLoginOutcome::TKind::kFailed:
-            *error = "login failed (result " + std::to_string(login.result) + ")";
-            break;
-    }
-    return false;
+    *error = LoginWithCredentials(
+        access, target.accessAddress, target.mac, credentials,
+        {"the terminal asks for credentials: give --user and --password",
+         "the terminal refused the user name or password", [](std::int32_t result) {
+             return "login failed (result " + std::to_string(result) + ")";
+         }});
+    return error->empty();
 }
 
 std::unique_ptr<TKvLibrary> LoadCliLibrary(const std::string& folder,

@@ -35,23 +35,11 @@ TSiteAccess DeviceSiteAccess(IDeviceAccess& access,
         return true;
     };
     steps.login = [&access, credentials, texts](const TSiteTarget& target, std::string* error) {
-        const TLoginOutcome login = LoginTerminal(
-            access, target.accessAddress, target.mac,
-            [credentials]() -> std::optional<TLoginCredentials> { return credentials; });
-        switch (login.kind) {
-            case TLoginOutcome::TKind::kLoggedIn:
-                return true;
-            case TLoginOutcome::TKind::kDeclined:
-                *error = texts.wantsLogin;
-                break;
-            case TLoginOutcome::TKind::kRefused:
-                *error = texts.refused;
-                break;
-            case TLoginOutcome::TKind::kFailed:
-                *error = WithNumber(texts.loginFailed, login.result);
-                break;
-        }
-        return false;
+        *error = LoginWithCredentials(
+            access, target.accessAddress, target.mac, credentials,
+            {texts.wantsLogin, texts.refused,
+             [&texts](std::int32_t result) { return WithNumber(texts.loginFailed, result); }});
+        return error->empty();
     };
     steps.logout = [&access](const TSiteTarget& target) {
         LogoutTerminal(access, target.accessAddress, target.mac);

@@ -77,6 +77,24 @@ TLoginOutcome LoginTerminal(IDeviceAccess& access, const std::string& ip, const 
     return {result == kvresult::kOk ? TKind::kLoggedIn : TKind::kFailed, result};
 }
 
+std::string LoginWithCredentials(IDeviceAccess& access, const std::string& ip, const TMacBytes& mac,
+                                 const std::optional<TLoginCredentials>& credentials,
+                                 const TLoginFailureTexts& texts) {
+    const TLoginOutcome login =
+        LoginTerminal(access, ip, mac, [&credentials] { return credentials; });
+    switch (login.kind) {
+        case TLoginOutcome::TKind::kLoggedIn:
+            return {};
+        case TLoginOutcome::TKind::kDeclined:
+            return texts.wantsCredentials;
+        case TLoginOutcome::TKind::kRefused:
+            return texts.refused;
+        case TLoginOutcome::TKind::kFailed:
+            break;
+    }
+    return texts.failed(login.result);
+}
+
 void LogoutTerminal(IDeviceAccess& access, const std::string& ip, const TMacBytes& mac) {
     if (TrimBlanks(ip).empty()) return;
     TDeviceCredentials credentials = EmptyCredentials();

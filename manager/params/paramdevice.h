@@ -56,6 +56,18 @@ struct TLoginOutcome {
 TLoginOutcome LoginTerminal(IDeviceAccess& access, const std::string& ip, const TMacBytes& mac,
                             const TCredentialsAsker& ask);
 
+// What a caller shows for a login that did not go through.
+struct TLoginFailureTexts {
+    std::string wantsCredentials;  // the terminal asks for credentials and none were given
+    std::string refused;           // the credentials were refused
+    std::function<std::string(std::int32_t result)> failed;  // another result
+};
+// Login with credentials known beforehand (used only when the terminal asks for them). Empty on
+// success, otherwise the caller's text for the outcome.
+std::string LoginWithCredentials(IDeviceAccess& access, const std::string& ip, const TMacBytes& mac,
+                                 const std::optional<TLoginCredentials>& credentials,
+                                 const TLoginFailureTexts& texts);
+
 // Logout, only when the trimmed address is not empty: up to 5 calls while the terminal is busy.
 void LogoutTerminal(IDeviceAccess& access, const std::string& ip, const TMacBytes& mac);
 
