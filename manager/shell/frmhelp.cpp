@@ -1,17 +1,69 @@
 #include "manager/shell/frmhelp.h"
 
 #include <QHBoxLayout>
+#include <QHash>
 #include <QPushButton>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include "common/widgets/formtranslation.h"
 
+namespace {
+
+// The anchor that GitHub and most Markdown viewers give a heading: its text in lower case, blanks
+// as hyphens, other punctuation left out ("3. Editing a terminal's parameters" is
+// "3-editing-a-terminals-parameters"), so that one contents list works there and here.
+QString HeadingAnchor(const QString& heading) {
+    QString anchor;
+    for (const QChar c : heading) {
+        if (c == u' ')
+            anchor += u'-';
+        else if (c.isLetterOrNumber() || c.isMark() || c == u'-' || c == u'_')
+            anchor += c.toLower();
+    }
+    return anchor;
+}
+
+// Qt's Markdown reader gives headings no anchors: each gets its own, a repeated one with "-1",
+// "-2", ... as GitHub does.
+void NameHeadings(QTextDocument* document) {
+    QHash<QString, int> seen;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        if (block.blockFormat().headingLevel() == 0) continue;
+        QString anchor = HeadingAnchor(block.text());
+        if (const int repeats = seen[anchor]++; repeats > 0)
+            anchor += u'-' + QString::number(repeats);
+        QTextCursor cursor(block);
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        QTextCharFormat format;
+        format.setAnchor(true);
+        format.setAnchorNames({anchor});
+        cursor.mergeCharFormat(format);
+    }
+}
+
+class TGuideBrowser : public QTextBrowser {
+  public:
+    using QTextBrowser::QTextBrowser;
+
+  protected:
+    void doSetSource(const QUrl& name, QTextDocument::ResourceType type) override {
+        QTextBrowser::doSetSource(name, type);
+        // A newly read document gets its anchors only now, after the browser looked for the link's.
+        NameHeadings(document());
+        if (name.hasFragment()) scrollToAnchor(name.fragment());
+    }
+};
+
+}  // namespace
+
 TFrmHelp::TFrmHelp(const QString& guideFile, QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName("FrmHelp");
     setWindowTitle(QStringLiteral("用户指南"));
-    txtGuide = new QTextBrowser(this);
+    txtGuide = new TGuideBrowser(this);
     txtGuide->setObjectName("txtGuide");
     txtGuide->setAccessibleName(windowTitle());
     txtGuide->setOpenExternalLinks(true);

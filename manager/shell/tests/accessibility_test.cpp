@@ -7,9 +7,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <functional>
 #include <memory>
 
@@ -183,6 +189,53 @@ TEST_P(AccessibleNamesTest, MenuKeyAndUserGuide) {
         EXPECT_TRUE(help->isVisible());
         EXPECT_TRUE(help->txtGuide->toPlainText().startsWith(QString::fromUtf8(c.guideTitle)))
             << help->txtGuide->toPlainText().left(80).toStdString();
+    }
+}
+
+// Each entry of the guide's contents list leads to its section: the section's heading is the
+// first line shown (or, for the last ones, the guide shows its end with the heading); Back
+// returns to the top.
+TEST_P(AccessibleNamesTest, GuideContentsLeadToTheirSections) {
+    TFrmHelp help(QStringLiteral(PELMORA_SOURCE_DIR "/docs/guide/%1/guide.md")
+                      .arg(English() ? "en" : "zh_CN"),
+                  nullptr);
+    help.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&help));
+    auto* guide = help.findChild<QTextBrowser*>("txtGuide");
+    auto* back = help.findChild<QPushButton*>("btnBack");
+    ASSERT_TRUE(guide != nullptr && back != nullptr);
+    QTextDocument* document = guide->document();
+    QScrollBar* bar = guide->verticalScrollBar();
+
+    std::vector<QTextFragment> links;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().anchorHref().startsWith('#'))
+                links.push_back(it.fragment());
+    ASSERT_EQ(links.size(), 10u);
+    for (std::size_t i = 0; i < links.size(); ++i) {
+        const QString heading = QString::number(i + 1) + ". " + links[i].text();
+        QTextCursor link(document);
+        link.setPosition(links[i].position() + 1);
+        QTest::mouseClick(guide->viewport(), Qt::LeftButton, {}, guide->cursorRect(link).center());
+
+        QTextBlock target = document->begin();
+        while (target.isValid() &&
+               (target.blockFormat().headingLevel() != 2 || target.text() != heading))
+            target = target.next();
+        ASSERT_TRUE(target.isValid()) << heading.toStdString();
+        // Where the heading's line is in the view: 0 at its top.
+        const qreal y =
+            target.layout()->position().y() + target.layout()->lineAt(0).y() - bar->value();
+        const bool atEnd =
+            bar->value() == bar->maximum() && y >= 0 && y < guide->viewport()->height();
+        EXPECT_TRUE(bar->value() > 0 && (qAbs(y) < 1 || atEnd))
+            << heading.toStdString() << " at " << y << ", bar " << bar->value();
+
+        ASSERT_TRUE(back->isEnabled()) << heading.toStdString();
+        back->click();
+        EXPECT_EQ(bar->value(), 0) << heading.toStdString();
+        EXPECT_FALSE(back->isEnabled());
     }
 }
 
