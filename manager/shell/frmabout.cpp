@@ -47,7 +47,7 @@ TFrmAbout::TFrmAbout(const QString& programFolder, const QString& programFile, Q
     lblBuildDate = new QLabel(QLocale().toString(written.date(), QLocale::ShortFormat), this);
     lblBuildDate->setObjectName("lblBuildDate");
 
-    auto* btnOk = new QPushButton(QStringLiteral("确  定"), this);
+    auto* btnOk = new QPushButton(QStringLiteral("确  定(&O)"), this);
     btnOk->setObjectName("btnOk");
     btnOk->setDefault(true);
     connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);

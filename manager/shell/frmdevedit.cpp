@@ -56,10 +56,10 @@ TFrmDevEdit::TFrmDevEdit(TMode mode, const QStringList& pairs, const QString& ed
     grid->addWidget(lblDevIP, 2, 0);
     grid->addWidget(EdtDevIP, 2, 1);
 
-    btnDevOk = new QPushButton(QStringLiteral("添  加"), this);
+    btnDevOk = new QPushButton(QStringLiteral("添  加(&A)"), this);
     btnDevOk->setObjectName("btnDevOk");
     btnDevOk->setDefault(true);
-    btnDevCancel = new QPushButton(QStringLiteral("关  闭"), this);
+    btnDevCancel = new QPushButton(QStringLiteral("关  闭(&C)"), this);
     btnDevCancel->setObjectName("btnDevCancel");
     btnDevCancel->setAutoDefault(false);
     connect(btnDevOk, &QPushButton::clicked, this, &TFrmDevEdit::btnDevOkClick);
@@ -101,9 +101,9 @@ void TFrmDevEdit::showEvent(QShowEvent* event) {
     if (mode_ == TMode::Modify) {
         setWindowTitle(TrText("Pelmora/TFrmDevEdit/Self.Caption0", QStringLiteral("修改设备")));
         btnDevOk->setText(
-            TrText("Pelmora/TFrmDevEdit/btnDevOk.Caption0", QStringLiteral("保    存")));
+            TrText("Pelmora/TFrmDevEdit/btnDevOk.Caption0", QStringLiteral("保    存(&S)")));
         btnDevCancel->setText(
-            TrText("Pelmora/TFrmDevEdit/btnDevCancel.Caption0", QStringLiteral("取    消")));
+            TrText("Pelmora/TFrmDevEdit/btnDevCancel.Caption0", QStringLiteral("取    消(&C)")));
     }
     QDialog::showEvent(event);
     EdtDevNumber->setFocus();

@@ -31,10 +31,10 @@ TFrmLogin::TFrmLogin(QWidget* parent) : QDialog(parent) {
     form->addRow(lblUserName, edtUserName);
     form->addRow(lblPassword, edtPassword);
 
-    btnOk = new QPushButton(QStringLiteral("确    定"), this);
+    btnOk = new QPushButton(QStringLiteral("确    定(&O)"), this);
     btnOk->setObjectName("btnOk");
     btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("取    消"), this);
+    btnCancel = new QPushButton(QStringLiteral("取    消(&C)"), this);
     btnCancel->setObjectName("btnCancel");
     connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -39,8 +40,8 @@
 #include "manager/shell/frmdevedit.h"
 #include "manager/shell/frmhelp.h"
 #include "manager/shell/frmsearchwait.h"
-#include "manager/shell/listfilterbox.h"
 #include "manager/shell/guidefile.h"
+#include "manager/shell/listfilterbox.h"
 #include "manager/shell/networksearch.h"
 #include "manager/shell/programfolder.h"
 #include "manager/shell/qttranslations.h"
@@ -77,6 +78,13 @@ QAction* NewAction(QObject* owner, const char* name, const QString& caption) {
     auto* action = new QAction(caption, owner);
     action->setObjectName(name);
     return action;
+}
+
+// A language entry's mnemonic is its place ("&2 English"): the names, each in its own language,
+// come from the language file and share no letter that could serve.
+QAction* AddLanguageEntry(QMenu* menu, QString caption) {
+    caption.replace(u'&', QStringLiteral("&&"));
+    return menu->addAction(QStringLiteral("&%1 %2").arg(menu->actions().size() + 1).arg(caption));
 }
 
 constexpr const char* kDatFilter = "Dat file (*.dat)";
@@ -339,7 +347,7 @@ void TFrmMain::FormCreate() {
     } else {
         for (const QString& caption :
              {QStringLiteral("简体中文"), QStringLiteral("English"), QStringLiteral("繁体中文")})
-            NLanguage->addAction(caption)->setEnabled(false);
+            AddLanguageEntry(NLanguage, caption)->setEnabled(false);
         UseQtTranslations(lang::kChineseSimplified);  // the built-in texts' language
     }
     if (machineStore_ != nullptr) {
@@ -356,7 +364,7 @@ std::string TFrmMain::ShippedFile(const std::string& name) const {
 void TFrmMain::BuildLanguageMenu() {
     NLanguage->clear();
     for (const TLanguageEntry& entry : LanguageMenuEntries(language_)) {
-        QAction* action = NLanguage->addAction(Q(entry.caption));
+        QAction* action = AddLanguageEntry(NLanguage, Q(entry.caption));
         action->setData(entry.index);
         connect(action, &QAction::triggered, this, [this, action] {
             const int index = action->data().toInt();
@@ -825,8 +833,8 @@ void TFrmMain::NSaveListClick() {
 }
 
 void TFrmMain::NExportListClick() {
-    const QString path =
-        prompter_.SaveFileName(this, NExportList->iconText(), programFolder_, kTableSaveFilter, "csv");
+    const QString path = prompter_.SaveFileName(this, NExportList->iconText(), programFolder_,
+                                                kTableSaveFilter, "csv");
     if (path.isEmpty()) return;
     // The rows and columns as the list shows them, in its order and with its captions.
     const QAbstractItemModel* model = MainListView->model();

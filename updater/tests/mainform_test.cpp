@@ -16,6 +16,7 @@
 #include <QTreeWidget>
 #include <stdexcept>
 
+#include "common/widgets/testing/mnemonicclashes.h"
 #include "common/widgets/testing/scriptedprompter.h"
 #include "common/widgets/testing/unnamedcontrols.h"
 #include "common/widgets/windowlayout.h"
@@ -110,13 +111,15 @@ TEST(MainForm, StartUp) {
     EXPECT_FALSE(form.CheckBox1->isChecked());
 }
 
-// A screen reader names every control the keyboard reaches; the labels' mnemonics reach the boxes.
-TEST(MainForm, EveryReachableControlHasAName) {
+// A screen reader names every control the keyboard reaches; the labels' mnemonics reach the boxes,
+// and no two controls share a mnemonic.
+TEST(MainForm, EveryReachableControlHasANameAndAMnemonic) {
     Home home("1.1.1.1.1.1;10.1.2.3;n;V2.6.0;eth0;SIP520\r\n");
     TScriptedPrompter prompter;
     TMainForm form(home.dir.Path(), prompter);
     form.show();
     EXPECT_EQ(UnnamedControls(&form), "");
+    EXPECT_EQ(MnemonicProblems(&form), "");
     EXPECT_EQ(SpokenName(form.Edit1), "UpdateFile");
     EXPECT_EQ(SpokenName(form.SpinEdit1), "Threads");
 }

@@ -86,6 +86,7 @@ TFrmSiteDownload::TFrmSiteDownload(IDeviceAccess& access, IPrompter& prompter,
         {QStringLiteral("联系人"), QStringLiteral("分区"), QStringLiteral("联系人和分区")});
     lvSiteTerminals = new QTreeWidget(this);
     lvSiteTerminals->setObjectName("lvSiteTerminals");
+    lvSiteTerminals->setAccessibleName(QStringLiteral("设备"));  // no label names it
     lvSiteTerminals->setRootIsDecorated(false);
     lvSiteTerminals->setHeaderLabels({QStringLiteral("设备"), QStringLiteral("IP 地址"),
                                       QStringLiteral("MAC地址"), QStringLiteral("进度"),
@@ -95,11 +96,11 @@ TFrmSiteDownload::TFrmSiteDownload(IDeviceAccess& access, IPrompter& prompter,
          {std::pair{kColTerminal, 150}, {kColIp, 110}, {kColMac, 120}, {kColProgress, 120}})
         lvSiteTerminals->setColumnWidth(column, width);
 
-    btnStart = NewButton(this, "btnStart", "开  始");
-    btnStop = NewButton(this, "btnStop", "停  止");
-    btnRetryFailed = NewButton(this, "btnRetryFailed", "重试失败的设备");
-    btnSaveReport = NewButton(this, "btnSaveReport", "保存报告");
-    btnClose = NewButton(this, "btnClose", "关  闭");
+    btnStart = NewButton(this, "btnStart", "开  始(&S)");
+    btnStop = NewButton(this, "btnStop", "停  止(&T)");
+    btnRetryFailed = NewButton(this, "btnRetryFailed", "重试失败的设备(&R)");
+    btnSaveReport = NewButton(this, "btnSaveReport", "保存报告(&P)");
+    btnClose = NewButton(this, "btnClose", "关  闭(&C)");
 
     auto* top = new QHBoxLayout;
     top->addWidget(lblBooks);

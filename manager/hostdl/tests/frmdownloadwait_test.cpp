@@ -39,7 +39,7 @@ TEST(FrmDownloadWait, CaptionsPartsAndTheCloseBox) {
               QStringLiteral("当前下载信息："));
     EXPECT_EQ(dialog.findChild<QLabel*>("lblProgressTitle")->text(),
               QStringLiteral("总      进      度："));
-    EXPECT_EQ(StopButton(&dialog)->text(), QStringLiteral("停止下载"));
+    EXPECT_EQ(StopButton(&dialog)->text(), QStringLiteral("停止下载(&S)"));
     dialog.SetTotal(10);
     dialog.SetCompleted(1);
     dialog.ShowProgress("erasing", 2);
@@ -75,8 +75,8 @@ TEST(FrmDownloadWait, JobResults) {
         QString caption;
         int result;
     } cases[] = {
-        {true, Qt::blue, 20, QStringLiteral("确  定"), QDialog::Accepted},
-        {false, Qt::red, 5, QStringLiteral("关  闭"), QDialog::Rejected},
+        {true, Qt::blue, 20, QStringLiteral("确  定(&O)"), QDialog::Accepted},
+        {false, Qt::red, 5, QStringLiteral("关  闭(&C)"), QDialog::Rejected},
     };
     for (const auto& c : cases) {
         TFrmDownloadWait dialog;
@@ -104,11 +104,11 @@ TEST(FrmDownloadWait, ShippedLanguageFileTranslatesDialogAndTexts) {
     SetTranslationDocument(&doc);
     TFrmDownloadWait dialog;
     TranslateForm(&dialog);
-    EXPECT_EQ(StopButton(&dialog)->text(), "Stop download");
+    EXPECT_EQ(StopButton(&dialog)->text(), "&Stop download");
     EXPECT_EQ(dialog.windowTitle(), "Download");
     dialog.JobStarted();
     dialog.ShowJobResult(false, QString::fromStdString(DownloadText({2})));
-    EXPECT_EQ(StopButton(&dialog)->text(), "Close");
+    EXPECT_EQ(StopButton(&dialog)->text(), "&Close");
     EXPECT_EQ(CurInfo(&dialog)->text(), "Download failed");
     EXPECT_EQ(DownloadText({31, 48}), "Writing the group-device table, entries written: 48...");
     for (int k : {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13,
@@ -158,7 +158,7 @@ TEST_F(DownloadRunnerTest, ContactJobWithTheRealWaitsLeavesTheWindowResponsive) 
     QColor finalColor;
     int finalBar = -1;
     WhileOpen([&](QWidget* dialog) {
-        if (StopButton(dialog)->text() != QStringLiteral("确  定")) return false;
+        if (StopButton(dialog)->text() != QStringLiteral("确  定(&O)")) return false;
         finalText = CurInfo(dialog)->text();
         finalColor = CurInfo(dialog)->palette().color(QPalette::WindowText);
         finalBar = Bar(dialog)->value();

@@ -34,7 +34,7 @@ TFrmDownloadWait::TFrmDownloadWait(QWidget* parent) : QDialog(parent) {
     grid->addWidget(lblProgressTitle, 1, 0);
     grid->addWidget(ProgressBar, 1, 1);
 
-    BtnDownloadStop = new QPushButton(QStringLiteral("停止下载"), this);
+    BtnDownloadStop = new QPushButton(QStringLiteral("停止下载(&S)"), this);
     BtnDownloadStop->setObjectName("BtnDownloadStop");
     connect(BtnDownloadStop, &QPushButton::clicked, this, &TFrmDownloadWait::BtnDownloadStopClick);
     auto* buttons = new QHBoxLayout;
@@ -66,11 +66,11 @@ void TFrmDownloadWait::ShowJobResult(bool success, const QString& text) {
     lblCurInfo->setText(text);
     if (success) {
         ProgressBar->setValue(ProgressBar->maximum());
-        BtnDownloadStop->setText(
-            TrText("Pelmora/TFrmDownloadWait/BtnDownloadStop.Caption0", QStringLiteral("确  定")));
+        BtnDownloadStop->setText(TrText("Pelmora/TFrmDownloadWait/BtnDownloadStop.Caption0",
+                                        QStringLiteral("确  定(&O)")));
     } else {
-        BtnDownloadStop->setText(
-            TrText("Pelmora/TFrmDownloadWait/BtnDownloadStop.Caption1", QStringLiteral("关  闭")));
+        BtnDownloadStop->setText(TrText("Pelmora/TFrmDownloadWait/BtnDownloadStop.Caption1",
+                                        QStringLiteral("关  闭(&C)")));
     }
     if (state_ == EState::Running) state_ = EState::Ended;
 }

@@ -45,7 +45,7 @@ const TBookPageKind kContactPage{
     {"序    号", "SIP账号", "用户名称", "分组名称"},
     "btnContactEdit",
     "btnContactDownload",
-    "下载联系人",
+    "下载联系人(&W)",
     "btnContactUp",
     "btnContactDown",
     contactcol::kSipAccount,
@@ -65,7 +65,7 @@ const TBookPageKind kZonePage{
     {"分区号", "分区名称", "组播地址", "端口号"},
     "BtnMulticastEdit",
     "BtnMulticastDownload",
-    "下载地址表",
+    "下载地址表(&W)",
     "BtnMulticastUp",
     "BtnMulticastDown",
     multicastcol::kAddress,
@@ -104,10 +104,10 @@ class TBookPage : public TPropertyPage {
             b->setAutoDefault(false);
             return b;
         };
-        edit_ = button(kind.editName, QStringLiteral("编      辑"));
+        edit_ = button(kind.editName, QStringLiteral("编      辑(&T)"));
         download_ = button(kind.downloadName, QString::fromUtf8(kind.downloadCaption));
-        up_ = button(kind.upName, QStringLiteral("上  移"));
-        down_ = button(kind.downName, QStringLiteral("下  移"));
+        up_ = button(kind.upName, QStringLiteral("上  移(&U)"));
+        down_ = button(kind.downName, QStringLiteral("下  移(&N)"));
         connect(edit_, &QPushButton::clicked, this, &TBookPage::EditClick);
         connect(download_, &QPushButton::clicked, this, &TBookPage::DownloadClick);
         connect(up_, &QPushButton::clicked, this, [this] { Move(-1); });

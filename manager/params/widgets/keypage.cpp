@@ -152,7 +152,7 @@ class TKeyPage : public TPropertyPage {
             NewButton(row.multicastPanel, KeyName("BtnKey_%1MulticastSelect", k), "...");
         pickCast->setToolTip(PickMulticastHint());
         QPushButton* clear =
-            NewButton(row.multicastPanel, KeyName("BtnKey_%1MulticastClear", k), "清空");
+            NewClearButton(row.multicastPanel, KeyName("BtnKey_%1MulticastClear", k), k + 1);
         for (QWidget* widget :
              {static_cast<QWidget*>(
                   NewLabel(row.multicastPanel, KeyName("lblKey_%1IP", k).constData(), "组播地址")),

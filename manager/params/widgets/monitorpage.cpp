@@ -40,7 +40,7 @@ class TMonitorPage : public TPropertyPage {
                 box->setReadOnly(true);
             QPushButton* pick = NewButton(group, "spBtnMonitorMulticast_Select" + n, "...");
             pick->setToolTip(PickMulticastHint());
-            QPushButton* clear = NewButton(group, "spBtnMonitorMulticast_Clear" + n, "清空");
+            QPushButton* clear = NewClearButton(group, "spBtnMonitorMulticast_Clear" + n, r + 1);
             auto* priority = new QLabel(n, group);
             priority->setObjectName("lblMonitorMulticast_Priority" + n);
             const int line = r + 1;
@@ -56,7 +56,7 @@ class TMonitorPage : public TPropertyPage {
 
         QGroupBox* play = NewGroup(this, "grpBoxMonitorMulticastPlay", "播    放");
         volume_ = NewNumberBox(play, "spEdtMonitorMulticast_Volume", 60, 100);
-        QPushButton* defVolume = NewButton(play, "spBtnMonitorMulticast_DefVolume", "默认");
+        QPushButton* defVolume = NewButton(play, "spBtnMonitorMulticast_DefVolume", "默认(&F)");
         connect(defVolume, &QPushButton::clicked, this,
                 [this] { volume_->setValue(kDefaultVolume); });
         auto* playLayout = new QHBoxLayout(play);

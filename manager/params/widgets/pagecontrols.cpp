@@ -77,6 +77,10 @@ QPushButton* NewButton(QWidget* parent, const QString& name, const char* caption
     return button;
 }
 
+QPushButton* NewClearButton(QWidget* parent, const QString& name, int row) {
+    return NewButton(parent, name, QStringLiteral("清空(&%1)").arg(row % 10).toUtf8().constData());
+}
+
 QSpinBox* NewNumberBox(QWidget* parent, const char* name, int min, int max) {
     auto* box = new QSpinBox(parent);
     box->setObjectName(name);

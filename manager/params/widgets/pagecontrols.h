@@ -29,6 +29,9 @@ QRadioButton* NewRadio(QWidget* parent, const char* name, const char* caption);
 QCheckBox* NewCheckBox(QWidget* parent, const char* name, const char* caption);
 // A button that never acts as the dialog's default button.
 QPushButton* NewButton(QWidget* parent, const QString& name, const char* caption);
+// The "清空" button of a numbered row (1, 2, ...): the row's last digit is its mnemonic, since a
+// page has up to ten of them.
+QPushButton* NewClearButton(QWidget* parent, const QString& name, int row);
 // A number box for the range of a field's values.
 QSpinBox* NewNumberBox(QWidget* parent, const char* name, int min, int max);
 

@@ -50,6 +50,11 @@ struct TDefaultedBox {
     QSpinBox* box;
     QPushButton* button;
 };
+// The button's object name and caption: the "默认" buttons of a page differ in their mnemonics.
+struct TDefaultButton {
+    const char* name;
+    const char* caption;
+};
 
 int FamilyValue(const TEditorContext& context, TFamilyValue column) {
     return context.familyDefaults ? context.familyDefaults->Value(column) : 0;
@@ -77,18 +82,18 @@ class TTalkPage : public TPropertyPage {
         AddRow(grid, NewLabel(group, "lblTalk_Input", "输入通道"),
                InRow(group, {input_.on, input_.off}));
         gain_ = Defaulted(group, grid, "lblTalk_Gain", "输入增益(0~100)", "spEdtTalk_Gain",
-                          "btnTalk_DefGain", TFamilyValue::kTalkGain);
+                          {"btnTalk_DefGain", "默认(&F)"}, TFamilyValue::kTalkGain);
         aec_ = new QComboBox(group);
         aec_->setObjectName("cmbBoxTalk_Aec");
         for (const char* level : {"禁用", "低", "中", "高", "最高"})
             aec_->addItem(QString::fromUtf8(level));
-        QPushButton* defAec = NewButton(group, "btnTalk_DefAec", "默认");
+        QPushButton* defAec = NewButton(group, "btnTalk_DefAec", "默认(&A)");
         connect(defAec, &QPushButton::clicked, this,
                 [this] { aec_->setCurrentIndex(FamilyValue(context_, TFamilyValue::kEchoLevel)); });
         AddRow(grid, NewLabel(group, "lblTalk_Aec", "回音消除等级"), InRow(group, {aec_, defAec}));
         ringTime_ =
             Defaulted(group, grid, "lblTalk_RingTime", "自动接听时间(0~30)", "spEdtTalk_RingTime",
-                      "btnTalk_DefRingTime", TFamilyValue::kAutoAnswer);
+                      {"btnTalk_DefRingTime", "默认(&T)"}, TFamilyValue::kAutoAnswer);
         hangUp_ = NewCheckBox(group, "chkBoxTalk_RingHangup", "自动挂断");
         grid->addWidget(hangUp_, grid->rowCount() - 1, 2);
         connect(hangUp_, &QCheckBox::toggled, this, [this](bool on) {
@@ -97,12 +102,12 @@ class TTalkPage : public TPropertyPage {
         });
         ringVolume_ =
             Defaulted(group, grid, "lblTalk_RingVolume", "振铃音量(0~100)", "spEdtTalk_RingVolume",
-                      "btnTalk_DefRingVolume", TFamilyValue::kRingVolume);
+                      {"btnTalk_DefRingVolume", "默认(&U)"}, TFamilyValue::kRingVolume);
         ringLine_ = NewCheckBox(group, "chkBoxTalk_RingLine", "允许振铃线路输出");
         grid->addWidget(ringLine_, grid->rowCount() - 1, 2);
         talkVolume_ =
             Defaulted(group, grid, "lblTalk_TalkVolume", "对讲音量(0~100)", "spEdtTalk_TalkVolume",
-                      "btnTalk_DefTalkVolume", TFamilyValue::kTalkVolume);
+                      {"btnTalk_DefTalkVolume", "默认(&L)"}, TFamilyValue::kTalkVolume);
         talkLine_ = NewCheckBox(group, "chkBoxTalk_TalkLine", "允许对讲线路输出");
         grid->addWidget(talkLine_, grid->rowCount() - 1, 2);
 
@@ -170,10 +175,10 @@ class TTalkPage : public TPropertyPage {
 
   private:
     TDefaultedBox Defaulted(QWidget* group, QGridLayout* grid, const char* labelName,
-                            const char* caption, const char* boxName, const char* buttonName,
+                            const char* caption, const char* boxName, TDefaultButton button,
                             TFamilyValue column) {
         TDefaultedBox pair{NewNumberBox(group, boxName, 0, 100),
-                           NewButton(group, buttonName, "默认")};
+                           NewButton(group, button.name, button.caption)};
         connect(pair.button, &QPushButton::clicked, this,
                 [this, box = pair.box, column] { box->setValue(FamilyValue(context_, column)); });
         AddRow(grid, NewLabel(group, labelName, caption), InRow(group, {pair.box, pair.button}));
@@ -197,7 +202,7 @@ class TMulticastPage : public TPropertyPage {
         AddRow(grid, NewLabel(group, "lblMulticast_Input", "输入通道"),
                InRow(group, {input_.on, input_.off}));
         gain_ = NewNumberBox(group, "spEdtMulticast_Gain", 0, 100);
-        QPushButton* defGain = NewButton(group, "btnMulticast_DefGain", "默认");
+        QPushButton* defGain = NewButton(group, "btnMulticast_DefGain", "默认(&F)");
         connect(defGain, &QPushButton::clicked, this,
                 [this] { gain_->setValue(FamilyValue(context_, TFamilyValue::kMulticastGain)); });
         AddRow(grid, NewLabel(group, "lblMulticast_Gain", "输入增益(0~100)"),

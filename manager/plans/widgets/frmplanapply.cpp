@@ -76,7 +76,7 @@ TFrmPlanApply::TFrmPlanApply(IDeviceAccess& access, IPrompter& prompter, TPlanLo
     edtPlanFile = new QLineEdit(this);
     edtPlanFile->setObjectName("edtPlanFile");
     edtPlanFile->setReadOnly(true);
-    btnOpenPlan = NewButton(this, "btnOpenPlan", QStringLiteral("打开…"));
+    btnOpenPlan = NewButton(this, "btnOpenPlan", QStringLiteral("打开(&O)…"));
     lblPreview = new QLabel(QStringLiteral("将要修改的参数"), this);
     lblPreview->setObjectName("lblPreview");
     lvPreview = NewTable(this, "lvPreview",
@@ -91,10 +91,10 @@ TFrmPlanApply::TFrmPlanApply(IDeviceAccess& access, IPrompter& prompter, TPlanLo
     prgApply = new QProgressBar(this);
     prgApply->setObjectName("prgApply");
     prgApply->setValue(0);
-    btnApply = NewButton(this, "btnApply", QStringLiteral("应  用"));
-    btnStop = NewButton(this, "btnStop", QStringLiteral("停  止"));
-    btnSaveReport = NewButton(this, "btnSaveReport", QStringLiteral("保存报告…"));
-    btnClose = NewButton(this, "btnClose", QStringLiteral("关  闭"));
+    btnApply = NewButton(this, "btnApply", QStringLiteral("应  用(&A)"));
+    btnStop = NewButton(this, "btnStop", QStringLiteral("停  止(&T)"));
+    btnSaveReport = NewButton(this, "btnSaveReport", QStringLiteral("保存报告(&P)…"));
+    btnClose = NewButton(this, "btnClose", QStringLiteral("关  闭(&C)"));
 
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(lblPlanFile);

@@ -1,5 +1,6 @@
 // Every control that the keyboard reaches, in every window of the manager, has a name that a
-// screen reader announces, in the built-in language and in English.
+// screen reader announces, and every button and menu entry a mnemonic of its own, in the built-in
+// language and in English.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -21,12 +22,14 @@
 
 #include "common/widgets/accessiblenames.h"
 #include "common/widgets/formtranslation.h"
+#include "common/widgets/testing/mnemonicclashes.h"
 #include "common/widgets/testing/scriptedprompter.h"
 #include "common/widgets/testing/unnamedcontrols.h"
 #include "manager/access/addresstext.h"
 #include "manager/access/testing/mockdeviceaccess.h"
 #include "manager/books/widgets/frmcontactedit.h"
 #include "manager/books/widgets/frmmulticastedit.h"
+#include "manager/books/widgets/frmsitedownload.h"
 #include "manager/hostdl/widgets/frmdownloadwait.h"
 #include "manager/params/paramblock.h"
 #include "manager/params/widgets/editorpages.h"
@@ -36,7 +39,9 @@
 #include "manager/shell/frmabout.h"
 #include "manager/shell/frmdevedit.h"
 #include "manager/shell/frmhelp.h"
+#include "manager/shell/frmlogin.h"
 #include "manager/shell/frmmain.h"
+#include "manager/shell/frmsearchwait.h"
 
 namespace {
 
@@ -93,54 +98,88 @@ class AccessibleNamesTest : public ::testing::TestWithParam<bool> {
     std::unique_ptr<TFrmMain> window;
 };
 
-TEST_P(AccessibleNamesTest, EveryReachableControlOfEveryWindowHasAName) {
+TEST_P(AccessibleNamesTest, EveryReachableControlOfEveryWindowHasANameAndAMnemonic) {
     const std::string folder = home.path().toStdString() + "/";
-    const std::function<std::unique_ptr<QWidget>()> forms[] = {
-        [&]() -> std::unique_ptr<QWidget> { return nullptr; },  // the main window itself
-        [&]() -> std::unique_ptr<QWidget> {
-            auto editor = std::make_unique<TFrmProperty>(EditorDeps());
-            editor->SetBlock(Block("SIP1601", true));  // talk, multicast, keys, ports, GPIO
-            editor->show();
-            return editor;
-        },
-        [&]() -> std::unique_ptr<QWidget> {
-            auto editor = std::make_unique<TFrmProperty>(EditorDeps());
-            editor->SetBlock(Block("SIP520", false));  // the address-book pages
-            editor->show();
-            return editor;
-        },
-        [&]() -> std::unique_ptr<QWidget> {
-            return std::make_unique<TFrmContactEdit>(TBookEditMode::kSelect,
-                                                     folder + "Contacts.dat", prompter);
-        },
-        [&]() -> std::unique_ptr<QWidget> {
-            return std::make_unique<TFrmMulticastEdit>(TBookEditMode::kSelect,
-                                                       folder + "Multicasts.dat", prompter);
-        },
-        [&]() -> std::unique_ptr<QWidget> {
-            return std::make_unique<TFrmDevEdit>(TFrmDevEdit::TMode::Add, QStringList(), QString(),
-                                                 prompter);
-        },
-        [&]() -> std::unique_ptr<QWidget> { return std::make_unique<TFrmDownloadWait>(); },
-        [&]() -> std::unique_ptr<QWidget> {
-            return std::make_unique<TFrmPlanApply>(
-                access, prompter, [] { return std::optional<TLoginCredentials>(); },
-                home.path() + "/");
-        },
-        [&]() -> std::unique_ptr<QWidget> {
-            return std::make_unique<TFrmAbout>(home.path() + "/",
-                                               QCoreApplication::applicationFilePath());
-        },
-        [&]() -> std::unique_ptr<QWidget> {
-            return std::make_unique<TFrmHelp>(QString(PELMORA_SOURCE_DIR "/docs/guide/en/guide.md"),
-                                              nullptr);
-        },
+    using TMake = std::function<std::unique_ptr<QWidget>()>;
+    struct Window {
+        TMake make;                          // null: the main window itself
+        std::function<void(QWidget*)> then;  // after translation: a later state of its texts
     };
-    for (const auto& make : forms) {
-        std::unique_ptr<QWidget> form = make();
+    const auto devEdit = [&](TFrmDevEdit::TMode mode) -> TMake {
+        return [&, mode] {
+            return std::make_unique<TFrmDevEdit>(mode, QStringList(), QString(), prompter);
+        };
+    };
+    const TMake downloadWait = [] { return std::make_unique<TFrmDownloadWait>(); };
+    const auto jobResult = [](bool success) {
+        return [success](QWidget* form) {
+            static_cast<TFrmDownloadWait*>(form)->ShowJobResult(success, QString());
+        };
+    };
+    const Window windows[] = {
+        {nullptr, nullptr},
+        {[&]() -> std::unique_ptr<QWidget> {
+             auto editor = std::make_unique<TFrmProperty>(EditorDeps());
+             editor->SetBlock(Block("SIP1601", true));  // talk, multicast, keys, ports, GPIO
+             editor->show();
+             return editor;
+         },
+         nullptr},
+        {[&]() -> std::unique_ptr<QWidget> {
+             auto editor = std::make_unique<TFrmProperty>(EditorDeps());
+             editor->SetBlock(Block("SIP520", false));  // the address-book pages
+             editor->show();
+             return editor;
+         },
+         nullptr},
+        {[&]() -> std::unique_ptr<QWidget> {
+             return std::make_unique<TFrmContactEdit>(TBookEditMode::kSelect,
+                                                      folder + "Contacts.dat", prompter);
+         },
+         nullptr},
+        {[&]() -> std::unique_ptr<QWidget> {
+             return std::make_unique<TFrmMulticastEdit>(TBookEditMode::kSelect,
+                                                        folder + "Multicasts.dat", prompter);
+         },
+         nullptr},
+        {devEdit(TFrmDevEdit::TMode::Add), nullptr},
+        {devEdit(TFrmDevEdit::TMode::Modify), [](QWidget* form) { form->show(); }},
+        {downloadWait, nullptr},
+        {downloadWait, jobResult(true)},
+        {downloadWait, jobResult(false)},
+        {[&]() -> std::unique_ptr<QWidget> {
+             return std::make_unique<TFrmPlanApply>(
+                 access, prompter, [] { return std::optional<TLoginCredentials>(); },
+                 home.path() + "/");
+         },
+         nullptr},
+        {[&]() -> std::unique_ptr<QWidget> {
+             return std::make_unique<TFrmSiteDownload>(access, prompter, home.path() + "/",
+                                                       std::vector<TSiteCandidate>());
+         },
+         nullptr},
+        {[&]() -> std::unique_ptr<QWidget> {
+             return std::make_unique<TFrmAbout>(home.path() + "/",
+                                                QCoreApplication::applicationFilePath());
+         },
+         nullptr},
+        {[&]() -> std::unique_ptr<QWidget> {
+             return std::make_unique<TFrmHelp>(
+                 QString(PELMORA_SOURCE_DIR "/docs/guide/en/guide.md"), nullptr);
+         },
+         nullptr},
+        {[]() -> std::unique_ptr<QWidget> { return std::make_unique<TFrmLogin>(); }, nullptr},
+        {[]() -> std::unique_ptr<QWidget> { return std::make_unique<TFrmSearchWait>(1, nullptr); },
+         nullptr},
+    };
+    for (const Window& w : windows) {
+        std::unique_ptr<QWidget> form = w.make ? w.make() : nullptr;
         QWidget* shown = form ? form.get() : window.get();
         TranslateForm(shown);  // as their callers do before showing them
-        EXPECT_EQ(UnnamedControls(shown), "") << shown->metaObject()->className();
+        if (w.then) w.then(shown);
+        const char* name = shown->metaObject()->className();
+        EXPECT_EQ(UnnamedControls(shown), "") << name;
+        EXPECT_EQ(MnemonicProblems(shown), "") << name;
     }
 }
 

@@ -112,8 +112,8 @@ TEST_F(FrmDevEditTest, ModifyModeChecksDuplicatesOnlyForAChangedAccount) {
         dialog.SetTexts("1001", "Gate", "10.0.0.1");
         dialog.show();
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("修改设备"));
-        EXPECT_EQ(dialog.btnDevOk->text(), QStringLiteral("保    存"));
-        EXPECT_EQ(dialog.btnDevCancel->text(), QStringLiteral("取    消"));
+        EXPECT_EQ(dialog.btnDevOk->text(), QStringLiteral("保    存(&S)"));
+        EXPECT_EQ(dialog.btnDevCancel->text(), QStringLiteral("取    消(&C)"));
         dialog.EdtDevNumber->setText(c.account);
         dialog.EdtDevName->setText(" New name ");
         dialog.EdtDevIP->setText(c.ip);
@@ -173,8 +173,8 @@ TEST_F(FrmDevEditTest, ARowsAccountWithOtherCharactersCanBeEdited) {
 TEST_F(FrmDevEditTest, TypedCharactersAndLimits) {
     auto dialog = AddDialog({});
     EXPECT_EQ(dialog->windowTitle(), "Add device");
-    EXPECT_EQ(dialog->btnDevOk->text(), QStringLiteral("添  加"));
-    EXPECT_EQ(dialog->btnDevCancel->text(), QStringLiteral("关  闭"));
+    EXPECT_EQ(dialog->btnDevOk->text(), QStringLiteral("添  加(&A)"));
+    EXPECT_EQ(dialog->btnDevCancel->text(), QStringLiteral("关  闭(&C)"));
     EXPECT_TRUE(dialog->btnDevOk->isDefault());
     EXPECT_EQ(QApplication::focusWidget(), dialog->EdtDevNumber);
 

@@ -209,7 +209,7 @@ TEST_F(FrmMainTest, StartLoadsTheBookSearchesAndShowsTheRows) {
     // Without a language file: three fixed entries, all disabled.
     const QList<QAction*> languages = window->NLanguage->actions();
     ASSERT_EQ(languages.size(), 3);
-    EXPECT_EQ(languages[0]->text(), QStringLiteral("简体中文"));
+    EXPECT_EQ(languages[0]->text(), QStringLiteral("&1 简体中文"));
     for (QAction* entry : languages)
         EXPECT_FALSE(entry->isEnabled());
 
@@ -549,7 +549,8 @@ TEST_F(FrmMainTest, LanguageSwitchRetitlesAndIsStored) {
     Start();
     const QList<QAction*> entries = window->NLanguage->actions();
     ASSERT_EQ(entries.size(), 2);
-    EXPECT_EQ(entries[0]->text(), QStringLiteral("简体中文"));
+    EXPECT_EQ(entries[0]->text(), QStringLiteral("&1 简体中文"));
+    EXPECT_EQ(entries[1]->text(), QStringLiteral("&2 English"));
     EXPECT_FALSE(entries[0]->isEnabled());
     EXPECT_TRUE(entries[1]->isEnabled());
 
@@ -574,7 +575,7 @@ TEST_F(FrmMainTest, LanguageSwitchRetitlesAndIsStored) {
     WhenModal<TFrmDevEdit>([](TFrmDevEdit* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "Add device");
         EXPECT_EQ(dialog->grpBoxDevInfo->title(), "Device information");
-        EXPECT_EQ(dialog->btnDevOk->text(), "Add");
+        EXPECT_EQ(dialog->btnDevOk->text(), "&Add");
         dialog->btnDevOk->click();
         dialog->reject();
     });
@@ -584,8 +585,8 @@ TEST_F(FrmMainTest, LanguageSwitchRetitlesAndIsStored) {
     window->SelectRow(*RowOf(kBooked.mac));
     WhenModal<TFrmDevEdit>([](TFrmDevEdit* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "Modify device");
-        EXPECT_EQ(dialog->btnDevOk->text(), "Save");
-        EXPECT_EQ(dialog->btnDevCancel->text(), "Cancel");
+        EXPECT_EQ(dialog->btnDevOk->text(), "&Save");
+        EXPECT_EQ(dialog->btnDevCancel->text(), "&Cancel");
         dialog->reject();
     });
     window->tlBtnModify->trigger();

@@ -70,7 +70,7 @@ struct TDialogEnd {
 void CloseWhenDone(TDialogEnd* end) {
     WhileOpen("FrmDownloadWait", [end](QWidget* dialog) {
         auto* button = dialog->findChild<QPushButton*>("BtnDownloadStop");
-        if (button->text() == QStringLiteral("停止下载")) return false;
+        if (button->text() == QStringLiteral("停止下载(&S)")) return false;
         end->text = dialog->findChild<QLabel*>("lblCurInfo")->text();
         end->bar = dialog->findChild<QProgressBar*>("ProgressBar")->value();
         end->total = dialog->findChild<QProgressBar*>("ProgressBar")->maximum();
@@ -285,11 +285,11 @@ TEST(BookPages, ShippedLanguageFileTranslatesThePagesAndTheOfflineMessage) {
     const struct {
         const char* button;
         const char* text;
-    } buttons[] = {{"btnContactEdit", "Edit"},
-                   {"btnContactDownload", "Download contacts"},
-                   {"btnContactUp", "Up"},
-                   {"BtnMulticastDown", "Down"},
-                   {"BtnMulticastDownload", "Download address table"}};
+    } buttons[] = {{"btnContactEdit", "Edi&t"},
+                   {"btnContactDownload", "Do&wnload contacts"},
+                   {"btnContactUp", "&Up"},
+                   {"BtnMulticastDown", "Dow&n"},
+                   {"BtnMulticastDownload", "Do&wnload address table"}};
     for (const auto& button : buttons)
         EXPECT_EQ(b.Find<QPushButton>(button.button)->text(), button.text);
     EXPECT_EQ(b.Find<QTreeWidget>("lvBkMulticasts")->headerItem()->text(3), "Port");

@@ -165,11 +165,12 @@ TEST(FrmPlanApplyTest, PreviewThenApplyStoppedAfterTheCurrentTerminal) {
     btnSaveReport->click();
     std::string bytes;
     ASSERT_TRUE(ReadWholeFile(report.toStdString(), bytes));
-    EXPECT_EQ(bytes, testnet::InBlock("\xEF\xBB\xBFLine,Terminal,MAC,Address,Result,Detail,Changes\r\n"
-                                      "2,02:4B:56:00:00:01,2.75.86.0.0.1,127.0.5.1,changed,,"
-                                      "display_name: Terminal 1 → Site 1\r\n"
-                                      "3,02:4B:56:00:00:02,,,not applied,,\r\n"
-                                      "4,02:4B:56:00:00:03,,,not applied,,\r\n"));
+    EXPECT_EQ(bytes,
+              testnet::InBlock("\xEF\xBB\xBFLine,Terminal,MAC,Address,Result,Detail,Changes\r\n"
+                               "2,02:4B:56:00:00:01,2.75.86.0.0.1,127.0.5.1,changed,,"
+                               "display_name: Terminal 1 → Site 1\r\n"
+                               "3,02:4B:56:00:00:02,,,not applied,,\r\n"
+                               "4,02:4B:56:00:00:03,,,not applied,,\r\n"));
 }
 
 TEST(FrmPlanApplyTest, ShippedLanguageFileTranslatesTheWindow) {
@@ -181,11 +182,11 @@ TEST(FrmPlanApplyTest, ShippedLanguageFileTranslatesTheWindow) {
         const char* chinese;
         const char* english;
     } captions[] = {
-        {"btnOpenPlan", "打开…", "Open…"},
-        {"btnApply", "应  用", "Apply"},
-        {"btnStop", "停  止", "Stop"},
-        {"btnSaveReport", "保存报告…", "Save report…"},
-        {"btnClose", "关  闭", "Close"},
+        {"btnOpenPlan", "打开(&O)…", "&Open…"},
+        {"btnApply", "应  用(&A)", "&Apply"},
+        {"btnStop", "停  止(&T)", "S&top"},
+        {"btnSaveReport", "保存报告(&P)…", "Save re&port…"},
+        {"btnClose", "关  闭(&C)", "&Close"},
         {"lblPlanFile", "设置计划", "Settings plan"},
         {"lblPreview", "将要修改的参数", "Changes to be made"},
         {"lblResults", "各终端结果", "Result per terminal"},
