@@ -1,6 +1,8 @@
 // pelmora-cli books download in-process against simulated family-520 terminals with the
 // protocol's real waits: the tables the terminals hold afterwards, the result lines and the exit
-// codes. The test's terminals live on 127.N.1.x of the process's block and on 127.72.x.x.
+// codes. The test's terminals live on 127.N.1.x, 127.N.2.x and 127.N.5.x of the process's block:
+// a terminal addressed by MAC is looked for among all targets, and another process's terminals
+// with the same MACs must never be among them.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -33,10 +35,18 @@ class BooksDownloadCliTest : public ::testing::Test {
         fs::remove_all(home);
         fs::create_directories(home);
         ::setenv("KVSETUP_TARGETS",
-                 (testnet::Range(1, 1, 9) + ",127.72.1.1-127.72.2.9,127.72.5.1-127.72.5.9").c_str(),
+                 (testnet::Range(1, 1, 9) + "," + testnet::Range(2, 1, 9) + "," +
+                  testnet::Range(5, 1, 9))
+                     .c_str(),
                  1);
+        // Every terminal that is there answers, however loaded the machine; where none is, the
+        // library hears so at once.
+        ::setenv("KVSETUP_ATTEMPT_MS", "5000", 1);
     }
-    void TearDown() override { fs::remove_all(home); }
+    void TearDown() override {
+        ::unsetenv("KVSETUP_ATTEMPT_MS");
+        fs::remove_all(home);
+    }
 
     int Run(std::vector<std::string> args) {
         args.insert(args.begin(), {"--home", home.string(), "books", "download"});
@@ -99,9 +109,9 @@ TEST_F(BooksDownloadCliTest, SendsTheSelectionToEachTargetInTurn) {
     EXPECT_EQ(hosts.fleet->Stats(1).logouts, 0u);  // by MAC: never logged out
 
     // No terminal at .9, and a model without host tables: both fail, nothing is sent.
-    ASSERT_EQ(Run({"zones", testnet::InBlock("127.0.1.9"), testnet::InBlock("127.0.1.3"), "--jobs",
-                   "1"}),
-              kExitFailure);
+    ASSERT_EQ(
+        Run({"zones", testnet::InBlock("127.0.1.9"), testnet::InBlock("127.0.1.3"), "--jobs", "1"}),
+        kExitFailure);
     EXPECT_EQ(out.str(), testnet::InBlock("127.0.1.9\tfailed\n127.0.1.3\tskipped\n"));
     EXPECT_NE(err.str().find(testnet::InBlock("127.0.1.9: no terminal answers")), std::string::npos)
         << err.str();
@@ -123,8 +133,10 @@ TEST_F(BooksDownloadCliTest, RefusesBadArgumentsAndMissingSelections) {
         {{"zones", "127.71.1"}, "\"127.71.1\" is neither an IP address nor a MAC text"},
         {{"zones", testnet::InBlock("127.0.1.1"), "--user", "admin"},
          "--user and --password go together"},
-        {{"zones", testnet::InBlock("127.0.1.1"), "--jobs", "0"}, "--jobs needs a number from 1 to 64"},
-        {{"zones", testnet::InBlock("127.0.1.1"), "--jobs", "65"}, "--jobs needs a number from 1 to 64"},
+        {{"zones", testnet::InBlock("127.0.1.1"), "--jobs", "0"},
+         "--jobs needs a number from 1 to 64"},
+        {{"zones", testnet::InBlock("127.0.1.1"), "--jobs", "65"},
+         "--jobs needs a number from 1 to 64"},
         {{"zones", testnet::InBlock("127.0.1.1"), "--report", "r.txt"},
          "--report needs a FILE.csv or FILE.xlsx"},
     };
@@ -138,7 +150,7 @@ TEST_F(BooksDownloadCliTest, RefusesBadArgumentsAndMissingSelections) {
 TEST_F(BooksDownloadCliTest, ServesTerminalsAtOnceAndReportsEachOne) {
     THostFleet hosts;
     std::string error;
-    ASSERT_TRUE(hosts.Start(0x7F480101, 4, {"SIP520"}, &error)) << error;
+    ASSERT_TRUE(hosts.Start(testnet::Address(1, 1), 4, {"SIP520"}, &error)) << error;
     termsim::THostFaults refuse;
     refuse.refuseWrites = true;
     hosts.store->SetFaults(1, refuse);
@@ -146,14 +158,15 @@ TEST_F(BooksDownloadCliTest, ServesTerminalsAtOnceAndReportsEachOne) {
     const std::string report = (home / "site.csv").string();
 
     // Nobody at .9; .2 refuses every write; .4 by its MAC.
-    ASSERT_EQ(Run({"zones", "127.72.1.1", "127.72.1.2", "127.72.1.3", "127.72.1.9", "2.75.86.0.0.4",
-                   "--report", report}),
+    ASSERT_EQ(Run({"zones", testnet::Text(1, 1), testnet::Text(1, 2), testnet::Text(1, 3),
+                   testnet::Text(1, 9), "2.75.86.0.0.4", "--report", report}),
               kExitFailure)
         << err.str();
     const std::vector<std::string> lines = SortedLines();
-    EXPECT_EQ(lines,
-              (std::vector<std::string>{"127.72.1.1\tok", "127.72.1.2\tfailed", "127.72.1.3\tok",
-                                        "127.72.1.9\tfailed", "2.75.86.0.0.4\tok"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         testnet::InBlock("127.0.1.1\tok"), testnet::InBlock("127.0.1.2\tfailed"),
+                         testnet::InBlock("127.0.1.3\tok"), testnet::InBlock("127.0.1.9\tfailed"),
+                         "2.75.86.0.0.4\tok"}));
     EXPECT_NE(err.str().find("3 ok, 2 failed, 0 stopped, 0 skipped, 0 not started of 5 terminals"),
               std::string::npos)
         << err.str();
@@ -174,16 +187,16 @@ TEST_F(BooksDownloadCliTest, ServesTerminalsAtOnceAndReportsEachOne) {
         const char* result;
         const char* lastStep;
     } rows[] = {
-        {"127.72.1.1", "2.75.86.0.0.1", "ok", "下载成功"},
-        {"127.72.1.2", "2.75.86.0.0.2", "failed", "下载失败"},
-        {"127.72.1.3", "2.75.86.0.0.3", "ok", "下载成功"},
-        {"127.72.1.9", "", "failed", "no terminal answers at this address (result 0)"},
+        {"127.0.1.1", "2.75.86.0.0.1", "ok", "下载成功"},
+        {"127.0.1.2", "2.75.86.0.0.2", "failed", "下载失败"},
+        {"127.0.1.3", "2.75.86.0.0.3", "ok", "下载成功"},
+        {"127.0.1.9", "", "failed", "no terminal answers at this address (result 0)"},
         {"2.75.86.0.0.4", "2.75.86.0.0.4", "ok", "下载成功"},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const std::vector<std::string>& f = records[i + 1].fields;
         ASSERT_EQ(f.size(), 5u);
-        EXPECT_EQ(f[0], rows[i].terminal);
+        EXPECT_EQ(f[0], testnet::InBlock(rows[i].terminal));
         EXPECT_EQ(f[1], rows[i].mac);
         EXPECT_EQ(f[2], rows[i].result);
         EXPECT_TRUE(f[3].ends_with(rows[i].lastStep)) << f[3];
@@ -195,7 +208,7 @@ TEST_F(BooksDownloadCliTest, ServesTerminalsAtOnceAndReportsEachOne) {
 TEST_F(BooksDownloadCliTest, StopEndsTheRunningJobsAndStartsNoOther) {
     THostFleet hosts;
     std::string error;
-    ASSERT_TRUE(hosts.Start(0x7F480201, 3, {"SIP525"}, &error)) << error;
+    ASSERT_TRUE(hosts.Start(testnet::Address(2, 1), 3, {"SIP525"}, &error)) << error;
     Silence(hosts, 3);
     std::unique_ptr<TKvLibrary> library = TKvLibrary::Load(PELMORA_BIN_DIR, &error);
     ASSERT_TRUE(library) << error;
@@ -203,8 +216,8 @@ TEST_F(BooksDownloadCliTest, StopEndsTheRunningJobsAndStartsNoOther) {
     AppendListRow(rows, {"Hall", "239.1.1.1", "5000"});
     const std::vector<TSiteBook> books{{EDownloadKind::Zones, rows}};
     std::vector<TSiteTarget> targets;
-    for (const char* ip : {"127.72.2.1", "127.72.2.2", "127.72.2.3"})
-        targets.push_back({ip, ip, {}});
+    for (unsigned c = 1; c <= 3; ++c)
+        targets.push_back({testnet::Text(2, c), testnet::Text(2, c), {}});
     TSiteLog log(targets, books);
     TSiteDownload run(books, CliSiteAccess(*library, std::nullopt));
     run.Start(targets, 2);
@@ -234,12 +247,13 @@ TEST_F(BooksDownloadCliTest, StopEndsTheRunningJobsAndStartsNoOther) {
 TEST_F(BooksDownloadCliTest, CtrlCStopsEveryJobAndReportsTheUnfinished) {
     THostFleet hosts;
     std::string error;
-    ASSERT_TRUE(hosts.Start(0x7F480501, 3, {"SIP520"}, &error)) << error;
+    ASSERT_TRUE(hosts.Start(testnet::Address(5, 1), 3, {"SIP520"}, &error)) << error;
     Silence(hosts, 3);
     WriteSelection(kDlMulticastsFile, {{"Hall", "239.1.1.1", "5000"}});
     int exit = -1;
     std::thread cli([&] {
-        exit = Run({"zones", "127.72.5.1", "127.72.5.2", "127.72.5.3", "--jobs", "2"});
+        exit = Run({"zones", testnet::Text(5, 1), testnet::Text(5, 2), testnet::Text(5, 3),
+                    "--jobs", "2"});
     });
     // Both running terminals have their erase request; the third waits for its turn.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
@@ -254,8 +268,9 @@ TEST_F(BooksDownloadCliTest, CtrlCStopsEveryJobAndReportsTheUnfinished) {
     ASSERT_TRUE(reached);
     EXPECT_EQ(exit, kExitFailure);
     const std::vector<std::string> lines = SortedLines();
-    EXPECT_EQ(lines, (std::vector<std::string>{"127.72.5.1\tstopped", "127.72.5.2\tstopped",
-                                               "127.72.5.3\tnot started"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{testnet::InBlock("127.0.5.1\tstopped"),
+                                               testnet::InBlock("127.0.5.2\tstopped"),
+                                               testnet::InBlock("127.0.5.3\tnot started")}));
     EXPECT_NE(err.str().find("interrupted: stopping every job"), std::string::npos) << err.str();
     EXPECT_NE(err.str().find("0 ok, 0 failed, 2 stopped, 0 skipped, 1 not started of 3 terminals"),
               std::string::npos);

@@ -1,6 +1,6 @@
 // The window that sends address books to several terminals, offscreen against simulated
-// family-520 terminals on 127.72.3.x and 127.72.4.x with shortened waits: the rows' texts and
-// bars, what the terminals hold, Retry failed, Stop and the saved report.
+// family-520 terminals on 127.N.3.x and 127.N.4.x of the process's block with shortened waits:
+// the rows' texts and bars, what the terminals hold, Retry failed, Stop and the saved report.
 #include "manager/books/widgets/frmsitedownload.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +21,7 @@
 #include "manager/access/kvlibrary.h"
 #include "manager/books/listfile.h"
 #include "manager/hostdl/tests/hostfleet.h"
+#include "tests/testnet.h"
 
 namespace {
 
@@ -32,7 +33,10 @@ class FrmSiteDownloadTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(home.isValid());
-        ::setenv("KVSETUP_TARGETS", "127.72.3.1-127.72.4.9", 1);
+        ::setenv("KVSETUP_TARGETS", (testnet::Text(3, 1) + "-" + testnet::Text(4, 9)).c_str(), 1);
+        // Every terminal that is there answers, however loaded the machine; where none is, the
+        // library hears so at once.
+        ::setenv("KVSETUP_ATTEMPT_MS", "5000", 1);
         std::string error;
         library = TKvLibrary::Load(PELMORA_BIN_DIR, &error);
         ASSERT_TRUE(library) << error;
@@ -42,6 +46,7 @@ class FrmSiteDownloadTest : public ::testing::Test {
         ASSERT_TRUE(SaveListFile(contacts, ListFilePath(Folder(), kDlContactsFile)));
         ASSERT_TRUE(SaveListFile(zones, ListFilePath(Folder(), kDlMulticastsFile)));
     }
+    void TearDown() override { ::unsetenv("KVSETUP_ATTEMPT_MS"); }
     std::string Folder() const { return home.path().toStdString() + "/"; }
 
     std::unique_ptr<TFrmSiteDownload> Window(std::vector<TSiteCandidate> candidates) {
@@ -49,8 +54,10 @@ class FrmSiteDownloadTest : public ::testing::Test {
         return std::make_unique<TFrmSiteDownload>(*library, prompter, home.path() + "/",
                                                   std::move(candidates), nullptr, quick);
     }
-    static TSiteCandidate ByAddress(const std::string& ip, const std::string& model = "SIP520",
+    // The terminal at 127.N.b.c.
+    static TSiteCandidate ByAddress(unsigned b, unsigned c, const std::string& model = "SIP520",
                                     bool reachable = true) {
+        const std::string ip = testnet::Text(b, c);
         return SiteCandidate("", "Room", ip, ip, "", model, reachable);
     }
     static QString Step(TFrmSiteDownload& w, int row) {
@@ -65,13 +72,13 @@ class FrmSiteDownloadTest : public ::testing::Test {
 TEST_F(FrmSiteDownloadTest, SendsBothBooksRetriesTheFailedAndSavesTheReport) {
     THostFleet hosts;
     std::string error;
-    ASSERT_TRUE(hosts.Start(0x7F480301, 3, {"SIP520", "SIP525", "SIP1601"}, &error)) << error;
+    ASSERT_TRUE(hosts.Start(testnet::Address(3, 1), 3, {"SIP520", "SIP525", "SIP1601"}, &error))
+        << error;
     termsim::THostFaults refuse;
     refuse.refuseWrites = true;
     hosts.store->SetFaults(1, refuse);
-    auto w = Window({ByAddress("127.72.3.1"), ByAddress("127.72.3.2"), ByAddress("127.72.3.9"),
-                     ByAddress("127.72.3.5", "SIP1601"), ByAddress("127.72.3.6", "", false),
-                     ByAddress("127.72.3.3", "undefined")});
+    auto w = Window({ByAddress(3, 1), ByAddress(3, 2), ByAddress(3, 9), ByAddress(3, 5, "SIP1601"),
+                     ByAddress(3, 6, "", false), ByAddress(3, 3, "undefined")});
     EXPECT_EQ(Step(*w, 3), QStringLiteral("跳过：不是带地址簿的设备（520系列）"));
     EXPECT_EQ(Step(*w, 4), QStringLiteral("跳过：设备已离线"));
     EXPECT_FALSE(w->btnRetryFailed->isEnabled());
@@ -126,12 +133,12 @@ TEST_F(FrmSiteDownloadTest, SendsBothBooksRetriesTheFailedAndSavesTheReport) {
 TEST_F(FrmSiteDownloadTest, StopEndsEveryJobAndAnEmptySelectionStartsNothing) {
     THostFleet hosts;
     std::string error;
-    ASSERT_TRUE(hosts.Start(0x7F480401, 2, {"SIP520"}, &error)) << error;
+    ASSERT_TRUE(hosts.Start(testnet::Address(4, 1), 2, {"SIP520"}, &error)) << error;
     termsim::THostFaults silent;
     silent.silent = true;
     for (int i = 0; i < 2; ++i)
         hosts.store->SetFaults(i, silent);
-    auto w = Window({ByAddress("127.72.4.1"), ByAddress("127.72.4.2")});
+    auto w = Window({ByAddress(4, 1), ByAddress(4, 2)});
     w->cmbBoxBooks->setCurrentIndex(1);  // zones
     QSignalSpy finished(w.get(), &TFrmSiteDownload::runFinished);
     w->btnStart->click();
