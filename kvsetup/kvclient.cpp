@@ -30,8 +30,10 @@ struct Client::Reply {
 
 std::uint32_t NewRequestId() {
     // Drawn afresh from the system's entropy source for every request, so that a datagram from
-    // elsewhere on the network cannot carry the id of a request it has not seen.
-    thread_local std::random_device entropy;
+    // elsewhere on the network cannot carry the id of a request it has not seen. Not thread-local:
+    // a thread-local object with a destructor keeps the library loaded after the program has
+    // closed it, for as long as the calling thread lives.
+    std::random_device entropy;
     return static_cast<std::uint32_t>(entropy());
 }
 
