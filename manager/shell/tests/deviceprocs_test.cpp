@@ -129,8 +129,8 @@ TEST(FrmLoginTest, BuiltInTextsLimitsAndMask) {
         {dialog.edtUserName->text(), "admin"},
         {dialog.edtPassword->text(), "50738264"},
         {dialog.edtPassword->displayText(), "********"},
-        {dialog.btnOk->text(), QStringLiteral("确    定")},
-        {dialog.btnCancel->text(), QStringLiteral("取    消")},
+        {dialog.btnOk->text(), QStringLiteral("确    定(&O)")},
+        {dialog.btnCancel->text(), QStringLiteral("取    消(&C)")},
     };
     for (const auto& [shown, expected] : texts)
         EXPECT_EQ(shown, expected);
