@@ -52,7 +52,9 @@ class TGuideBrowser : public QTextBrowser {
   protected:
     void doSetSource(const QUrl& name, QTextDocument::ResourceType type) override {
         QTextBrowser::doSetSource(name, type);
-        // A newly read document gets its anchors only now, after the browser looked for the link's.
+        // The file was read again (the browser does so once its document has changed, as naming
+        // the headings changes it): its anchors come only now, after the browser looked for the
+        // link's.
         NameHeadings(document());
         if (name.hasFragment()) scrollToAnchor(name.fragment());
     }
