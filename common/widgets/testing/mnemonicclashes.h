@@ -26,10 +26,11 @@
 
 namespace mnemonic_check {
 
-// The page of each page area that widget sits on, from the inside out.
-inline std::vector<std::pair<const QWidget*, const QWidget*>> Pages(const QWidget* widget,
-                                                                    const QWidget* form) {
-    std::vector<std::pair<const QWidget*, const QWidget*>> pages;
+// The page of each page area that a widget sits on, from the inside out.
+using TPages = std::vector<std::pair<const QWidget*, const QWidget*>>;
+
+inline TPages Pages(const QWidget* widget, const QWidget* form) {
+    TPages pages;
     for (const QWidget* w = widget; w != form && w != nullptr; w = w->parentWidget())
         if (qobject_cast<const QStackedWidget*>(w->parentWidget()))
             pages.emplace_back(w->parentWidget(), w);
@@ -38,8 +39,9 @@ inline std::vector<std::pair<const QWidget*, const QWidget*>> Pages(const QWidge
 
 struct TCarrier {
     QString name;
-    std::vector<std::pair<const QWidget*, const QWidget*>> pages;
+    TPages pages;
 };
+using TByKey = QMap<QString, std::vector<TCarrier>>;
 
 inline bool ShownTogether(const TCarrier& a, const TCarrier& b) {
     for (const auto& [area, page] : a.pages)
@@ -62,8 +64,21 @@ inline QString Mnemonic(const QString& text) {
     return QKeySequence::mnemonic(text).toString();
 }
 
-// Lines "name: a, b" for each mnemonic shared by entries that can be shown together.
-inline QStringList Clashes(const QMap<QString, std::vector<TCarrier>>& byKey) {
+// Files each entry of a menu or menu bar under its mnemonic, or as a line when it has none.
+inline void AddEntries(const QList<QAction*>& actions, const QString& owner, TByKey& byKey,
+                       QStringList& lines) {
+    for (const QAction* action : actions) {
+        if (action->isSeparator() || action->text().isEmpty()) continue;
+        const QString name = owner + "/" + action->text();
+        if (const QString key = Mnemonic(action->text()); key.isEmpty())
+            lines << "no mnemonic: " + name;
+        else
+            byKey[key].push_back({name, {}});
+    }
+}
+
+// Lines "Alt+X: a, b" for each mnemonic shared by entries that can be shown together.
+inline QStringList Clashes(const TByKey& byKey) {
     QStringList lines;
     for (auto it = byKey.begin(); it != byKey.end(); ++it)
         for (std::size_t i = 0; i < it->size(); ++i)
@@ -73,22 +88,6 @@ inline QStringList Clashes(const QMap<QString, std::vector<TCarrier>>& byKey) {
     return lines;
 }
 
-// A menu's entries each have a mnemonic of their own within the menu.
-inline QStringList MenuProblems(const QMenu* menu) {
-    QMap<QString, std::vector<TCarrier>> byKey;
-    QStringList lines;
-    for (const QAction* action : menu->actions()) {
-        if (action->isSeparator() || action->text().isEmpty()) continue;
-        const QString name = menu->objectName() + "/" + action->text();
-        const QString key = Mnemonic(action->text());
-        if (key.isEmpty())
-            lines << "no mnemonic: " + name;
-        else
-            byKey[key].push_back({name, {}});
-    }
-    return lines + Clashes(byKey);
-}
-
 }  // namespace mnemonic_check
 
 // One line for each push button or menu entry without a mnemonic ("no mnemonic: btnOk") and for
@@ -96,24 +95,23 @@ inline QStringList MenuProblems(const QMenu* menu) {
 // A button whose caption is only symbols ("...", "▲") has no letter to underline.
 inline std::string MnemonicProblems(QWidget* form) {
     using namespace mnemonic_check;
-    QMap<QString, std::vector<TCarrier>> byKey;
+    TByKey byKey;
     QStringList lines;
     for (QWidget* widget : form->findChildren<QWidget*>()) {
         if (widget->window() != form) continue;  // a menu or a drop-down's list
         const QString text = MnemonicText(widget);
-        const QString key = Mnemonic(text);
-        if (!key.isEmpty())
+        if (const QString key = Mnemonic(text); !key.isEmpty())
             byKey[key].push_back({widget->objectName(), Pages(widget, form)});
         else if (qobject_cast<QPushButton*>(widget) && Speakable(text))
             lines << "no mnemonic: " + widget->objectName();
     }
+    // The menu bar's titles are the window's; a menu's entries count within the menu.
     for (QMenuBar* bar : form->findChildren<QMenuBar*>())
-        for (const QAction* action : bar->actions())
-            if (const QString key = Mnemonic(action->text()); !key.isEmpty())
-                byKey[key].push_back({"menu " + action->text(), {}});
-            else
-                lines << "no mnemonic: menu " + action->text();
-    for (const QMenu* menu : form->findChildren<QMenu*>())
-        lines << MenuProblems(menu);
+        AddEntries(bar->actions(), "menu bar", byKey, lines);
+    for (const QMenu* menu : form->findChildren<QMenu*>()) {
+        TByKey entries;
+        AddEntries(menu->actions(), menu->objectName(), entries, lines);
+        lines << Clashes(entries);
+    }
     return (lines + Clashes(byKey)).join('\n').toStdString();
 }

@@ -102,8 +102,8 @@ TEST_P(AccessibleNamesTest, EveryReachableControlOfEveryWindowHasANameAndAMnemon
     const std::string folder = home.path().toStdString() + "/";
     using TMake = std::function<std::unique_ptr<QWidget>()>;
     struct Window {
-        TMake make;                          // null: the main window itself
-        std::function<void(QWidget*)> then;  // after translation: a later state of its texts
+        TMake make;                                    // null: the main window itself
+        std::function<void(QWidget*)> then = nullptr;  // after translation: later texts
     };
     const auto devEdit = [&](TFrmDevEdit::TMode mode) -> TMake {
         return [&, mode] {
@@ -117,60 +117,51 @@ TEST_P(AccessibleNamesTest, EveryReachableControlOfEveryWindowHasANameAndAMnemon
         };
     };
     const Window windows[] = {
-        {nullptr, nullptr},
+        {nullptr},
         {[&]() -> std::unique_ptr<QWidget> {
-             auto editor = std::make_unique<TFrmProperty>(EditorDeps());
-             editor->SetBlock(Block("SIP1601", true));  // talk, multicast, keys, ports, GPIO
-             editor->show();
-             return editor;
-         },
-         nullptr},
+            auto editor = std::make_unique<TFrmProperty>(EditorDeps());
+            editor->SetBlock(Block("SIP1601", true));  // talk, multicast, keys, ports, GPIO
+            editor->show();
+            return editor;
+        }},
         {[&]() -> std::unique_ptr<QWidget> {
-             auto editor = std::make_unique<TFrmProperty>(EditorDeps());
-             editor->SetBlock(Block("SIP520", false));  // the address-book pages
-             editor->show();
-             return editor;
-         },
-         nullptr},
+            auto editor = std::make_unique<TFrmProperty>(EditorDeps());
+            editor->SetBlock(Block("SIP520", false));  // the address-book pages
+            editor->show();
+            return editor;
+        }},
         {[&]() -> std::unique_ptr<QWidget> {
-             return std::make_unique<TFrmContactEdit>(TBookEditMode::kSelect,
-                                                      folder + "Contacts.dat", prompter);
-         },
-         nullptr},
+            return std::make_unique<TFrmContactEdit>(TBookEditMode::kSelect,
+                                                     folder + "Contacts.dat", prompter);
+        }},
         {[&]() -> std::unique_ptr<QWidget> {
-             return std::make_unique<TFrmMulticastEdit>(TBookEditMode::kSelect,
-                                                        folder + "Multicasts.dat", prompter);
-         },
-         nullptr},
-        {devEdit(TFrmDevEdit::TMode::Add), nullptr},
+            return std::make_unique<TFrmMulticastEdit>(TBookEditMode::kSelect,
+                                                       folder + "Multicasts.dat", prompter);
+        }},
+        {devEdit(TFrmDevEdit::TMode::Add)},
         {devEdit(TFrmDevEdit::TMode::Modify), [](QWidget* form) { form->show(); }},
-        {downloadWait, nullptr},
+        {downloadWait},
         {downloadWait, jobResult(true)},
         {downloadWait, jobResult(false)},
         {[&]() -> std::unique_ptr<QWidget> {
-             return std::make_unique<TFrmPlanApply>(
-                 access, prompter, [] { return std::optional<TLoginCredentials>(); },
-                 home.path() + "/");
-         },
-         nullptr},
+            return std::make_unique<TFrmPlanApply>(
+                access, prompter, [] { return std::optional<TLoginCredentials>(); },
+                home.path() + "/");
+        }},
         {[&]() -> std::unique_ptr<QWidget> {
-             return std::make_unique<TFrmSiteDownload>(access, prompter, home.path() + "/",
-                                                       std::vector<TSiteCandidate>());
-         },
-         nullptr},
+            return std::make_unique<TFrmSiteDownload>(access, prompter, home.path() + "/",
+                                                      std::vector<TSiteCandidate>());
+        }},
         {[&]() -> std::unique_ptr<QWidget> {
-             return std::make_unique<TFrmAbout>(home.path() + "/",
-                                                QCoreApplication::applicationFilePath());
-         },
-         nullptr},
+            return std::make_unique<TFrmAbout>(home.path() + "/",
+                                               QCoreApplication::applicationFilePath());
+        }},
         {[&]() -> std::unique_ptr<QWidget> {
-             return std::make_unique<TFrmHelp>(
-                 QString(PELMORA_SOURCE_DIR "/docs/guide/en/guide.md"), nullptr);
-         },
-         nullptr},
-        {[]() -> std::unique_ptr<QWidget> { return std::make_unique<TFrmLogin>(); }, nullptr},
-        {[]() -> std::unique_ptr<QWidget> { return std::make_unique<TFrmSearchWait>(1, nullptr); },
-         nullptr},
+            return std::make_unique<TFrmHelp>(QString(PELMORA_SOURCE_DIR "/docs/guide/en/guide.md"),
+                                              nullptr);
+        }},
+        {[]() -> std::unique_ptr<QWidget> { return std::make_unique<TFrmLogin>(); }},
+        {[]() -> std::unique_ptr<QWidget> { return std::make_unique<TFrmSearchWait>(1, nullptr); }},
     };
     for (const Window& w : windows) {
         std::unique_ptr<QWidget> form = w.make ? w.make() : nullptr;
