@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -15,6 +16,7 @@
 #include "common/platform/dynlib.h"
 #include "common/platform/netif.h"
 #include "common/platform/poller.h"
+#include "common/platform/stoprequest.h"
 #include "common/textcodec.h"
 #include "common/udpsocket.h"
 
@@ -172,6 +174,13 @@ TEST(PlatformCodePage, Gb18030HasFourByteCharacters) {
     };
     for (const TDecodeCase& c : cases)
         ExpectDecoded(c);
+}
+
+// An interrupt made before the wait is kept for it (a wait that missed it would never return).
+TEST(PlatformStopRequest, AnInterruptEndsTheWait) {
+    CatchStopRequests();
+    ASSERT_EQ(std::raise(SIGINT), 0);
+    AwaitStopRequest();
 }
 
 TEST(PlatformLibrary, MissingLibrariesAreNamedInTheError) {

@@ -103,44 +103,60 @@ run_windows_tests() {
     return $status
 }
 
-# windows_end_to_end ARCH: the Windows pelmora-cli.exe with the Windows kvsetup.dll beside it
-# against three terminals of the Linux termsim on 127.0.77.x: a search, then a parameter read,
-# write and read-back. Needs build/bin/termsim.
+# windows_end_to_end ARCH: the Windows programs meet the Linux ones on loopback, each time a
+# search, then a parameter write and read-back. The Windows pelmora-cli.exe with the Windows
+# kvsetup.dll beside it against three terminals of the Linux termsim; then the Windows
+# termsim.exe against the Linux pelmora-cli, on 127.0.0.1, the one loopback address wine binds
+# as itself. Needs build/bin/termsim and build/bin/pelmora-cli.
 windows_end_to_end() {
-    local dir work fleet status
+    local dir
     dir=$(windows_tree "$1")
     prepare_wine "$dir"
+    end_to_end_check "pelmora-cli.exe against the Linux termsim" 127.0.77.1 3 127.0.77.2 \
+        "$ROOT/build/bin/termsim" "wine $dir/bin/pelmora-cli.exe"
+    end_to_end_check "termsim.exe against the Linux pelmora-cli" 127.0.0.1 1 127.0.0.1 \
+        "wine $dir/bin/termsim.exe" "$ROOT/build/bin/pelmora-cli"
+}
+
+# end_to_end_check LABEL FIRST-IP COUNT TARGET SIMULATOR CLI: starts COUNT simulated terminals
+# from FIRST-IP with the SIMULATOR command, has the CLI command find them all and write and read
+# back TARGET's display name, and stops the simulator.
+end_to_end_check() {
+    local label=$1 first=$2 count=$3 target=$4 sim cli work fleet status=0
+    read -r -a sim <<<"$5"
+    read -r -a cli <<<"$6"
     work=$(mktemp -d)
-    "$ROOT/build/bin/termsim" --count 3 --first-ip 127.0.77.1 >"$work/termsim.out" 2>&1 &
+    "${sim[@]}" --count "$count" --first-ip "$first" >"$work/termsim.out" 2>&1 &
     fleet=$!
-    status=0
-    windows_end_to_end_steps "$dir/bin/pelmora-cli.exe" "$work" || status=$?
+    end_to_end_steps "$label" "$first" "$count" "$target" "$work" "${cli[@]}" || status=$?
     kill "$fleet"
     wait "$fleet" 2>/dev/null || true
     rm -rf "$work"
     return $status
 }
 
-windows_end_to_end_steps() {
-    local cli=$1 work=$2 i
+end_to_end_steps() {
+    local label=$1 first=$2 count=$3 target=$4 work=$5 i
+    shift 5
     for i in $(seq 300); do
         grep -q '^ready' "$work/termsim.out" && break
         sleep 0.1
     done
-    grep -q '^ready 3' "$work/termsim.out" || { cat "$work/termsim.out" >&2; return 1; }
+    grep -q "^ready $count" "$work/termsim.out" || { cat "$work/termsim.out" >&2; return 1; }
     mkdir "$work/home"
     # Only the fleet's loopback addresses: nothing leaves 127.0.0.0/8.
-    export KVSETUP_TARGETS=127.0.77.1-127.0.77.3
-    wine "$cli" --home "$work/home" search --csv >"$work/search.csv"
-    echo "pelmora-cli.exe search:"
+    local -x KVSETUP_TARGETS="$first-${first%.*}.$((${first##*.} + count - 1))"
+    "$@" --home "$work/home" search --csv >"$work/search.csv"
+    echo "$label, search:"
     cat "$work/search.csv"
-    [ "$(grep -c '^Online,.*,127\.0\.77\.[123],.*,LocalNetwork' "$work/search.csv")" -eq 3 ] ||
-        { echo "the Windows search did not list the three terminals" >&2; return 1; }
-    wine "$cli" --home "$work/home" params set 127.0.77.2 display_name=WineCheck >/dev/null
-    wine "$cli" --home "$work/home" params get 127.0.77.2 --csv >"$work/params.csv"
+    [ "$(grep -c '^Online,.*,LocalNetwork' "$work/search.csv")" -eq "$count" ] &&
+        grep -q ",$target," "$work/search.csv" ||
+        { echo "$label: the search did not list the $count terminals" >&2; return 1; }
+    "$@" --home "$work/home" params set "$target" display_name=WineCheck >/dev/null
+    "$@" --home "$work/home" params get "$target" --csv >"$work/params.csv"
     grep -q 'WineCheck' "$work/params.csv" ||
-        { echo "the written display name was not read back" >&2; cat "$work/params.csv" >&2; return 1; }
-    echo "pelmora-cli.exe params set/get: the block was written and read back"
+        { echo "$label: the written display name was not read back" >&2; cat "$work/params.csv" >&2; return 1; }
+    echo "$label, params set/get: the block was written and read back"
 }
 
 # package_windows ARCH: builds the tree and zips its program folder with a short README.
