@@ -171,7 +171,8 @@ package_windows() {
     mkdir "$stage/pelmora"
     cp -r "$dir/bin/." "$stage/pelmora/"
     # The build keeps its debugging information; the shipped files go without it.
-    "$arch-w64-mingw32-strip" "$stage/pelmora/pelmora-cli.exe" "$stage/pelmora/kvsetup.dll"
+    "$arch-w64-mingw32-strip" "$stage/pelmora/pelmora-cli.exe" "$stage/pelmora/kvsetup.dll" \
+        "$stage/pelmora/termsim.exe"
     cat >"$stage/pelmora/README.txt" <<TEXT
 Pelmora command line $version for Windows ($arch)
 
@@ -181,6 +182,9 @@ settings plans and keeps and downloads their address books. Run "pelmora-cli.exe
 
 kvsetup.dll is the device-access library. To use the terminals' vendor's library instead,
 copy its kvsetup.dll over this one. A 32-bit vendor DLL needs the 32-bit build of this folder.
+
+termsim.exe simulates terminals on loopback addresses for trying the command line without
+real terminals ("termsim.exe --help"); Ctrl+C stops it.
 
 KVSETUP_TARGETS names the addresses our kvsetup.dll may reach, for example
     set KVSETUP_TARGETS=192.168.1.20-192.168.1.80
