@@ -9,6 +9,10 @@
 
 #include "common/tablefile.h"
 
+// Whether this build reads and writes workbooks (PELMORA_WORKBOOKS); one without refuses them
+// with a plain message.
+bool WorkbooksBuilt();
+
 // Reads the first worksheet of a workbook (the bytes of an .xlsx file).
 bool ParseWorkbook(std::string_view bytes, TTable& table, TTableError* error);
 

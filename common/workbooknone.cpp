@@ -5,6 +5,10 @@ namespace {
 constexpr const char* kNoWorkbooks = "this build cannot read or write .xlsx workbooks; use CSV";
 }
 
+bool WorkbooksBuilt() {
+    return false;
+}
+
 bool ParseWorkbook(std::string_view, TTable& table, TTableError* error) {
     table = TTable{};
     if (error) *error = {0, 0, kNoWorkbooks};

@@ -1,9 +1,10 @@
-// termsim: runs a fleet of simulated terminals on loopback until SIGINT or SIGTERM.
-#include <csignal>
+// termsim: runs a fleet of simulated terminals on loopback until it is asked to stop (SIGINT or
+// SIGTERM, Ctrl+C on Windows).
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "common/platform/stoprequest.h"
 #include "termsim/hostagent.h"
 #include "termsim/options.h"
 #include "termsim/update/fleetagent.h"
@@ -19,12 +20,8 @@ int main(int argc, char** argv) {
         std::fputs(termsim::UsageText(), stdout);
         return 0;
     }
-    // Blocked before the loop thread starts, so only sigwait below sees the signals.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    // Before the fleet's threads start, so that the request reaches the wait below.
+    CatchStopRequests();
 
     if (cmd.updateAgent) {
         termsim::TUpdateAgentConfig update;
@@ -48,8 +45,7 @@ int main(int argc, char** argv) {
     }
     std::printf("ready %d\n", fleet.Count());
     std::fflush(stdout);
-    int received = 0;
-    sigwait(&signals, &received);
+    AwaitStopRequest();
     fleet.Stop();
     return 0;
 }

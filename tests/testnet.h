@@ -3,52 +3,49 @@
 // Every test process takes a block of its own, 127.N.0.0/16 with N from 64 to 254, so that any
 // number of test runs can share one machine: simulated terminals and agents bind the protocols'
 // own ports, and only the address keeps two runs apart. The block is claimed by binding a UDP
-// socket on 127.N.0.0 (an address no test uses) at a port of its own; a block whose claim is
-// taken (EADDRINUSE) belongs to another process, and the next one is tried. The claim is held
-// until the process ends.
+// socket on 127.0.0.1 at the block's own claim port; a block whose claim is taken belongs to
+// another process, and the next one is tried. The claim is held until the process ends. (Not
+// on an address of the block: wine binds 127.x.y.z other than 127.0.0.1 as the wildcard
+// address, and its claims would all meet at one port.) The socket is the suite's own
+// (common/udpsocket.h), so the same header serves the Windows build.
 //
 //   options.firstAddress = testnet::Address(10, 1);       // 127.N.10.1
 //   setenv("KVSETUP_TARGETS", testnet::Range(10, 1, 9).c_str(), 1);
 //   EXPECT_EQ(line, testnet::InBlock("127.0.10.1\tOK"));  // texts are written for 127.0.b.c
 #pragma once
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cctype>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <forward_list>
+#include <random>
 #include <string>
+
+#include "common/udpsocket.h"
 
 namespace testnet {
 
-// The port that claims a block: below the ephemeral ports, apart from the protocols' ports.
-constexpr std::uint16_t kClaimPort = 27999;
 constexpr unsigned kFirstBlock = 64;
 constexpr unsigned kLastBlock = 254;
+// Block N is claimed at port kClaimPorts + N of 127.0.0.1: below the ephemeral ports, apart
+// from the protocols' ports.
+constexpr std::uint16_t kClaimPorts = 28000;
 
 namespace detail {
 
 inline unsigned ClaimBlock() {
     constexpr unsigned count = kLastBlock - kFirstBlock + 1;
-    const unsigned start = static_cast<unsigned>(::getpid()) % count;
+    // Processes started together begin their search at different blocks.
+    const unsigned start = std::random_device{}() % count;
     for (unsigned i = 0; i < count; ++i) {
         const unsigned n = kFirstBlock + (start + i) % count;
-        const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        if (fd < 0) break;
-        sockaddr_in sa{};
-        sa.sin_family = AF_INET;
-        sa.sin_port = htons(kClaimPort);
-        sa.sin_addr.s_addr = htonl(0x7F000000u | (n << 16));
-        if (::bind(fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) == 0)
-            return n;  // the socket stays open: the claim lasts as long as the process
-        const int error = errno;
-        ::close(fd);
-        if (error != EADDRINUSE) break;
+        // Kept open: the claim lasts as long as the process.
+        static std::forward_list<TUdpSocket> claims;
+        TUdpSocket& claim = claims.emplace_front();
+        if (!claim.Valid()) break;
+        if (claim.Bind(0x7F000001u, static_cast<std::uint16_t>(kClaimPorts + n))) return n;
+        claims.pop_front();
     }
     // Without a block every address would clash with another run's: stop before any test runs.
     std::fprintf(stderr, "testnet: no free loopback block in 127.%u.0.0-127.%u.255.255\n",

@@ -388,6 +388,10 @@ TEST_F(ParamsCliTest, FieldsListAndBadArguments) {
         EXPECT_NE(out.str().find(std::string("\r\n") + name + ","), std::string::npos) << name;
 
     std::ofstream(home / "short.dps") << "x";
+    // A missing file is reported in the system's own words.
+    std::string none, noneText;
+    ASSERT_FALSE(ReadWholeFile((home / "none.dps").string(), none, &noneText));
+    const std::string noneMessage = "none.dps: " + noneText;
     const struct {
         std::vector<std::string> args;
         const char* message;
@@ -402,7 +406,8 @@ TEST_F(ParamsCliTest, FieldsListAndBadArguments) {
         {{"backup", testnet::InBlock("127.0.3.1")}, "backup needs --out DIR"},
         {{"restore", (home / "short.dps").string(), testnet::InBlock("127.0.3.1")},
          "1 bytes instead of 1356"},
-        {{"restore", (home / "none.dps").string(), testnet::InBlock("127.0.3.1")}, "No such file"},
+        {{"restore", (home / "none.dps").string(), testnet::InBlock("127.0.3.1")},
+         noneMessage.c_str()},
         {{"frob"}, "unknown params command frob"},
         {{"fields", "x"}, "fields takes no arguments"},
     };

@@ -1,5 +1,6 @@
 // Code-page conversions on the Windows code-page API. Multi-byte pages are read character by
-// character (lead byte and trail byte), so that one bad byte costs only itself.
+// character (up to the page's longest sequence: two bytes in GBK, four in GB18030 and UTF-8),
+// so that one bad byte costs only itself.
 #include <windows.h>
 
 #include <algorithm>
@@ -19,6 +20,8 @@ UINT PageNumber(const std::string& name) {
     UINT page = 0;
     if (upper == "GBK" || upper == "GB2312" || upper == "CP936") {
         page = 936;
+    } else if (upper == "GB18030") {
+        page = 54936;
     } else if (upper == "UTF-8" || upper == "UTF8") {
         page = CP_UTF8;
     } else if (upper == "BIG5") {
@@ -51,10 +54,14 @@ bool CodePageKnown(const std::string& name) {
 
 struct TCodePageConverter::State {
     UINT page = 0;
+    std::size_t maxLength = 1;  // bytes of the page's longest character
 };
 
 TCodePageConverter::TCodePageConverter(const std::string& name) : state_(new State) {
     state_->page = PageNumber(name);
+    CPINFO info{};
+    if (state_->page != 0 && ::GetCPInfo(state_->page, &info))
+        state_->maxLength = std::max<std::size_t>(info.MaxCharSize, 1);
 }
 
 TCodePageConverter::~TCodePageConverter() {
@@ -85,37 +92,19 @@ std::string TCodePageConverter::EncodeCharacter(std::string_view utf8Character) 
 std::string TCodePageConverter::Decode(std::string_view bytes, std::size_t* firstBad) {
     if (firstBad) *firstBad = std::string_view::npos;
     if (!Ok()) return {};
-    if (state_->page == CP_UTF8) {
-        // Windows replaces bad UTF-8 itself, but not one replacement per byte: keep the rule.
-        std::string out;
-        for (std::size_t i = 0; i < bytes.size();) {
-            std::size_t length = 1;
-            wchar_t wide[2];
-            int units = 0;
-            for (; length <= 4 && i + length <= bytes.size() && units <= 0; ++length)
-                units = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data() + i,
-                                              static_cast<int>(length), wide, 2);
-            if (units > 0) {
-                out.append(bytes.substr(i, length - 1));
-                i += length - 1;
-            } else {
-                if (firstBad && *firstBad == std::string_view::npos) *firstBad = i;
-                out += kReplacement;
-                ++i;
-            }
-        }
-        return out;
-    }
     std::string out;
     out.reserve(bytes.size() * 2);
     for (std::size_t i = 0; i < bytes.size();) {
-        const auto byte = static_cast<BYTE>(bytes[i]);
-        std::size_t length = ::IsDBCSLeadByteEx(state_->page, byte) ? 2 : 1;
+        // The shortest sequence from here that is one whole character. Windows would replace
+        // bad bytes itself, but not one replacement per byte: keep the rule of the POSIX side.
         wchar_t wide[2];
         int units = 0;
-        if (i + length <= bytes.size())
+        std::size_t length = 0;
+        while (units <= 0 && length < state_->maxLength && i + length < bytes.size()) {
+            ++length;
             units = ::MultiByteToWideChar(state_->page, MB_ERR_INVALID_CHARS, bytes.data() + i,
                                           static_cast<int>(length), wide, 2);
+        }
         if (units > 0) {
             out += Utf16ToUtf8(wide, units);
             i += length;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -11,9 +12,11 @@
 
 #include "common/atomicfile.h"
 #include "common/ipv4parse.h"
+#include "common/platform/codepage.h"
 #include "common/platform/dynlib.h"
 #include "common/platform/netif.h"
 #include "common/platform/poller.h"
+#include "common/platform/stoprequest.h"
 #include "common/textcodec.h"
 #include "common/udpsocket.h"
 
@@ -132,6 +135,52 @@ TEST(PlatformCodePage, GbkBytesAreTheSameEverywhere) {
     };
     for (const Case& c : decoded)
         EXPECT_EQ(FromDeviceBytes(c.gbk), c.utf8);
+}
+
+struct TDecodeCase {
+    const char* page;
+    std::string bytes, utf8;
+    std::size_t firstBad;  // npos: every byte decoded
+};
+
+void ExpectDecoded(const TDecodeCase& c) {
+    TCodePageConverter converter(c.page);
+    ASSERT_TRUE(converter.Ok()) << c.page;
+    std::size_t firstBad = 0;
+    EXPECT_EQ(converter.Decode(c.bytes, &firstBad), c.utf8) << c.page << " " << c.bytes;
+    EXPECT_EQ(firstBad, c.firstBad) << c.page << " " << c.bytes;
+}
+
+constexpr std::size_t kAllDecoded = std::string::npos;
+
+// Strict readers (the table reader) report where the first byte that does not decode sits.
+TEST(PlatformCodePage, DecodingNamesTheFirstBadByte) {
+    const TDecodeCase cases[] = {
+        {"GBK", "\xC9\xE8\xC9", "设\uFFFD", 2},
+        {"GBK", "a\x81,", "a\uFFFD,", 1},
+        {"UTF-8", "\xE5\xA4\xA7", "大", kAllDecoded},
+        {"UTF-8", "ab\xE5\xA4", "ab\uFFFD\uFFFD", 2},
+    };
+    for (const TDecodeCase& c : cases)
+        ExpectDecoded(c);
+}
+
+// The table reader takes GBK files in GB18030, whose characters run to four bytes.
+TEST(PlatformCodePage, Gb18030HasFourByteCharacters) {
+    const TDecodeCase cases[] = {
+        {"GB18030", "\xC9\xE8\x81\x30\x81\x30", "设\u0080", kAllDecoded},
+        {"GB18030", "\x94\x39\xFC\x36!", "\U0001F600!", kAllDecoded},
+        {"GB18030", "a\x81\x30x", "a\uFFFD0x", 1},  // a four-byte character cut short
+    };
+    for (const TDecodeCase& c : cases)
+        ExpectDecoded(c);
+}
+
+// An interrupt made before the wait is kept for it (a wait that missed it would never return).
+TEST(PlatformStopRequest, AnInterruptEndsTheWait) {
+    CatchStopRequests();
+    ASSERT_EQ(std::raise(SIGINT), 0);
+    AwaitStopRequest();
 }
 
 TEST(PlatformLibrary, MissingLibrariesAreNamedInTheError) {

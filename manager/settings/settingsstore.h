@@ -38,6 +38,9 @@ struct TStorePlace {
     std::string folder;  // instead of the configuration folder (tests); not used on Windows
 };
 std::unique_ptr<ISettingsStore> MakeSettingsStore(const TStorePlace& place);
+// Removes the store of that place with its values, and the organization's key or folder once
+// no other store is left in it (tests leave no stores behind).
+void RemoveSettingsStore(const TStorePlace& place);
 
 // The per-user store "Tarnix"/"Drovik" (holds "ShowUnknowDeviceType").
 std::unique_ptr<ISettingsStore> MakeUserSettingsStore();

@@ -126,10 +126,21 @@ fs::path ConfigurationFolder(bool machine) {
     return fs::path(home && *home ? home : "/tmp") / ".config";
 }
 
+fs::path StoreFile(const TStorePlace& place) {
+    const fs::path folder =
+        place.folder.empty() ? ConfigurationFolder(place.machine) : fs::path(place.folder);
+    return folder / place.organization / (place.application + ".conf");
+}
+
 }  // namespace
 
 std::unique_ptr<ISettingsStore> MakeSettingsStore(const TStorePlace& place) {
-    const fs::path folder =
-        place.folder.empty() ? ConfigurationFolder(place.machine) : fs::path(place.folder);
-    return std::make_unique<TIniStore>(folder / place.organization / (place.application + ".conf"));
+    return std::make_unique<TIniStore>(StoreFile(place));
+}
+
+void RemoveSettingsStore(const TStorePlace& place) {
+    const fs::path file = StoreFile(place);
+    std::error_code ignored;
+    fs::remove(file, ignored);
+    fs::remove(file.parent_path(), ignored);  // only when it is empty
 }

@@ -62,10 +62,24 @@ class TRegistryStore : public ISettingsStore {
     std::wstring key_;
 };
 
+HKEY Root(const TStorePlace& place) {
+    return place.machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+std::wstring OrganizationKey(const TStorePlace& place) {
+    return WideFromUtf8("Software\\" + place.organization);
+}
+
 }  // namespace
 
 std::unique_ptr<ISettingsStore> MakeSettingsStore(const TStorePlace& place) {
     return std::make_unique<TRegistryStore>(
-        place.machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
-        WideFromUtf8("Software\\" + place.organization + "\\" + place.application));
+        Root(place), OrganizationKey(place) + L"\\" + WideFromUtf8(place.application));
+}
+
+void RemoveSettingsStore(const TStorePlace& place) {
+    const std::wstring organization = OrganizationKey(place);
+    ::RegDeleteKeyW(Root(place), (organization + L"\\" + WideFromUtf8(place.application)).c_str());
+    // Refused while another store's key is left under it.
+    ::RegDeleteKeyW(Root(place), organization.c_str());
 }

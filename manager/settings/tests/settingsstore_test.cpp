@@ -19,7 +19,11 @@ class SettingsStoreTest : public ::testing::Test {
         folder_ = std::filesystem::temp_directory_path() / unique;
         place_ = {false, unique, "Drovik", folder_.string()};
     }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
+    void TearDown() override {
+        for (const char* application : {"Drovik", "Pelmora"})
+            RemoveSettingsStore({false, place_.organization, application, place_.folder});
+        std::filesystem::remove_all(folder_);
+    }
 
     std::filesystem::path folder_;
     TStorePlace place_;
@@ -58,6 +62,16 @@ TEST_F(SettingsStoreTest, StoresOfOtherNamesAreApart) {
     ASSERT_EQ(pelmora->WriteText("Path", "b").outcome, TStoreWrite::Written);
     EXPECT_EQ(drovik->ReadText("Path"), "a");
     EXPECT_EQ(pelmora->ReadText("Path"), "b");
+}
+
+TEST_F(SettingsStoreTest, ARemovedStoreHoldsNothingAndItsNeighbourStays) {
+    TStorePlace other = place_;
+    other.application = "Pelmora";
+    ASSERT_EQ(MakeSettingsStore(place_)->WriteText("Path", "a").outcome, TStoreWrite::Written);
+    ASSERT_EQ(MakeSettingsStore(other)->WriteText("Path", "b").outcome, TStoreWrite::Written);
+    RemoveSettingsStore(place_);
+    EXPECT_FALSE(MakeSettingsStore(place_)->ReadText("Path"));
+    EXPECT_EQ(MakeSettingsStore(other)->ReadText("Path"), "b");
 }
 
 }  // namespace
