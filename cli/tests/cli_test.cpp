@@ -113,6 +113,12 @@ TEST_F(CliTest, FailuresAndUsage) {
         {{"search", "--json"}, kExitUsage, "unknown option --json"},
         {{"search", "--home"}, kExitUsage, "--home needs a folder"},
         {{"search", "-x"}, kExitUsage, "unknown option -x"},
+        // The options of every command, checked before it runs.
+        {{"--home", (home / "none").string(), "params", "fields"},
+         kExitUsage,
+         "pelmora-cli: --home " + (home / "none").string() + ": no such folder\n"},
+        {{"params", "fields", "--lang", "fr"}, kExitUsage, "unknown language \"fr\""},
+        {{"list", "--csv", "--lang"}, kExitUsage, "--lang needs a language"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Run(c.args), c.exit) << c.message;
