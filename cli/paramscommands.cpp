@@ -45,7 +45,10 @@ constexpr const char* kUsage =
     "       pelmora-cli [--home DIR] params defaults TARGET [--user U --password P]\n"
     "       pelmora-cli [--home DIR] params diff A.dps|TARGET B.dps [--csv]\n"
     "TARGET: a terminal's IP address, or its MAC text (six decimal numbers joined by \".\") for a\n"
-    "terminal on the local network.\n";
+    "terminal on the local network.\n"
+    "NAME: a name of params fields or one of its aliases, the same names that get prints and plans\n"
+    "take; a value a page shows is given as the page shows it (talk.auto_answer=hangup). set\n"
+    "prints what it changed, as apply does.\n";
 
 struct TParamsOptions {
     std::string home;
