@@ -31,7 +31,10 @@ TCliLanguage::~TCliLanguage() {
 }
 
 std::string TCliLanguage::Install(const std::string& wanted, const std::string& languageFile) {
-    if (!doc_->Load(languageFile)) return "the language file " + languageFile + " cannot be read";
+    // A damaged language file leaves the built-in texts, unless a language was asked for.
+    if (!doc_->Load(languageFile))
+        return wanted.empty() ? std::string()
+                              : "the language file " + languageFile + " cannot be read";
     std::vector<TLanguageEntry> offered = LanguageMenuEntries(*doc_);
     // Without a language file the built-in texts are there, and English is asked for by default.
     if (offered.empty())

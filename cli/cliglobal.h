@@ -20,7 +20,8 @@ class TCliLanguage {
 
     // Loads the language file and selects the language: English when wanted is empty, else a
     // language the file offers, by its name ("Chinese-Simplified"), its caption or its code
-    // ("zh_CN"), in any letter case. Empty on success, else the message.
+    // ("zh_CN"), in any letter case. Empty on success, else the message. Without a readable file
+    // the texts are the built-in ones.
     std::string Install(const std::string& wanted, const std::string& languageFile);
 
   private:
