@@ -170,6 +170,8 @@ void TFrmMain::CreateActions() {
     NUpgrade = NewAction(this, "NUpgrade", QStringLiteral("升    级(&U)"));
     NApplyPlan = NewAction(this, "NApplyPlan", QStringLiteral("应用设置计划(&P)…"));
     NSiteDownload = NewAction(this, "NSiteDownload", QStringLiteral("下载地址簿(&B)…"));
+    NContacts = NewAction(this, "NContacts", QStringLiteral("联系人(&C)…"));
+    NMulticast = NewAction(this, "NMulticast", QStringLiteral("组播地址(&M)…"));
     PDevSiteDownload = NewAction(this, "PDevSiteDownload", QStringLiteral("下载地址簿(&B)…"));
     NUserGuide = NewAction(this, "NUserGuide", QStringLiteral("用户指南(&G)"));
     NAbout = NewAction(this, "NAbout", QStringLiteral("关    于(&A)"));
@@ -200,8 +202,10 @@ void TFrmMain::CreateActions() {
         connect(modify, &QAction::triggered, this, &TFrmMain::tlBtnModifyClick);
     for (QAction* remove : {tlBtnDelete, PDevDelete})
         connect(remove, &QAction::triggered, this, &TFrmMain::tlBtnDeleteClick);
-    connect(tlBtnContacts, &QAction::triggered, this, &TFrmMain::tlBtnContactsClick);
-    connect(tlBtnMulticast, &QAction::triggered, this, &TFrmMain::tlBtnMulticastClick);
+    for (QAction* contacts : {tlBtnContacts, NContacts})
+        connect(contacts, &QAction::triggered, this, &TFrmMain::tlBtnContactsClick);
+    for (QAction* multicast : {tlBtnMulticast, NMulticast})
+        connect(multicast, &QAction::triggered, this, &TFrmMain::tlBtnMulticastClick);
     for (QAction* about : {tlBtnAbout, NAbout})
         connect(about, &QAction::triggered, this, &TFrmMain::tlBtnAboutClick);
     for (QAction* quit : {tlBtnQuit, NQuit})
@@ -235,6 +239,9 @@ void TFrmMain::CreateMenus() {
     NTools->addAction(NUpgrade);
     NTools->addAction(NApplyPlan);
     NTools->addAction(NSiteDownload);
+    // The address books that the download sends, beside it.
+    NTools->addAction(NContacts);
+    NTools->addAction(NMulticast);
     NLanguage = menuBar()->addMenu(QStringLiteral("语言(&L)"));
     NLanguage->setObjectName("NLanguage");
     NHelp = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
