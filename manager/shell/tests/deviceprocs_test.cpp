@@ -124,8 +124,8 @@ TEST(FrmLoginTest, BuiltInTextsLimitsAndMask) {
     const std::pair<QString, QString> texts[] = {
         {dialog.windowTitle(), "Login"},
         {dialog.grpBoxLogin->title(), QStringLiteral("登录信息")},
-        {dialog.lblUserName->text(), QStringLiteral("用  户  名")},
-        {dialog.lblPassword->text(), QStringLiteral("密        码")},
+        {dialog.lblUserName->text(), QStringLiteral("用  户  名(&U)")},
+        {dialog.lblPassword->text(), QStringLiteral("密        码(&P)")},
         {dialog.edtUserName->text(), "admin"},
         {dialog.edtPassword->text(), "50738264"},
         {dialog.edtPassword->displayText(), "********"},
@@ -154,6 +154,46 @@ TEST(FrmLoginTest, AskerAnswersTheBoxesOnOkAndNothingOnCancel) {
             EXPECT_EQ(answer->password, "50738264");
         }
     }
+}
+
+// What a widget of a dialog shows, found by name: the dialog's title, a group's title, a label's
+// or a button's text.
+QString ShownText(QWidget* dialog, const char* name) {
+    if (dialog->objectName() == name) return dialog->windowTitle();
+    QWidget* widget = dialog->findChild<QWidget*>(name);
+    if (auto* group = qobject_cast<QGroupBox*>(widget)) return group->title();
+    if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
+    if (auto* button = qobject_cast<QPushButton*>(widget)) return button->text();
+    return "(no such widget)";
+}
+
+// With the shipped language file in English, the dialog that the asker shows is wholly English.
+TEST(FrmLoginTest, AskerShowsTheDialogInTheProgramsLanguage) {
+    TMyXmlobj doc;
+    ASSERT_TRUE(doc.Load(PELMORA_SOURCE_DIR "/data/files/lang/Pelmora.xml"));
+    SetLanguage(doc, lang::kEnglish);
+    SetTranslationDocument(&doc);
+    const std::pair<const char*, QString> expected[] = {
+        {"FrmLogin", "Log in"},
+        {"grpBoxLogin", "Login information"},
+        {"lblUserName", "&User name"},
+        {"lblPassword", "&Password"},
+        {"btnOk", "&OK"},
+        {"btnCancel", "&Cancel"},
+    };
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        for (const auto& [name, text] : expected)
+            shown << ShownText(dialog, name);
+        dialog->close();
+    });
+    EXPECT_FALSE(LoginDialogAsker(nullptr)().has_value());
+    SetTranslationDocument(nullptr);
+    ASSERT_EQ(shown.size(), qsizetype(std::size(expected)));
+    for (std::size_t i = 0; i < std::size(expected); ++i)
+        EXPECT_EQ(shown[i], expected[i].second) << expected[i].first;
 }
 
 TEST_F(DeviceProcsTest, CancelInTheLoginDialogEndsTheLogin) {
