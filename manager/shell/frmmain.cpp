@@ -23,6 +23,7 @@
 
 #include "common/tablefile.h"
 #include "common/translation.h"
+#include "common/widgets/captiontext.h"
 #include "common/widgets/formtranslation.h"
 #include "common/widgets/keymessage.h"
 #include "common/widgets/offthread.h"
@@ -82,9 +83,9 @@ QAction* NewAction(QObject* owner, const char* name, const QString& caption) {
 
 // A language entry's mnemonic is its place ("&2 English"): the names, each in its own language,
 // come from the language file and share no letter that could serve.
-QAction* AddLanguageEntry(QMenu* menu, QString caption) {
-    caption.replace(u'&', QStringLiteral("&&"));
-    return menu->addAction(QStringLiteral("&%1 %2").arg(menu->actions().size() + 1).arg(caption));
+QAction* AddLanguageEntry(QMenu* menu, const QString& caption) {
+    return menu->addAction(
+        QStringLiteral("&%1 %2").arg(menu->actions().size() + 1).arg(LiteralCaption(caption)));
 }
 
 constexpr const char* kDatFilter = "Dat file (*.dat)";

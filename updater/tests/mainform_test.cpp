@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -99,7 +100,7 @@ TEST(MainForm, StartUp) {
     EXPECT_EQ(form.edtDateTime->text(), "2026-03-01 12:00");
     EXPECT_EQ(form.Memo1->toPlainText(), "First line\nSecond line");
     EXPECT_FALSE(form.CheckBox2->isHidden());
-    EXPECT_EQ(form.CheckBox2->text(), "voice.pak");
+    EXPECT_EQ(form.CheckBox2->text(), "&Include voice.pak");
     EXPECT_EQ(LogLines(form), kInitialLog + QStringList{"AgentPort = 65276"});
     EXPECT_TRUE(prompter.messages.empty());
     EXPECT_EQ(form.SpinEdit1->value(), 20);
@@ -115,6 +116,7 @@ TEST(MainForm, StartUp) {
 // and no two controls share a mnemonic.
 TEST(MainForm, EveryReachableControlHasANameAndAMnemonic) {
     Home home("1.1.1.1.1.1;10.1.2.3;n;V2.6.0;eth0;SIP520\r\n");
+    WriteBytes(home.dir / "voice.pak", "pak");  // its box shows
     TScriptedPrompter prompter;
     TMainForm form(home.dir.Path(), prompter);
     form.show();
@@ -408,6 +410,32 @@ TEST(MainForm, TwoThreadsFiveTerminals) {
         EXPECT_GT(firsts[i], sortedResets[i - 2]) << "terminal " << i + 1;
     // (The exact successor order is the scheduler tests' business; thread start-up times would
     // blur it here.)
+}
+
+// A pak file whose name holds "&" is offered by its name as it is, under the box's own mnemonic,
+// and is the file that Start sends.
+TEST(MainForm, PakFileNameWithAnAmpersandIsShownAndSentAsItIs) {
+    Fleet fleet(30, 1, [](int, TUpdateAgentConfig& c) { c.keepData = true; });
+    Home home(HandoffOf(fleet.addresses));
+    WriteBytes(home.dir / "R&D.pak", "pak bytes");
+    TScriptedPrompter prompter;
+    TMainForm form(home.dir.Path(), prompter, kTimes);
+    form.show();
+    auto* pak = form.findChild<QCheckBox*>("CheckBox2");
+    ASSERT_NE(pak, nullptr);
+    // "&&" shows one "&"; a single one would underline the D and hide the "&".
+    EXPECT_EQ(pak->text(), "&Include R&&D.pak");
+    EXPECT_EQ(QKeySequence::mnemonic(pak->text()), QKeySequence(Qt::ALT | Qt::Key_I));
+    pak->setChecked(true);
+    prompter.texts = {"pw"};
+    form.Button2->click();
+    ASSERT_TRUE(WaitForBatchEnd(form));
+    EXPECT_EQ(Column(form, TMainForm::colProcess), QStringList{"OK"});
+    fleet.runner.With(0, [](const termsim::TUpdateAgent& agent) {
+        // The terminal keeps whole blocks; the file's bytes lead the first.
+        const std::string pak(agent.Pak().begin(), agent.Pak().end());
+        EXPECT_EQ(pak.substr(0, 9), "pak bytes");
+    });
 }
 
 TEST(MainForm, OneThreadAndAFailedLoginStillUpdatesTheOthers) {
