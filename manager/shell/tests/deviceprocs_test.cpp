@@ -124,8 +124,8 @@ TEST(FrmLoginTest, BuiltInTextsLimitsAndMask) {
     const std::pair<QString, QString> texts[] = {
         {dialog.windowTitle(), "Login"},
         {dialog.grpBoxLogin->title(), QStringLiteral("登录信息")},
-        {dialog.lblUserName->text(), QStringLiteral("用  户  名")},
-        {dialog.lblPassword->text(), QStringLiteral("密        码")},
+        {dialog.lblUserName->text(), QStringLiteral("用  户  名(&U)")},
+        {dialog.lblPassword->text(), QStringLiteral("密        码(&P)")},
         {dialog.edtUserName->text(), "admin"},
         {dialog.edtPassword->text(), "50738264"},
         {dialog.edtPassword->displayText(), "********"},
@@ -154,6 +154,28 @@ TEST(FrmLoginTest, AskerAnswersTheBoxesOnOkAndNothingOnCancel) {
             EXPECT_EQ(answer->password, "50738264");
         }
     }
+}
+
+// With the shipped language file in English, the asker shows the dialog wholly in English.
+TEST(FrmLoginTest, AskerShowsTheDialogInTheProgramsLanguage) {
+    TMyXmlobj doc;
+    ASSERT_TRUE(doc.Load(PELMORA_SOURCE_DIR "/data/files/lang/Pelmora.xml"));
+    SetLanguage(doc, lang::kEnglish);
+    SetTranslationDocument(&doc);
+    QStringList shown;
+    QTimer::singleShot(0, [&shown] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        shown << dialog->windowTitle() << dialog->findChild<QGroupBox*>("grpBoxLogin")->title();
+        for (const char* label : {"lblUserName", "lblPassword"})
+            shown << dialog->findChild<QLabel*>(label)->text();
+        for (const char* button : {"btnOk", "btnCancel"})
+            shown << dialog->findChild<QPushButton*>(button)->text();
+        dialog->close();
+    });
+    EXPECT_FALSE(LoginDialogAsker(nullptr)().has_value());
+    SetTranslationDocument(nullptr);
+    EXPECT_EQ(shown, QStringList({"Log in", "Login information", "&User name", "&Password", "&OK",
+                                  "&Cancel"}));
 }
 
 TEST_F(DeviceProcsTest, CancelInTheLoginDialogEndsTheLogin) {
