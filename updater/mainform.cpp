@@ -250,8 +250,7 @@ void TMainForm::FindPakOption(const std::string& updateFile) {
         CheckBox2->setVisible(false);
         return;
     }
-    // The file's name as it is: an "&" in it is no mnemonic.
-    CheckBox2->setText("&Include " + LiteralCaption(Q(pakName_)));
+    SetDataCaption(*CheckBox2, Q(pakName_));
     CheckBox2->setVisible(true);
 }
 

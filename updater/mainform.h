@@ -62,7 +62,7 @@ class TMainForm : public QWidget, public IBatchView {
     QLineEdit* edtDateTime;
     QLineEdit* edtDeviceType;
     QPlainTextEdit* Memo1;  // description
-    QCheckBox* CheckBox2;   // "Include <name>.pak": the pak file beside the update file
+    QCheckBox* CheckBox2;   // the pak file beside the update file, by its name
     QPlainTextEdit* Memo2;  // log
     QPushButton* Button2;
     QPushButton* btnRetryFailed;  // after a batch with failures: runs the failed rows again

@@ -99,7 +99,7 @@ TEST(MainForm, StartUp) {
     EXPECT_EQ(form.edtDateTime->text(), "2026-03-01 12:00");
     EXPECT_EQ(form.Memo1->toPlainText(), "First line\nSecond line");
     EXPECT_FALSE(form.CheckBox2->isHidden());
-    EXPECT_EQ(form.CheckBox2->text(), "&Include R&&D.pak");  // "&&" shows "&", no mnemonic
+    EXPECT_EQ(form.CheckBox2->text(), "R&&D.pak");  // "&&" shows "&", no mnemonic
     EXPECT_EQ(LogLines(form), kInitialLog + QStringList{"AgentPort = 65276"});
     EXPECT_TRUE(prompter.messages.empty());
     EXPECT_EQ(form.SpinEdit1->value(), 20);

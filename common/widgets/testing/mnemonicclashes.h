@@ -24,6 +24,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/widgets/captiontext.h"
 #include "common/widgets/testing/unnamedcontrols.h"
 
 namespace mnemonic_check {
@@ -66,8 +67,10 @@ inline QString Mnemonic(const QString& text) {
     return QKeySequence::mnemonic(text).toString();
 }
 
-// The buttons a user reaches by a letter; tool buttons show icons rather than letters.
+// The buttons a user reaches by a letter; tool buttons show icons rather than letters, and a
+// caption that is data (a file's name) has no letter of its own.
 inline bool NeedsMnemonic(const QWidget* widget) {
+    if (widget->property(kDataCaptionProperty).toBool()) return false;
     return qobject_cast<const QPushButton*>(widget) || qobject_cast<const QCheckBox*>(widget) ||
            qobject_cast<const QRadioButton*>(widget);
 }
