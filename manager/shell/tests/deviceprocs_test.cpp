@@ -19,6 +19,7 @@
 #include "manager/access/testing/mockdeviceaccess.h"
 #include "manager/shell/frmlogin.h"
 #include "manager/shell/tests/shelltestutil.h"
+#include "tests/shippedlanguage.h"
 
 using ::testing::_;
 using ::testing::DoAll;
@@ -158,10 +159,8 @@ TEST(FrmLoginTest, AskerAnswersTheBoxesOnOkAndNothingOnCancel) {
 
 // With the shipped language file in English, the asker shows the dialog wholly in English.
 TEST(FrmLoginTest, AskerShowsTheDialogInTheProgramsLanguage) {
-    TMyXmlobj doc;
-    ASSERT_TRUE(doc.Load(PELMORA_SOURCE_DIR "/data/files/lang/Pelmora.xml"));
-    SetLanguage(doc, lang::kEnglish);
-    SetTranslationDocument(&doc);
+    TShippedLanguage doc;
+    ASSERT_TRUE(doc.Loaded());
     QStringList shown;
     QTimer::singleShot(0, [&shown] {
         QWidget* dialog = QApplication::activeModalWidget();
@@ -173,7 +172,6 @@ TEST(FrmLoginTest, AskerShowsTheDialogInTheProgramsLanguage) {
         dialog->close();
     });
     EXPECT_FALSE(LoginDialogAsker(nullptr)().has_value());
-    SetTranslationDocument(nullptr);
     EXPECT_EQ(shown, QStringList({"Log in", "Login information", "&User name", "&Password", "&OK",
                                   "&Cancel"}));
 }
@@ -313,10 +311,8 @@ TEST_F(DeviceProcsTest, PropertiesReadUpToFiveTimesAndNeedASipModel) {
 // With the shipped language file in English, every message shows the text of its own key, so a
 // message that borrowed another key's text would show.
 TEST_F(DeviceProcsTest, EachMessageShowsItsOwnKeysEnglishText) {
-    TMyXmlobj doc;
-    ASSERT_TRUE(doc.Load(PELMORA_SOURCE_DIR "/data/files/lang/Pelmora.xml"));
-    SetLanguage(doc, lang::kEnglish);
-    SetTranslationDocument(&doc);
+    TShippedLanguage doc;
+    ASSERT_TRUE(doc.Loaded());
     auto english = [&doc](int keyWord) {
         return QString::fromStdString(doc.ReadValue(
             "Pelmora/Messagedlg/FrmMain/keyWord" + std::to_string(keyWord) + "/English", ""));
@@ -404,7 +400,6 @@ TEST_F(DeviceProcsTest, EachMessageShowsItsOwnKeysEnglishText) {
         if (!c.arg.isEmpty()) expected.replace("%d", c.arg);
         EXPECT_EQ(Texts(), QStringList{expected}) << c.name;
     }
-    SetTranslationDocument(nullptr);
 }
 
 }  // namespace
