@@ -6,6 +6,7 @@
 
 #include "cli/bookscommands.h"
 #include "cli/booksdownload.h"
+#include "cli/cliglobal.h"
 #include "cli/clitarget.h"
 #include "cli/csvwriter.h"
 #include "cli/paramscommands.h"
@@ -29,7 +30,8 @@ constexpr const char* kUsage =
     "fields|get|set|backup|restore|defaults|plan-export|apply ...\n"
     "                                (params --help)\n"
     "       pelmora-cli [--home DIR] books list|import|export ... (books --help)\n"
-    "       pelmora-cli --help | --version\n";
+    "       pelmora-cli --help | --version\n"
+    "       (every command also takes --lang LANG)\n";
 
 constexpr const char* kHelp =
     "  search        one search as Pelmora's window runs it (device book, network search,\n"
@@ -42,6 +44,8 @@ constexpr const char* kHelp =
     "                catalogue); the device-access library is looked for there first, then\n"
     "                beside this program. An installed program, whose folder cannot be\n"
     "                written, runs on ~/.local/share/Pelmora as Pelmora does.\n"
+    "  --lang LANG   messages of every command in a language of the language file, by\n"
+    "                name or code: English (en, the default) or Chinese-Simplified (zh_CN)\n"
     "Exit: 0 done, 1 a file could not be read or the search failed, 2 bad command line.\n";
 
 struct TCliOptions {
@@ -145,8 +149,8 @@ int Search(const std::string& home, const std::string& programFolder, const std:
     const std::int32_t searched = SearchNetwork(list, *library, quiet);
     if (searched != kvresult::kOk) {
         // The window shows nothing then; a script must not take the Books rows for the answer.
-        err << "pelmora-cli: the search failed: " << library->FileName() << " answered " << searched
-            << "\n";
+        err << "pelmora-cli: the search failed: " << library->FileName() << " answered "
+            << ResultNumberText(searched) << "\n";
         return kExitFailure;
     }
     RefreshBooks(list, *library, quiet);
@@ -163,10 +167,9 @@ int List(const std::string& file, std::ostream& out, std::ostream& err) {
     return PutList(list, "", out, err);
 }
 
-}  // namespace
-
-int RunCli(const std::vector<std::string>& args, const std::string& programFolder,
-           std::ostream& out, std::ostream& err) {
+// The command itself, after the options every command takes.
+int RunCommand(const std::vector<std::string>& args, const std::string& programFolder,
+               std::ostream& out, std::ostream& err) {
     if (IsParamsCommand(args)) return RunParamsCli(args, programFolder, out, err);
     if (IsBooksDownloadCommand(args)) return RunBooksDownloadCli(args, programFolder, out, err);
     if (const std::optional<int> books = RunBooksCli(args, programFolder, out, err)) return *books;
@@ -191,6 +194,31 @@ int RunCli(const std::vector<std::string>& args, const std::string& programFolde
     return List(options.file, out, err);
 }
 
+}  // namespace
+
+int RunCli(std::vector<std::string> args, const std::string& programFolder, std::ostream& out,
+           std::ostream& err) {
+    std::string language, error;
+    if (!TakeLanguageOption(args, &language, &error)) {
+        err << "pelmora-cli: " << error << "\n" << kUsage;
+        return kExitUsage;
+    }
+    TCliLanguage texts;
+    const bool asksHelp = std::any_of(args.begin(), args.end(), [](const std::string& arg) {
+        return arg == "--help" || arg == "-h" || arg == "--version";
+    });
+    if (!asksHelp) {
+        if (error = CheckHomeFolder(args); error.empty())
+            error = texts.Install(language, ShippedFile(WorkFolder(HomeOption(args), programFolder),
+                                                        programFolder, "lang/Pelmora.xml"));
+        if (!error.empty()) {
+            err << "pelmora-cli: " << error << "\n";
+            return kExitUsage;
+        }
+    }
+    return RunCommand(args, programFolder, out, err);
+}
+
 int RunWithUsage(const std::vector<std::string>& args, const char* usage, std::ostream& out,
                  std::ostream& err, const std::function<int()>& run) {
     if (std::find(args.begin(), args.end(), "--help") != args.end()) {
@@ -201,6 +229,9 @@ int RunWithUsage(const std::vector<std::string>& args, const char* usage, std::o
         return run();
     } catch (const TCliUsageError& e) {
         err << "pelmora-cli: " << e.text << "\n" << usage;
+        return kExitUsage;
+    } catch (const TCliError& e) {
+        err << "pelmora-cli: " << e.text << "\n";
         return kExitUsage;
     }
 }

@@ -24,8 +24,15 @@ struct TCliUsageError {
     std::string text;
 };
 
+// Thrown when the command line is well formed but cannot be run: an unknown name, a value that
+// does not fit its form, a target that is neither an address nor a MAC. One line, no usage.
+struct TCliError {
+    std::string text;
+};
+
 // The frame of a command with its own usage text: --help prints the usage to out; a
-// TCliUsageError from run prints the error and the usage to err and gives kExitUsage.
+// TCliUsageError from run prints the error and the usage to err, a TCliError only the error;
+// both give kExitUsage.
 int RunWithUsage(const std::vector<std::string>& args, const char* usage, std::ostream& out,
                  std::ostream& err, const std::function<int()>& run);
 
@@ -34,5 +41,6 @@ int RunWithUsage(const std::vector<std::string>& args, const char* usage, std::o
 // --home folder first and then in programFolder, as the window does. The CSV goes to out,
 // messages to err.
 // Nothing is created or rewritten: a missing "devdb.dat" simply gives no Books rows.
-int RunCli(const std::vector<std::string>& args, const std::string& programFolder,
-           std::ostream& out, std::ostream& err);
+// --lang picks the language of the messages (English by default); a --home folder must exist.
+int RunCli(std::vector<std::string> args, const std::string& programFolder, std::ostream& out,
+           std::ostream& err);

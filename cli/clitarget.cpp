@@ -18,7 +18,7 @@ bool ReachCliTarget(IDeviceAccess& access, TCliTarget& target, std::string* erro
     if (target.accessAddress.empty()) return true;
     const std::int32_t result = FindTerminalAt(access, target.accessAddress, target.mac);
     if (result == kvresult::kOk) return true;
-    *error = "no terminal answers at this address (result " + std::to_string(result) + ")";
+    *error = "no terminal answers at this address (result " + ResultNumberText(result) + ")";
     return false;
 }
 
@@ -27,7 +27,7 @@ bool ReadCliTarget(IDeviceAccess& access, const TCliTarget& target, TParamBlock&
     const std::int32_t result = ReadParamBlock(access, target.accessAddress, target.mac, block);
     if (result == kvresult::kOk) return true;
     *error = "reading the parameters failed after " + std::to_string(kReadAttempts) +
-             " attempts (result " + std::to_string(result) + ")";
+             " attempts (result " + ResultNumberText(result) + ")";
     return false;
 }
 
@@ -37,7 +37,7 @@ bool LoginCliTarget(IDeviceAccess& access, const TCliTarget& target,
         access, target.accessAddress, target.mac, credentials,
         {"the terminal asks for credentials: give --user and --password",
          "the terminal refused the user name or password", [](std::int32_t result) {
-             return "login failed (result " + std::to_string(result) + ")";
+             return "login failed (result " + ResultNumberText(result) + ")";
          }});
     return error->empty();
 }

@@ -13,6 +13,7 @@
 #include "cli/plancommands.h"
 #include "cli/siteindex.h"
 #include "common/textutil.h"
+#include "common/translation.h"
 #include "manager/access/addresstext.h"
 #include "manager/access/devicerecord.h"
 #include "manager/access/kvlibrary.h"
@@ -20,11 +21,13 @@
 #include "manager/params/pagevalues.h"
 #include "manager/params/paramassign.h"
 #include "manager/params/paramblock.h"
+#include "manager/params/paramchecks.h"
 #include "manager/params/paramdevice.h"
 #include "manager/params/paramfamily.h"
 #include "manager/params/paramfile.h"
 #include "manager/params/paramfilecommands.h"
 #include "manager/params/serveraddresses.h"
+#include "manager/plans/plan.h"
 #include "manager/shell/networksearch.h"
 #include "manager/shell/programfolder.h"
 
@@ -42,7 +45,10 @@ constexpr const char* kUsage =
     "       pelmora-cli [--home DIR] params defaults TARGET [--user U --password P]\n"
     "       pelmora-cli [--home DIR] params diff A.dps|TARGET B.dps [--csv]\n"
     "TARGET: a terminal's IP address, or its MAC text (six decimal numbers joined by \".\") for a\n"
-    "terminal on the local network.\n";
+    "terminal on the local network.\n"
+    "NAME: a name of params fields or one of its aliases, the same names that get prints and plans\n"
+    "take; a value a page shows is given as the page shows it (talk.auto_answer=hangup). set\n"
+    "prints what it changed, as apply does.\n";
 
 struct TParamsOptions {
     std::string home;
@@ -94,7 +100,7 @@ TParamsOptions ParseOptions(const std::vector<std::string>& args) {
 
 TTarget ParseTarget(const std::string& text) {
     if (std::optional<TTarget> target = ParseCliTarget(text)) return *target;
-    throw TCliUsageError("\"" + text + "\" is neither an IP address nor a MAC text");
+    throw TCliError{"\"" + text + "\" is neither an IP address nor a MAC text"};
 }
 
 // The MAC as twelve hexadecimal digits: the decimal MAC text without its dots could name two
@@ -113,7 +119,7 @@ class TParamsJob {
         : options_(options), access_(access), out_(out), err_(err) {}
 
     int Get(TTarget target);
-    int Set(TTarget target, const std::vector<TFieldAssignment>& values);
+    int Set(const TTarget& target, const std::vector<TFieldAssignment>& values);
     int Defaults(TTarget target, const std::string& folder);
     int Backup(std::vector<TTarget> targets);
     int Restore(const TParamBlock& file, TTarget target);
@@ -184,24 +190,26 @@ int TParamsJob::Get(TTarget target) {
         else
             out_ << name << "=" << value << "\n";
     };
-    for (const TParamField& field : ParamFields())
-        if (!FindPageValue(field.name)) print(field.name, FormatFieldValue(block, field));
-    // The values of the pages this terminal has, as those pages show them.
-    for (const TPageValue& value : PageValues())
-        if (HasPageOf(block, value)) print(value.name, FormatPageValue(block, value));
+    // Page values only of the pages this terminal has, as those pages show them.
+    for (const TParamName& name : ParamNames())
+        if (!name.value || HasPageOf(block, *name.value))
+            print(name.Name(), FormatNamedValue(block, name));
     return kExitOk;
 }
 
-int TParamsJob::Set(TTarget target, const std::vector<TFieldAssignment>& values) {
-    TParamBlock before;
-    if (!Reach(target) || !Read(target, before) || !MayWrite(target, before)) return kExitFailure;
-    TParamBlock block;
-    const std::string refused = SaveAssignedValues(before, values, block);
-    if (!refused.empty()) {
-        err_ << "pelmora-cli: " << refused << "; nothing was written\n";
-        return kExitUsage;
-    }
-    return WriteBack(target, before, block);
+// A plan of one terminal: found, checked, written and reported as apply does it.
+int TParamsJob::Set(const TTarget& target, const std::vector<TFieldAssignment>& values) {
+    TPlan plan;
+    plan.key = target.accessAddress.empty() ? TPlanKey::kMac : TPlanKey::kIp;
+    TPlanRow& row = plan.rows.emplace_back();
+    row.line = 1;
+    row.terminal = target.label;
+    row.mac = target.mac;
+    row.ip = target.accessAddress;
+    row.values = values;
+    std::optional<TLoginCredentials> credentials;
+    if (options_.user) credentials = TLoginCredentials{*options_.user, *options_.password};
+    return ApplyPlanReporting(access_, plan, false, credentials, out_, err_);
 }
 
 int TParamsJob::Backup(std::vector<TTarget> targets) {
@@ -256,9 +264,10 @@ int TParamsJob::Restore(const TParamBlock& file, TTarget target) {
     // The editor's Import, then its Save: the file fills the pages, nothing else.
     const TImportParams imported = ImportParamBlock(file, terminal);
     if (imported.outcome != TImportParams::TOutcome::kLoaded) {
-        Fail(target, "对不起，设备类型参数不兼容，导入失败！ (the file is of model \"" +
-                         GetFieldText(file, ParamField("model")) + "\", the terminal of \"" +
-                         GetFieldText(terminal, ParamField("model")) + "\")");
+        Fail(target, Translate(PropertyMessageKey(10), "对不起，设备类型参数不兼容，导入失败！") +
+                         " (the file is of model \"" + GetFieldText(file, ParamField("model")) +
+                         "\", the terminal of \"" + GetFieldText(terminal, ParamField("model")) +
+                         "\")");
         return kExitFailure;
     }
     return WriteBack(target, terminal, SaveShownPages(imported.block, terminal));
@@ -276,8 +285,10 @@ int TParamsJob::Defaults(TTarget target, const std::string& folder) {
         return kExitFailure;
     }
     if (defaults.wrongLength)
-        err_ << "pelmora-cli: " << target.label << ": 对不起，文件格式不正确 (the family's default "
-             << "parameter file is not 1356 bytes long; the built-in defaults are used)\n";
+        err_ << "pelmora-cli: " << target.label << ": "
+             << Translate(PropertyMessageKey(8), "对不起，文件格式不正确")
+             << " (the family's default parameter file is not 1356 bytes long; the built-in "
+             << "defaults are used)\n";
     out_ << target.label << ": "
          << (defaults.source == TDefaultParams::TSource::kFile ? "default parameter file"
                                                                : "built-in defaults")
@@ -286,7 +297,7 @@ int TParamsJob::Defaults(TTarget target, const std::string& folder) {
 }
 
 int Fields(std::ostream& out) {
-    out << "Name,Offset,Width,Encoding,Range,Page,Meaning\r\n";
+    out << "Name,Offset,Width,Encoding,Range,Page,Meaning,Aliases,Plans\r\n";
     static const char* const kKinds[] = {
         "text",       "text (cleared)",
         "IPv4",       "port (big-endian)",
@@ -296,44 +307,54 @@ int Fields(std::ostream& out) {
         "codec list", "MAC",
         "bytes",
     };
-    for (const TParamField& field : ParamFields()) {
-        if (FindPageValue(field.name)) continue;  // listed below in the page's form
+    for (const TParamName& name : ParamNames()) {
+        const TParamField* field = name.field;
         std::string range;
-        switch (field.kind) {
-            case TFieldKind::kText:
-            case TFieldKind::kTextCleared:
-                range = "at most " + std::to_string(field.max) + " characters";
-                break;
-            case TFieldKind::kIpv4:
-            case TFieldKind::kCodecList:
-            case TFieldKind::kMac:
-            case TFieldKind::kBytes:
-                break;
-            default:
-                range = std::to_string(field.min) + " to " + std::to_string(field.max);
+        if (name.value) {
+            range = name.value->form;
+        } else if (field->readOnly) {
+            range = "read only";
+        } else {
+            switch (field->kind) {
+                case TFieldKind::kText:
+                case TFieldKind::kTextCleared:
+                    range = "at most " + std::to_string(field->max) + " characters";
+                    break;
+                case TFieldKind::kIpv4:
+                case TFieldKind::kCodecList:
+                case TFieldKind::kMac:
+                case TFieldKind::kBytes:
+                    break;
+                default:
+                    range = std::to_string(field->min) + " to " + std::to_string(field->max);
+            }
         }
-        if (field.readOnly) range = "read only";
-        out << CsvField(field.name) << "," << field.offset << "," << field.width << ","
-            << kKinds[static_cast<int>(field.kind)] << "," << CsvField(range) << ","
-            << CsvField(field.page) << "," << CsvField(field.meaning) << "\r\n";
+        std::string aliases;
+        for (std::string_view alias : AliasesOf(name.Name()))
+            aliases += (aliases.empty() ? "" : " ") + std::string(alias);
+        out << CsvField(name.Name()) << ","
+            << (field ? std::to_string(field->offset) + "," + std::to_string(field->width) : ",")
+            << "," << (name.value ? "page value" : kKinds[static_cast<int>(field->kind)]) << ","
+            << CsvField(range) << "," << CsvField(name.Page()) << ","
+            << CsvField(name.value ? "as the page shows it" : field->meaning) << ","
+            << CsvField(aliases) << "," << (IsSettable(name) ? "yes" : "no") << "\r\n";
     }
-    for (const TPageValue& value : PageValues())
-        out << CsvField(value.name) << ",,,page value," << CsvField(value.form) << ","
-            << CsvField(value.page) << ",as the page shows it\r\n";
     return kExitOk;
 }
 
+// NAME=VALUE words, each value checked against its name's form before any terminal is reached.
 std::vector<TFieldAssignment> ParseAssignments(const std::vector<std::string>& words) {
     std::vector<TFieldAssignment> values;
     for (const std::string& word : words) {
         const std::size_t equals = word.find('=');
         if (equals == std::string::npos) throw TCliUsageError("\"" + word + "\" is not NAME=VALUE");
         const std::string name = word.substr(0, equals);
-        const TPageValue* value = FindPageValue(name);
-        const TParamField* field = value ? nullptr : FindParamField(name);
-        if (!value && !field)
-            throw TCliUsageError("unknown field " + name + " (see: params fields)");
-        values.push_back({field, word.substr(equals + 1), value});
+        const std::optional<TParamName> named = FindParamName(name);
+        if (!named) throw TCliError{"unknown name " + name + " (see: params fields)"};
+        const std::string text = word.substr(equals + 1);
+        if (std::string refused = CheckValueForm(*named, text); !refused.empty())
+            throw TCliError{refused + "; nothing was written"};
+        values.emplace_back(*named, text);
     }
     if (values.empty()) throw TCliUsageError("set needs at least one NAME=VALUE");
     return values;

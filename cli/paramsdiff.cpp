@@ -7,16 +7,15 @@
 #include "cli/clicommands.h"
 #include "cli/clitarget.h"
 #include "common/csv.h"
+#include "common/textutil.h"
 #include "manager/access/kvlibrary.h"
 #include "manager/params/paramdiff.h"
 #include "manager/params/paramfile.h"
 
 namespace {
 
-bool IsParamFileName(std::string name) {
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return name.ends_with(".dps");
+bool IsParamFileName(const std::string& name) {
+    return LowerAscii(name).ends_with(".dps");
 }
 
 // Reads the blocks of the words, loading the device-access library only for a terminal.

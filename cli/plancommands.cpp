@@ -79,28 +79,27 @@ TPlanOptions ParseOptions(const std::vector<std::string>& args) {
     return options;
 }
 
-std::vector<const TParamField*> ChosenFields(const std::optional<std::string>& list) {
-    const std::vector<const TParamField*> all = PlanFields();
-    if (!list) return all;
-    std::vector<const TParamField*> chosen;
+std::vector<TParamName> ChosenNames(const std::optional<std::string>& list) {
+    if (!list) return PlanExportNames();
+    std::vector<TParamName> chosen;
     std::string_view rest = *list;
     while (!rest.empty()) {
         const std::size_t comma = rest.find(',');
         const std::string name(rest.substr(0, comma));
         rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
-        const TParamField* field = FindParamField(name);
-        if (!field || std::find(all.begin(), all.end(), field) == all.end())
-            throw TCliUsageError{"a plan cannot set the field \"" + name +
-                                 "\" (see: params fields)"};
-        chosen.push_back(field);
+        const std::optional<TParamName> named = FindParamName(name);
+        if (!named) throw TCliError{"unknown name \"" + name + "\" (see: params fields)"};
+        if (!IsSettable(*named))
+            throw TCliError{"a plan cannot set \"" + name + "\" (see: params fields)"};
+        chosen.push_back(*named);
     }
-    if (chosen.empty()) throw TCliUsageError{"--fields names no field"};
+    if (chosen.empty()) throw TCliUsageError{"--fields names no value"};
     return chosen;
 }
 
 int Export(const TPlanOptions& options, const std::string& folder, IDeviceAccess& access,
            std::ostream& err) {
-    const std::vector<const TParamField*> fields = ChosenFields(options.fields);
+    const std::vector<TParamName> names = ChosenNames(options.fields);
     // The terminals: found by the search (reached by MAC), or the device book's rows (by address).
     struct TSource {
         std::string terminal, access;
@@ -133,14 +132,14 @@ int Export(const TPlanOptions& options, const std::string& folder, IDeviceAccess
         const std::int32_t read = ReadParamBlock(access, source.access, source.mac, block);
         if (read != kvresult::kOk) {
             err << "pelmora-cli: " << source.terminal << ": reading failed after " << kReadAttempts
-                << " attempts (result " << read << ")\n";
+                << " attempts (result " << ResultNumberText(read) << ")\n";
             exit = kExitFailure;
             continue;
         }
         rows.push_back({source.terminal, block});
     }
     std::string error;
-    const TTableCells plan = PlanTable(options.book ? TPlanKey::kIp : TPlanKey::kMac, fields, rows);
+    const TTableCells plan = PlanTable(options.book ? TPlanKey::kIp : TPlanKey::kMac, names, rows);
     if (!WriteTableFile(options.words[0], plan.header, plan.rows, &error)) {
         err << "pelmora-cli: " << options.words[0] << ": " << error << "\n";
         return kExitFailure;
@@ -151,24 +150,10 @@ int Export(const TPlanOptions& options, const std::string& folder, IDeviceAccess
 
 int Apply(const TPlanOptions& options, const TPlan& plan, IDeviceAccess& access, std::ostream& out,
           std::ostream& err) {
-    TPlanRunOptions run;
-    run.dryRun = options.dryRun;
-    run.askCredentials = [&options]() -> std::optional<TLoginCredentials> {
-        if (!options.user) return std::nullopt;
-        return TLoginCredentials{*options.user, *options.password};
-    };
-    run.progress = [&out](std::size_t, const TPlanResult& result) {
-        out << result.terminal;
-        if (!result.address.empty() && result.address != result.terminal)
-            out << " (" << result.address << ")";
-        out << ": " << PlanOutcomeText(result.outcome);
-        if (!result.detail.empty()) out << ": " << result.detail;
-        out << "\n";
-        for (const TFieldChange& change : result.changes)
-            out << "  " << change.field << ": " << change.current << " → " << change.next << "\n";
-    };
-    const std::vector<TPlanResult> results = RunPlan(access, plan, run);
-    int exit = PlanSucceeded(results) ? kExitOk : kExitFailure;
+    std::optional<TLoginCredentials> credentials;
+    if (options.user) credentials = TLoginCredentials{*options.user, *options.password};
+    std::vector<TPlanResult> results;
+    int exit = ApplyPlanReporting(access, plan, options.dryRun, credentials, out, err, &results);
     std::string error;
     const TTableCells report = PlanReportTable(results);
     if (!options.report.empty() &&
@@ -195,7 +180,7 @@ int Run(const TPlanOptions& options, const std::string& programFolder, std::ostr
         }
         plan = std::move(parsed);
     } else {
-        ChosenFields(options.fields);  // refuses a bad list before the search
+        ChosenNames(options.fields);  // refuses a bad list before the search
     }
     std::unique_ptr<TKvLibrary> library = LoadCliLibrary(folder, programFolder, err);
     if (!library) return kExitUsage;
@@ -221,6 +206,37 @@ bool IsPlanCommand(const std::vector<std::string>& args) {
         return args[i] == "plan-export" || args[i] == "apply";
     }
     return false;
+}
+
+int ApplyPlanReporting(IDeviceAccess& access, const TPlan& plan, bool dryRun,
+                       const std::optional<TLoginCredentials>& credentials, std::ostream& out,
+                       std::ostream& err, std::vector<TPlanResult>* results) {
+    TPlanRunOptions run;
+    run.dryRun = dryRun;
+    run.askCredentials = [&credentials] { return credentials; };
+    run.progress = [&out, &err](std::size_t, const TPlanResult& result) {
+        const bool failed = result.outcome == TPlanOutcome::kNotFound ||
+                            result.outcome == TPlanOutcome::kRefused ||
+                            result.outcome == TPlanOutcome::kNotApplied;
+        std::ostream& to = failed ? err : out;
+        if (failed) to << "pelmora-cli: ";
+        to << result.terminal;
+        if (!result.address.empty() && result.address != result.terminal)
+            to << " (" << result.address << ")";
+        to << ": " << PlanOutcomeText(result.outcome);
+        if (!result.detail.empty()) to << ": " << result.detail;
+        if (result.wantedCredentials) to << ": give --user and --password";
+        to << "\n";
+        // A refused terminal's planned values were not written: they are in the report only.
+        if (!failed)
+            for (const TFieldChange& change : result.changes)
+                to << "  " << change.field << ": " << change.current << " → " << change.next
+                   << "\n";
+    };
+    std::vector<TPlanResult> ran = RunPlan(access, plan, run);
+    const int exit = PlanSucceeded(ran) ? kExitOk : kExitFailure;
+    if (results) *results = std::move(ran);
+    return exit;
 }
 
 int RunPlanCli(const std::vector<std::string>& args, const std::string& programFolder,

@@ -6,6 +6,7 @@
 
 #include "common/atomicfile.h"
 #include "common/textcodec.h"
+#include "common/textutil.h"
 #include "common/workbook.h"
 
 namespace {
@@ -142,10 +143,7 @@ std::string LowerExtension(std::string_view path) {
     const std::size_t dot = path.rfind('.');
     if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
         return {};
-    std::string ext(path.substr(dot));
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext;
+    return LowerAscii(path.substr(dot));
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <algorithm>
+#include <cctype>
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 // Blanks and control characters: every character of code 32 or less. The system trims these
@@ -31,4 +33,12 @@ constexpr std::string_view TakeLine(std::string_view& bytes, std::size_t* endSiz
     if (endSize) *endSize = next - end;
     bytes.remove_prefix(next);
     return line;
+}
+
+// The text with ASCII letters in lower case; other bytes (UTF-8 sequences) as they are.
+inline std::string LowerAscii(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower;
 }

@@ -14,12 +14,6 @@ constexpr std::array<const char*, lang::kCount> kLanguageNames = {
 
 TMyXmlobj* g_document = nullptr;
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 }  // namespace
 
 std::string LanguageName(int index) {
@@ -65,9 +59,9 @@ std::vector<TLanguageEntry> LanguageMenuEntries(const TMyXmlobj& doc) {
     std::array<bool, lang::kCount> used{};
     for (std::size_t i = 0; i < list.ElementChildCount(); ++i) {
         const TXmlElement child = list.ElementChild(i);
-        const std::string name = Lower(std::string(TrimBlanks(child.Name())));
+        const std::string name = LowerAscii(std::string(TrimBlanks(child.Name())));
         for (int index = 0; index < lang::kCount; ++index) {
-            if (used[index] || name != Lower(kLanguageNames[index])) continue;
+            if (used[index] || name != LowerAscii(kLanguageNames[index])) continue;
             used[index] = true;
             entries.push_back({std::string(TrimBlanks(child.Text())), index});
             break;

@@ -29,7 +29,9 @@ void SetLanguage(TMyXmlobj& doc, int index);
 std::string Translate(const TMyXmlobj& doc, std::string_view key, std::string_view defaultText);
 
 // The program-wide document that Translate(key, default) reads; the main window installs it when
-// it is created and removes it (nullptr) when it is destroyed. Only the window thread uses it.
+// it is created and removes it (nullptr) when it is destroyed, pelmora-cli for its run. Translating
+// only reads the document, so workers may translate; it is installed and its language changed only
+// while none runs.
 void SetTranslationDocument(TMyXmlobj* doc);
 TMyXmlobj* TranslationDocument();
 

@@ -21,6 +21,7 @@
 #include <system_error>
 
 #include "common/widgets/accessiblenames.h"
+#include "common/widgets/captiontext.h"
 #include "common/widgets/tablefilters.h"
 #include "common/widgets/windowlayout.h"
 #include "updater/handoff.h"
@@ -124,6 +125,7 @@ TMainForm::TMainForm(fs::path programFolder, IPrompter& prompter, TProtocolTimes
     infoLayout->addWidget(Memo1, 3, 1);
 
     CheckBox2 = new QCheckBox(this);
+    CheckBox2->setObjectName("CheckBox2");
     CheckBox2->setVisible(false);
 
     Memo2 = new QPlainTextEdit(this);
@@ -242,13 +244,13 @@ void TMainForm::ShowHeader(const std::string& updateFile, const char* errorText)
 }
 
 void TMainForm::FindPakOption(const std::string& updateFile) {
-    std::string pak = FindPakFile(Utf8Path(updateFile).parent_path());
-    if (pak.empty()) {
+    pakName_ = FindPakFile(Utf8Path(updateFile).parent_path());
+    if (pakName_.empty()) {
         CheckBox2->setChecked(false);
         CheckBox2->setVisible(false);
         return;
     }
-    CheckBox2->setText(Q(pak));
+    SetDataCaption(*CheckBox2, Q(pakName_));
     CheckBox2->setVisible(true);
 }
 
@@ -271,8 +273,7 @@ void TMainForm::CheckBox1Click() {
 
 void TMainForm::Button2Click() {
     if (scheduler_.Running()) return;
-    TJobRequest request{Edit1->text().toStdString(), CheckBox2->isChecked(),
-                        CheckBox2->text().toStdString(), folder_};
+    TJobRequest request{Edit1->text().toStdString(), CheckBox2->isChecked(), pakName_, folder_};
     TJobMessage message;
     std::optional<TUpdateJob> job = BuildUpdateJob(
         request, [this](const std::string& line) { AppendLog(line); }, &message);

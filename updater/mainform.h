@@ -62,7 +62,7 @@ class TMainForm : public QWidget, public IBatchView {
     QLineEdit* edtDateTime;
     QLineEdit* edtDeviceType;
     QPlainTextEdit* Memo1;  // description
-    QCheckBox* CheckBox2;
+    QCheckBox* CheckBox2;   // the pak file beside the update file, by its name
     QPlainTextEdit* Memo2;  // log
     QPushButton* Button2;
     QPushButton* btnRetryFailed;  // after a batch with failures: runs the failed rows again
@@ -85,5 +85,6 @@ class TMainForm : public QWidget, public IBatchView {
     IWindowLayoutStore* layoutStore_;
     TWorkerPool pool_;
     TBatchScheduler scheduler_;
+    std::string pakName_;  // the pak file that CheckBox2 offers; empty when none
     bool shown_ = false;
 };

@@ -47,7 +47,7 @@ struct TJobMessage {
 struct TJobRequest {
     std::string updateFile;  // the update file box
     bool pakChecked = false;
-    std::string pakName;  // the pak option's caption
+    std::string pakName;  // the file name of the pak option
     std::filesystem::path programFolder;
 };
 

@@ -91,8 +91,10 @@ TEST_F(BooksDownloadCliTest, SendsTheSelectionToEachTargetInTurn) {
     WriteSelection(kDlMulticastsFile,
                    {{"Hall", "239.1.1.1", "5000"}, {"Yard", "239.1.1.2", "5002"}});
 
-    // The first by its address, the second by its MAC on the local network.
-    ASSERT_EQ(Run({"zones", testnet::InBlock("127.0.1.1"), "2.75.86.0.0.2", "--jobs", "1"}),
+    // The first by its address, the second by its MAC on the local network; the terminals' steps
+    // in the window's own language.
+    ASSERT_EQ(Run({"zones", testnet::InBlock("127.0.1.1"), "2.75.86.0.0.2", "--jobs", "1", "--lang",
+                   "Chinese-Simplified"}),
               kExitOk)
         << err.str();
     EXPECT_EQ(out.str(), testnet::InBlock("127.0.1.1\tok\n2.75.86.0.0.2\tok\n"));
@@ -187,11 +189,11 @@ TEST_F(BooksDownloadCliTest, ServesTerminalsAtOnceAndReportsEachOne) {
         const char* result;
         const char* lastStep;
     } rows[] = {
-        {"127.0.1.1", "2.75.86.0.0.1", "ok", "下载成功"},
-        {"127.0.1.2", "2.75.86.0.0.2", "failed", "下载失败"},
-        {"127.0.1.3", "2.75.86.0.0.3", "ok", "下载成功"},
+        {"127.0.1.1", "2.75.86.0.0.1", "ok", "Download successful"},
+        {"127.0.1.2", "2.75.86.0.0.2", "failed", "Download failed"},
+        {"127.0.1.3", "2.75.86.0.0.3", "ok", "Download successful"},
         {"127.0.1.9", "", "failed", "no terminal answers at this address (result 0)"},
-        {"2.75.86.0.0.4", "2.75.86.0.0.4", "ok", "下载成功"},
+        {"2.75.86.0.0.4", "2.75.86.0.0.4", "ok", "Download successful"},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const std::vector<std::string>& f = records[i + 1].fields;
@@ -202,7 +204,8 @@ TEST_F(BooksDownloadCliTest, ServesTerminalsAtOnceAndReportsEachOne) {
         EXPECT_TRUE(f[3].ends_with(rows[i].lastStep)) << f[3];
         EXPECT_FALSE(f[4].empty());
     }
-    EXPECT_NE(records[2].fields[3].find("写分区表失败\n下载失败"), std::string::npos);
+    EXPECT_NE(records[2].fields[3].find("Writing the zone table failed\nDownload failed"),
+              std::string::npos);
 }
 
 TEST_F(BooksDownloadCliTest, StopEndsTheRunningJobsAndStartsNoOther) {

@@ -113,6 +113,12 @@ TEST_F(CliTest, FailuresAndUsage) {
         {{"search", "--json"}, kExitUsage, "unknown option --json"},
         {{"search", "--home"}, kExitUsage, "--home needs a folder"},
         {{"search", "-x"}, kExitUsage, "unknown option -x"},
+        // The options of every command, checked before it runs.
+        {{"--home", (home / "none").string(), "params", "fields"},
+         kExitUsage,
+         "pelmora-cli: --home " + (home / "none").string() + ": no such folder\n"},
+        {{"params", "fields", "--lang", "fr"}, kExitUsage, "unknown language \"fr\""},
+        {{"list", "--csv", "--lang"}, kExitUsage, "--lang needs a language"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Run(c.args), c.exit) << c.message;
@@ -121,6 +127,14 @@ TEST_F(CliTest, FailuresAndUsage) {
     }
     EXPECT_FALSE(fs::exists(home / "none.dat"));
     EXPECT_FALSE(fs::exists(home / "devdb.dat"));
+
+    // A damaged language file: the built-in texts, unless a language is asked for.
+    fs::create_directories(home / "lang");
+    std::ofstream(home / "lang" / "Pelmora.xml") << "<Pelmora><Language>";
+    EXPECT_EQ(Run({"params", "fields"}), kExitOk) << err.str();
+    EXPECT_EQ(Run({"--lang", "en", "params", "fields"}), kExitUsage);
+    EXPECT_EQ(err.str(), "pelmora-cli: the language file " +
+                             (home / "lang" / "Pelmora.xml").string() + " cannot be read\n");
 }
 
 TEST_F(CliTest, HelpAndVersion) {

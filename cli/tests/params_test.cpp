@@ -96,7 +96,11 @@ TEST_F(ParamsCliTest, SetWritesThroughTheFieldTableAndGetShowsIt) {
     EXPECT_NE(err.str().find("ip: \"192.168.1.300\" is not an IPv4 address"), std::string::npos);
     EXPECT_EQ(fleet->Stats(0).logins, 1u);
     // The network page's check: manual addressing wants an address.
-    EXPECT_EQ(Run({"set", net + "1", "dhcp=0", "ip="}), kExitUsage);
+    EXPECT_EQ(Run({"set", net + "1", "dhcp=0", "ip="}), kExitFailure);
+    EXPECT_EQ(err.str(), "pelmora-cli: " + net +
+                             "1: refused: ip: The IP address is empty or wrong, please check it "
+                             "(check 1)\n");
+    ASSERT_EQ(Run({"--lang", "zh_CN", "set", net + "1", "dhcp=0", "ip="}), kExitFailure);
     EXPECT_NE(err.str().find("ip: IP地址为空或不正确，请查正 (check 1)"), std::string::npos)
         << err.str();
     EXPECT_EQ(fleet->Stats(0).logins, 1u);
@@ -106,6 +110,10 @@ TEST_F(ParamsCliTest, SetWritesThroughTheFieldTableAndGetShowsIt) {
                    "--user", "admin", "--password", "50738264"}),
               kExitOk)
         << err.str();
+    // What changed, as apply prints it, under the terminal's new address.
+    EXPECT_TRUE(out.str().starts_with(net + "1 (" + net + "7): changed\n")) << out.str();
+    EXPECT_NE(out.str().find("\n  display_name: Terminal 1 → Gate West\n"), std::string::npos);
+    EXPECT_NE(out.str().find("\n  timezone: +08:00 → -03:30\n"), std::string::npos) << out.str();
     const termsim::TerminalState moved = fleet->State(0);
     EXPECT_EQ(moved.address, testnet::Address(1, 7));
     EXPECT_EQ(fleet->Stats(0).logouts, 1u);  // at the new address, where it answers
@@ -195,7 +203,11 @@ TEST_F(ParamsCliTest, BackupWritesEachBlockAndRestoreIsTheEditorsImportThenSave)
 
     // A terminal of another family refuses it, and nothing is written.
     EXPECT_EQ(Run({"restore", own, net + "3"}), kExitFailure);
-    EXPECT_NE(err.str().find("对不起，设备类型参数不兼容，导入失败！"), std::string::npos);
+    EXPECT_NE(
+        err.str().find("Sorry, the parameters are of another device type; nothing was imported! "
+                       "(the file is of model"),
+        std::string::npos)
+        << err.str();
     EXPECT_EQ(fleet->Stats(2).writes, 0u);
 
     // Named targets only; one that does not answer fails the run, the others are written.
@@ -278,8 +290,8 @@ TEST_F(ParamsCliTest, PageValuesGoByTheirPagesFormsAndChecks) {
     ASSERT_EQ(Run({"get", net + "1"}), kExitOk) << err.str();
     for (const char* line :
          {"\nkey1=multicast:239.1.1.1:5004\n", "\nkey2=call:8002\n", "\nmonitor3=239.0.0.3:5003\n",
-          "\nmonitor4=\n", "\ntalk.codecs=G.722,G.711a(PCMA)\n", "\nauto_answer=hangup\n",
-          "\ndata_uart.baud=19200\n", "\ndata_uart.parity=EVEN\n", "\nkey2.type=2\n"})
+          "\nmonitor4=\n", "\ntalk.codecs=G.722,G.711a(PCMA)\n", "\ntalk.auto_answer=hangup\n",
+          "\nuart_data.baud=19200\n", "\nuart_data.parity=EVEN\n", "\nkey2.type=2\n"})
         EXPECT_NE(out.str().find(line), std::string::npos) << line << out.str();
 
     // The pages' checks: nothing is written.
@@ -291,10 +303,10 @@ TEST_F(ParamsCliTest, PageValuesGoByTheirPagesFormsAndChecks) {
         {"talk.codecs=G.722,G.722", "is not a codec name"},
         {"key3=call:8001234567890123", "key3: \"call:8001234567890123\" is not"},
         {"monitor1=239.0.0.1", "is not ADDRESS:PORT"},
-        {"auto_answer=61", "is not a number from 0 to 60"},
+        {"auto_answer=62", "talk.auto_answer: \"62\" is not seconds from 0 to 60, or hangup"},
         {"data_uart.frame_interval=1000", "is not a number from 0 to 255"},
         {"uart_ctrl.target_ip=1.2.3", "uart_ctrl.target_ip: \"1.2.3\" is not an IPv4"},
-        {"data_uart.target=10.0.0.300", "data_uart.target: \"10.0.0.300\" is not an IPv4"},
+        {"data_uart.target=10.0.0.300", "uart_data.target_ip: \"10.0.0.300\" is not an IPv4"},
     };
     for (const auto& c : refused) {
         EXPECT_EQ(Run({"set", net + "1", c.value}), kExitUsage) << c.value;
@@ -306,7 +318,7 @@ TEST_F(ParamsCliTest, PageValuesGoByTheirPagesFormsAndChecks) {
     // page, no data port: those values are refused.
     ASSERT_EQ(Run({"set", net + "2", "talk.input=line"}), kExitOk) << err.str();
     EXPECT_EQ(Value(fleet->State(1), "multicast.input"), "1");
-    EXPECT_EQ(Run({"set", net + "2", "key1=call:1"}), kExitUsage);
+    EXPECT_EQ(Run({"set", net + "2", "key1=call:1"}), kExitFailure);
     EXPECT_NE(err.str().find("key1: the terminal has no page \"KeySetting\""), std::string::npos);
 }
 
@@ -356,17 +368,21 @@ TEST_F(ParamsCliTest, WritesTheEditorWouldRefuseLeaveTheTerminalUntouched) {
         std::string message;
     } cases[] = {
         {{"set", net + "1", "event_server=127.0.0.9"},
-         kExitUsage,
-         "event_server: the terminal has no page \"GPIO\" (no data serial port); nothing was "
-         "written"},
-        {{"set", net + "1", "uart_data.baud=96"},
-         kExitUsage,
+         kExitFailure,
+         "refused: event_server: the terminal has no page \"GPIO\" (no data serial port)\n"},
+        {{"set", net + "1", "uart_data.baud=9600"},
+         kExitFailure,
          "uart_data.baud: the terminal has no"},
         {{"set", net + "1", "display_name=\xF0\x9F\x98\x80"}, kExitUsage, "code page cannot hold"},
         {{"set", net + "2", "display_name=Gate"},
          kExitFailure,
-         "firmware below V2.5 (\"V2.4.1\"); nothing was written"},
+         "refused: firmware below V2.5 (\"V2.4.1\")\n"},
         {{"defaults", net + "2"}, kExitFailure, "firmware below V2.5"},
+        // The library refuses an address outside KVSETUP_TARGETS before anything is sent.
+        {{"get", "192.0.2.20"},
+         kExitFailure,
+         "192.0.2.20: no terminal answers at this address (result -8, the address is outside "
+         "KVSETUP_TARGETS)\n"},
         {{"restore", file, net + "2"}, kExitFailure, "firmware below V2.5"},
     };
     for (const auto& c : cases) {
@@ -387,6 +403,15 @@ TEST_F(ParamsCliTest, FieldsListAndBadArguments) {
           "expiry", "timezone", "time_server1", "time_server2"})
         EXPECT_NE(out.str().find(std::string("\r\n") + name + ","), std::string::npos) << name;
 
+    // Page values with their aliases, in their pages' forms; what plans accept.
+    for (const char* line :
+         {"\r\ntalk.echo,468,1,page value,\"0 off, 1 low, 2 medium, 3 high, 4 highest\","
+          "IntercomSetting,as the page shows it,echo,yes\r\n",
+          "\r\nkey1,,,page value,call:NUMBER or multicast:ADDRESS:PORT,KeySetting,as the page "
+          "shows it,,yes\r\n",
+          "\r\nmodel,12,32,text,read only,RunInfo,model name,,no\r\n"})
+        EXPECT_NE(out.str().find(line), std::string::npos) << line;
+
     std::ofstream(home / "short.dps") << "x";
     // A missing file is reported in the system's own words.
     std::string none, noneText;
@@ -399,7 +424,8 @@ TEST_F(ParamsCliTest, FieldsListAndBadArguments) {
         {{"get"}, "get needs one TARGET"},
         {{"get", "1.2.3"}, "\"1.2.3\" is neither an IP address nor a MAC text"},
         {{"get", "1.2.3.4.5.300"}, "neither an IP address nor a MAC text"},
-        {{"set", testnet::InBlock("127.0.3.1"), "nosuch=1"}, "unknown field nosuch"},
+        {{"set", testnet::InBlock("127.0.3.1"), "nosuch=1"},
+         "unknown name nosuch (see: params fields)\n"},
         {{"set", testnet::InBlock("127.0.3.1"), "ip"}, "\"ip\" is not NAME=VALUE"},
         {{"set", testnet::InBlock("127.0.3.1"), testnet::InBlock("ip=127.0.3.2"), "--user", "u"},
          "--user and --password"},

@@ -95,13 +95,13 @@ TEST_F(PlanCliTest, ExportDryRunApplyAndReport) {
           "02:4B:56:00:00:02,9002,\n"
           "02:4B:56:00:00:07,9007,\n");
     ASSERT_EQ(Run({"apply", plan, "--dry-run"}), kExitFailure);
-    EXPECT_EQ(out.str(),
-              testnet::InBlock("2.75.86.0.0.1 (127.0.7.1): would change\n"
-                               "  display_name: Terminal 1 → Gate West\n"
-                               "02:4B:56:00:00:02 (127.0.7.2): would change\n"
-                               "  sip.user: 8002 → 9002\n"
-                               "02:4B:56:00:00:07: not found: not found by the search on the local "
-                               "network\n"));
+    EXPECT_EQ(out.str(), testnet::InBlock("2.75.86.0.0.1 (127.0.7.1): would change\n"
+                                          "  display_name: Terminal 1 → Gate West\n"
+                                          "02:4B:56:00:00:02 (127.0.7.2): would change\n"
+                                          "  sip.user: 8002 → 9002\n"));
+    EXPECT_EQ(err.str(),
+              "pelmora-cli: 02:4B:56:00:00:07: not found: not found by the search on the local "
+              "network\n");
     EXPECT_EQ(fleet->Stats(0).writes + fleet->Stats(1).writes, 0u);
 
     const std::string report = (home / "report.csv").string();
@@ -135,7 +135,7 @@ TEST_F(PlanCliTest, ExportDryRunApplyAndReport) {
         {{"apply", (home / "none.csv").string()}, "none.csv: No such file"},
         {{"apply"}, "apply needs one file"},
         {{"apply", plan, "--book"}, "apply takes --dry-run, --report, --user and --password only"},
-        {{"plan-export", "--fields", "model", plan}, "a plan cannot set the field \"model\""},
+        {{"plan-export", "--fields", "model", plan}, "a plan cannot set \"model\""},
         {{"plan-export", "--dry-run", plan}, "plan-export takes --fields and --book only"},
     };
     for (const auto& c : usage) {

@@ -20,8 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const TPlanRow& row : plan.rows) {
         for (const TFieldAssignment& value : row.values) {
             Check(!value.text.empty());
-            TParamBlock block{};
-            Check(ParseFieldValue(block, *value.field, value.text).empty());
+            Check(CheckValueForm(value.Named(), value.text).empty());
         }
         TParamBlock block{};
         AssignFieldValues(block, row.values);

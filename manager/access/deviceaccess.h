@@ -15,7 +15,22 @@ namespace kvresult {
 constexpr std::int32_t kOk = 1;
 constexpr std::int32_t kBusy = -3;
 constexpr std::int32_t kCredentials = -6;
+constexpr std::int32_t kNotPermitted = -8;  // the address is outside KVSETUP_TARGETS
+constexpr std::int32_t kBadTargets = -9;    // KVSETUP_TARGETS cannot be read
 }  // namespace kvresult
+
+// A result number as messages show it ("-3"). The library's own refusals say what they mean,
+// since no terminal was asked at all.
+inline std::string ResultNumberText(std::int32_t result) {
+    switch (result) {
+        case kvresult::kNotPermitted:
+            return "-8, the address is outside KVSETUP_TARGETS";
+        case kvresult::kBadTargets:
+            return "-9, KVSETUP_TARGETS cannot be read";
+        default:
+            return std::to_string(result);
+    }
+}
 
 class IDeviceAccess {
   public:

@@ -15,7 +15,7 @@ TSiteEvent SiteEvent(TSiteEvent::TKind kind, std::size_t terminal) {
 }
 std::string WithNumber(std::string text, std::int32_t number) {
     if (const auto at = text.find("%d"); at != std::string::npos)
-        text.replace(at, 2, std::to_string(number));
+        text.replace(at, 2, ResultNumberText(number));
     return text;
 }
 

@@ -15,13 +15,6 @@ void PutText(THostEntry& entry, THostEntryField field, std::string_view text) {
     StrToFixed(text, entry.data() + field.offset, field.width);
 }
 
-std::string LowerAscii(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
-}
-
 // A decimal integer, as a whole text, kept in 16 bits; 0 for anything else.
 std::uint16_t PortValue(std::string_view text) {
     long long value = 0;

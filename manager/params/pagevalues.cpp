@@ -53,77 +53,82 @@ std::vector<TValueRule> BuildRules() {
     constexpr std::string_view kTalk = "IntercomSetting", kCast = "MulticastSetting",
                                kKeys = "KeySetting", kMon = "MonitorMulticast", kData = "DataUart";
     std::vector<TValueRule> r = {
-        {{"talk.codecs", kTalk, "codec names in priority order, e.g. G.722,G.711a(PCMA)"},
+        {{"talk.codecs", kTalk,
+          "codec names or codes in priority order, e.g. G.722,G.711a(PCMA) or 3,2"},
          TRule::kCodecs,
          "talk.codecs"},
-        {{"talk.input", kTalk, "mic or line"}, TRule::kTalkInput, "talk.input"},
+        {{"talk.input", kTalk, "mic or line (or 0, 1)"}, TRule::kTalkInput, "talk.input"},
         {{"talk.gain", kTalk, "0 to 100"}, TRule::kNumber, "talk.gain", 0, 100},
         {{"talk.volume", kTalk, "0 to 100"}, TRule::kNumber, "talk.volume", 0, 100},
-        {{"ring.volume", kTalk, "0 to 100"}, TRule::kNumber, "talk.ring_volume", 0, 100},
-        {{"echo", kTalk, "0 off, 1 low, 2 medium, 3 high, 4 highest"},
+        {{"talk.ring_volume", kTalk, "0 to 100"}, TRule::kNumber, "talk.ring_volume", 0, 100},
+        {{"talk.echo", kTalk, "0 off, 1 low, 2 medium, 3 high, 4 highest"},
          TRule::kEcho,
          "talk.echo",
          0,
          4},
-        {{"auto_answer", kTalk, "seconds 0 to 60, or hangup"},
+        {{"talk.auto_answer", kTalk, "seconds 0 to 60, or hangup (61)"},
          TRule::kAutoAnswer,
          "talk.auto_answer",
          0,
          60},
-        {{"multicast.input", kCast, "mic or line"},
+        {{"multicast.input", kCast, "mic or line (or 0, 1)"},
          TRule::kChoice,
          "multicast.input",
          0,
          1,
          kInputs},
         {{"multicast.gain", kCast, "0 to 100"}, TRule::kNumber, "multicast.gain", 0, 100},
-        {{"multicast.codec", kCast, "a codec name, e.g. G.722"}, TRule::kCodec, "multicast.codec"},
+        {{"multicast.codec", kCast, "a codec name or code, e.g. G.722 or 3"},
+         TRule::kCodec,
+         "multicast.codec"},
         {{"monitor.volume", kMon, "60 to 100"}, TRule::kVolume, "monitor.volume", 60, 100},
-        {{"data_uart.baud", kData, "bits per second, e.g. 9600"}, TRule::kBaud, "uart_data.baud"},
-        {{"data_uart.parity", kData, "NONE, EVEN, ODD, MARK or SPACE"},
+        {{"uart_data.baud", kData, "bits per second, a multiple of 100, e.g. 9600"},
+         TRule::kBaud,
+         "uart_data.baud"},
+        {{"uart_data.parity", kData, "NONE, EVEN, ODD, MARK or SPACE (or 0 to 4)"},
          TRule::kChoice,
          "uart_data.parity",
          0,
          4,
          kParities},
-        {{"data_uart.data_bits", kData, "7 or 8"}, TRule::kBits, "uart_data.data_bits", 7, 8},
-        {{"data_uart.stop_bits", kData, "1 or 2"}, TRule::kBits, "uart_data.stop_bits", 1, 2},
-        {{"data_uart.flow", kData, "NONE, RTS or DUPLEX"},
+        {{"uart_data.data_bits", kData, "7 or 8"}, TRule::kBits, "uart_data.data_bits", 7, 8},
+        {{"uart_data.stop_bits", kData, "1 or 2"}, TRule::kBits, "uart_data.stop_bits", 1, 2},
+        {{"uart_data.flow", kData, "NONE, RTS or DUPLEX (or 0 to 2)"},
          TRule::kChoice,
          "uart_data.flow",
          0,
          2,
          kFlows},
-        {{"data_uart.frame_interval", kData, "milliseconds, 0 to 255"},
+        {{"uart_data.frame_interval", kData, "milliseconds, 0 to 255"},
          TRule::kNumber,
          "uart_data.frame_interval",
          0,
          255},
-        {{"data_uart.max_frame", kData, "bytes, 0 to 1440"},
+        {{"uart_data.max_frame", kData, "bytes, 0 to 1440"},
          TRule::kNumber,
          "uart_data.max_frame",
          0,
          1440},
-        {{"data_uart.local_port", kData, "0 to 65535"},
+        {{"uart_data.local_port", kData, "0 to 65535"},
          TRule::kNumber,
          "uart_data.local_port",
          0,
          65535},
-        {{"data_uart.target", kData, "remote IP address, empty for none"},
+        {{"uart_data.target_ip", kData, "remote IP address, empty for none"},
          TRule::kAddress,
          "uart_data.target_ip"},
-        {{"data_uart.target_port", kData, "0 to 65535"},
+        {{"uart_data.target_port", kData, "0 to 65535"},
          TRule::kNumber,
          "uart_data.target_port",
          0,
          65535},
-        {{"data_uart.mode", kData, "Server Mode, Auto Mode or Client Mode"},
+        {{"uart_data.mode", kData, "Server Mode, Auto Mode or Client Mode (or 0 to 2)"},
          TRule::kChoice,
          "uart_data.mode",
          0,
          2,
          kModes},
-        {{"data_uart.keepalive", kData, "seconds, 0 to 255"},
+        {{"uart_data.keepalive", kData, "seconds, 0 to 255"},
          TRule::kNumber,
          "uart_data.keepalive",
          0,
@@ -177,8 +182,12 @@ bool SameLetters(std::string_view a, std::string_view b) {
            });
 }
 
+// An entry's text (or its first word), or its position in the list as the field stores it.
 std::optional<std::int64_t> Position(std::span<const std::string_view> choices,
                                      std::string_view text) {
+    if (const std::optional<std::int64_t> stored = BoxNumber(text))
+        return *stored >= 0 && *stored < static_cast<std::int64_t>(choices.size()) ? stored
+                                                                                   : std::nullopt;
     for (std::size_t i = 0; i < choices.size(); ++i)
         if (SameLetters(choices[i], text) ||
             SameLetters(choices[i].substr(0, choices[i].find(' ')), text))
@@ -246,6 +255,14 @@ std::string ParseMonitor(TParamBlock& block, const TValueRule& rule, std::string
     return {};
 }
 
+// A codec by its exact name ("G.722") or the code the field stores ("3").
+std::optional<int> CodecOfText(std::string_view text) {
+    if (const std::optional<std::int64_t> code = BoxNumber(text))
+        return *code >= kCodecPcmu && *code <= kCodecG722 ? std::optional<int>(*code)
+                                                          : std::nullopt;
+    return CodecOfName(text);
+}
+
 std::string FormatCodecs(const TParamBlock& block, const TParamField& field) {
     std::string text;
     for (int code : GetCodecs(block, field))
@@ -258,7 +275,7 @@ std::string ParseCodecs(TParamBlock& block, const TValueRule& rule, std::string_
     for (std::string_view rest = text; !rest.empty();) {
         const std::size_t comma = rest.find(',');
         const std::string_view name = TrimBlanks(rest.substr(0, comma));
-        const std::optional<int> code = CodecOfName(name);
+        const std::optional<int> code = CodecOfText(name);
         if (!code || std::find(codes.begin(), codes.end(), *code) != codes.end())
             return Error(rule.value, name,
                          "a codec name (G.711u(PCMU), G.711a(PCMA), G.722, each once)");
@@ -424,9 +441,9 @@ std::string ParsePageValue(TParamBlock& block, const TPageValue& value, std::str
     text = TrimBlanks(text);
     const std::string range =
         "a number from " + std::to_string(rule.min) + " to " + std::to_string(rule.max);
-    auto number = [&](std::int64_t lo, std::int64_t hi) -> std::string {
+    auto number = [&](std::int64_t lo, std::int64_t hi, std::string_view wanted) -> std::string {
         const std::optional<std::int64_t> n = BoxNumber(text);
-        if (!n || *n < lo || *n > hi) return Error(value, text, range);
+        if (!n || *n < lo || *n > hi) return Error(value, text, wanted);
         SetFieldInt(block, *field, *n);
         return {};
     };
@@ -435,13 +452,11 @@ std::string ParsePageValue(TParamBlock& block, const TPageValue& value, std::str
         case TRule::kEcho:
         case TRule::kVolume:
         case TRule::kBits:
-            return number(rule.min, rule.max);
+            return number(rule.min, rule.max, range);
         case TRule::kAutoAnswer:
-            if (SameLetters(text, "hangup")) {
-                SetFieldInt(block, *field, kAutoHangUp);
-                return {};
-            }
-            return number(rule.min, rule.max);
+            // 61, as the field stores "hang up", means the same.
+            if (SameLetters(text, "hangup")) text = "61";
+            return number(rule.min, kAutoHangUp, "seconds from 0 to 60, or hangup");
         case TRule::kChoice:
         case TRule::kTalkInput: {
             const auto choices = rule.rule == TRule::kTalkInput
@@ -459,7 +474,7 @@ std::string ParsePageValue(TParamBlock& block, const TPageValue& value, std::str
         case TRule::kCodecs:
             return ParseCodecs(block, rule, text);
         case TRule::kCodec: {
-            const std::optional<int> code = CodecOfName(text);
+            const std::optional<int> code = CodecOfText(text);
             if (!code)
                 return Error(value, text, "a codec name (G.711u(PCMU), G.711a(PCMA), G.722)");
             const int codes[] = {*code};
@@ -473,7 +488,9 @@ std::string ParsePageValue(TParamBlock& block, const TPageValue& value, std::str
         case TRule::kBaud: {
             const std::optional<std::int64_t> bps = BoxNumber(text);
             const std::optional<int> stored = BaudFieldOfText(text);
-            if (!bps || *bps < 100 || !stored) return Error(value, text, "a baud rate in bps");
+            // The field stores hundreds: any other rate would silently become another one.
+            if (!bps || *bps < 100 || *bps % 100 != 0 || !stored)
+                return Error(value, text, "a baud rate in bps, a multiple of 100");
             SetFieldInt(block, *field, *stored);
             return {};
         }

@@ -108,7 +108,7 @@ TWriteBackOutcome WriteBackBlock(IDeviceAccess& access, const std::string& ip, c
                                  const std::string& movedTo) {
     using TKind = TWriteBackOutcome::TKind;
     auto failed = [](TKind kind, std::int32_t result, std::string text) {
-        return TWriteBackOutcome{kind, result, text + " (result " + std::to_string(result) + ")"};
+        return TWriteBackOutcome{kind, result, text + " (result " + ResultNumberText(result) + ")"};
     };
     const TLoginOutcome login = LoginTerminal(access, ip, mac, ask);
     switch (login.kind) {

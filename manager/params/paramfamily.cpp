@@ -109,6 +109,12 @@ TModelFamily ModelFamily(std::string_view modelName) {
     return TModelFamily::kNone;
 }
 
+std::string_view FamilyModelName(TModelFamily family) {
+    for (const TFamilyRow& row : kFamilies)
+        if (row.family == family) return row.names[0];
+    return {};
+}
+
 TModelFamily BlockFamily(const TParamBlock& block) {
     return ModelFamily(FixedToStr(block.data() + kParamModelOffset, kParamModelWidth));
 }

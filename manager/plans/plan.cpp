@@ -53,13 +53,6 @@ std::optional<std::string> JoinGroups(const std::vector<std::string_view>& group
     return digits;
 }
 
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
-}
-
 }  // namespace
 
 std::string PlanErrorText(const TPlanError& error) {
@@ -105,7 +98,7 @@ bool PlanFromTable(const TTable& table, TPlan& plan, std::vector<TPlanError>& er
         return false;
     }
     const TCsvRecord& header = table.header;
-    const std::string key = Lower(TrimBlanks(header.fields[0]));
+    const std::string key = LowerAscii(TrimBlanks(header.fields[0]));
     if (key == "mac") {
         plan.key = TPlanKey::kMac;
     } else if (key == "ip") {
@@ -113,18 +106,19 @@ bool PlanFromTable(const TTable& table, TPlan& plan, std::vector<TPlanError>& er
     } else {
         errors.push_back({header.line, 1, "the first column must be \"mac\" or \"ip\""});
     }
-    std::set<const TParamField*> seenColumns;
+    std::set<std::string_view> seenColumns;
     for (std::size_t c = 1; c < header.fields.size(); ++c) {
         const std::string name(TrimBlanks(header.fields[c]));
-        const TParamField* field = FindParamField(name);
-        if (!field) field = FindParamField(Lower(name));
+        std::optional<TParamName> named = FindParamName(name);
+        if (!named) named = FindParamName(LowerAscii(name));
         const int column = static_cast<int>(c + 1);
-        if (!field)
+        if (!named || !IsSettable(*named))
             errors.push_back({header.line, column,
-                              "unknown column \"" + name + "\" (see: pelmora-cli params fields)"});
-        else if (!seenColumns.insert(field).second)
+                              (named ? "a plan cannot set \"" : "unknown column \"") + name +
+                                  "\" (see: pelmora-cli params fields)"});
+        else if (!seenColumns.insert(named->Name()).second)
             errors.push_back({header.line, column, "column \"" + name + "\" appears twice"});
-        plan.columns.push_back(field);
+        plan.columns.push_back(named.value_or(TParamName{}));
     }
     if (!errors.empty()) return false;
 
@@ -161,9 +155,7 @@ bool PlanFromTable(const TTable& table, TPlan& plan, std::vector<TPlanError>& er
         for (std::size_t c = 0; c < plan.columns.size() && c + 1 < record.fields.size(); ++c) {
             const std::string_view cell = TrimBlanks(record.fields[c + 1]);
             if (cell.empty()) continue;
-            // The field's own encoder and range, on a scratch block.
-            TParamBlock scratch;
-            const std::string refused = ParseFieldValue(scratch, *plan.columns[c], cell);
+            const std::string refused = CheckValueForm(plan.columns[c], cell);
             if (!refused.empty())
                 errors.push_back({row.line, static_cast<int>(c + 2), refused});
             else
@@ -203,30 +195,20 @@ bool LoadPlanFile(const std::string& path, TPlan& plan, std::vector<TPlanError>&
     return TakeTable(read, error, table, plan, errors);
 }
 
-std::vector<const TParamField*> PlanFields() {
-    std::vector<const TParamField*> fields;
-    for (const TParamField& field : ParamFields()) {
-        TParamBlock scratch;
-        if (ParseFieldValue(scratch, field, FormatFieldValue(scratch, field)).empty())
-            fields.push_back(&field);
-    }
-    return fields;
-}
-
-TTableCells PlanTable(TPlanKey key, const std::vector<const TParamField*>& fields,
+TTableCells PlanTable(TPlanKey key, const std::vector<TParamName>& names,
                       const std::vector<TPlanExportRow>& rows) {
     TTableCells table;
     table.header.push_back(key == TPlanKey::kMac ? "mac" : "ip");
-    for (const TParamField* field : fields)
-        table.header.push_back(field->name);
+    for (const TParamName& name : names)
+        table.header.emplace_back(name.Name());
     for (const TPlanExportRow& row : rows) {
         std::vector<std::string>& cells = table.rows.emplace_back();
         cells.push_back(row.terminal);
         // Values as the terminal's pages show them; a page the terminal lacks keeps its fields,
         // so its cells stay empty, which plans leave alone.
         const TParamBlock shown = SaveShownPages(row.block, row.block);
-        for (const TParamField* field : fields)
-            cells.push_back(HasPage(row.block, field->page) ? FormatFieldValue(shown, *field)
+        for (const TParamName& name : names)
+            cells.push_back(HasPage(row.block, name.Page()) ? FormatNamedValue(shown, name)
                                                             : std::string());
     }
     return table;

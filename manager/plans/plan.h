@@ -1,11 +1,13 @@
 // Settings plans: a spreadsheet (a CSV or text file as spreadsheets save it, or an .xlsx
 // workbook; common/tablefile.h) with a header line that names terminals in its first
-// column, by MAC ("mac") or by address ("ip"), and gives field values of the parameter field
-// table in the other columns. An empty cell leaves the field as the terminal has it.
+// column, by MAC ("mac") or by address ("ip"), and gives values in the other columns, named as on
+// the command line (paramassign.h): page values in their pages' forms, other fields in their own.
+// An empty cell leaves the value as the terminal has it.
 //
 // A plan is checked as a whole before any terminal is touched: an unknown column, a terminal
-// named twice, a bad MAC or address, a value that its field refuses; every finding carries its
-// line and column, and a plan with findings is not applied.
+// named twice, a bad MAC or address, a value that does not fit its form; every finding carries
+// its line and column, and a plan with findings is not applied. What depends on a terminal (its
+// model's pages, the checks across boxes) is checked on its block before it is written.
 #pragma once
 
 #include <optional>
@@ -31,7 +33,7 @@ struct TPlanRow {
 
 struct TPlan {
     TPlanKey key = TPlanKey::kMac;
-    std::vector<const TParamField*> columns;  // the field columns, after the first one
+    std::vector<TParamName> columns;  // the value columns, after the first one
     std::vector<TPlanRow> rows;
 };
 
@@ -57,15 +59,11 @@ bool ParsePlan(std::string_view bytes, TPlan& plan, std::vector<TPlanError>& err
 // system's error text.
 bool LoadPlanFile(const std::string& path, TPlan& plan, std::vector<TPlanError>& errors);
 
-// Every field that a plan can set: those whose value text the field's own encoder takes back.
-// Grows with the field table.
-std::vector<const TParamField*> PlanFields();
-
-// A plan as a starting point: the header (key column, then the fields) and one line per
-// terminal with its current values.
+// A plan as a starting point: the header (key column, then the names) and one line per terminal
+// with its values as its pages show them; values of pages the terminal lacks are left empty.
 struct TPlanExportRow {
     std::string terminal;  // MAC text or IP text, as the key column wants
     TParamBlock block;
 };
-TTableCells PlanTable(TPlanKey key, const std::vector<const TParamField*>& fields,
+TTableCells PlanTable(TPlanKey key, const std::vector<TParamName>& names,
                       const std::vector<TPlanExportRow>& rows);

@@ -10,7 +10,7 @@
 namespace {
 
 std::string WithResult(std::string text, std::int32_t result) {
-    return text + " (result " + std::to_string(result) + ")";
+    return text + " (result " + ResultNumberText(result) + ")";
 }
 
 TMacBytes RecordMac(const TDeviceRecord& record) {
@@ -109,9 +109,9 @@ TPlanResult TPlanApplier::Apply(const TPlanRow& row, TPlanKey key) {
     // save only writes back as shown is not worth a write.
     const TParamBlock shown = SaveShownPages(before, before);
     for (const TFieldAssignment& value : row.values) {
-        std::string current = FormatFieldValue(shown, *value.field);
-        std::string next = FormatFieldValue(after, *value.field);
-        if (current != next) result.changes.push_back({value.field->name, current, next});
+        std::string current = FormatNamedValue(shown, value.Named());
+        std::string next = FormatNamedValue(after, value.Named());
+        if (current != next) result.changes.push_back({std::string(value.Name()), current, next});
     }
     // Only the planned fields count: the copies that a write refreshes alone are not worth one.
     if (result.changes.empty()) {
@@ -127,6 +127,7 @@ TPlanResult TPlanApplier::Apply(const TPlanRow& row, TPlanKey key) {
         WriteBackBlock(access_, access, mac, after, options_.askCredentials, movedTo);
     if (written.kind != TWriteBackOutcome::TKind::kWritten) {
         result.detail = written.text;
+        result.wantedCredentials = written.kind == TWriteBackOutcome::TKind::kLoginDeclined;
         return result;
     }
     result.outcome = TPlanOutcome::kChanged;

@@ -42,7 +42,8 @@ struct TPlanResult {
     // Where the terminal answers: its address when found, the new one after an address change.
     std::string address;
     TPlanOutcome outcome = TPlanOutcome::kNotApplied;
-    std::string detail;  // why it was refused or not found, with the library's result
+    std::string detail;              // why it was refused or not found, with the library's result
+    bool wantedCredentials = false;  // refused: the terminal asked for credentials, none given
     std::vector<TFieldChange> changes;
     std::optional<TParamBlock> written;  // the block as written (kChanged)
 };

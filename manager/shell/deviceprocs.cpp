@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/textutil.h"
+#include "common/widgets/formtranslation.h"
 #include "common/widgets/keymessage.h"
 #include "common/widgets/prompter.h"
 #include "manager/params/paramdevice.h"
@@ -29,6 +30,7 @@ std::string NetText(const std::optional<TRowNetInfo>& info, TIpBytes TRowNetInfo
 TAskLogin LoginDialogAsker(QWidget* parent) {
     return [parent]() -> std::optional<TLoginAnswer> {
         TFrmLogin dialog(parent);
+        TranslateForm(&dialog);
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
         return TLoginAnswer{dialog.edtUserName->text(), dialog.edtPassword->text()};
     };

@@ -31,7 +31,7 @@ using TAskLogin = std::function<std::optional<TLoginAnswer>()>;
 // The short name in the main window's message keys "Pelmora/Messagedlg/FrmMain/keyWord<n>".
 constexpr std::string_view kMainMessages = "FrmMain";
 
-// A TAskLogin that shows TFrmLogin modally, centred on parent.
+// A TAskLogin that shows TFrmLogin modally, centred on parent, in the program's language.
 TAskLogin LoginDialogAsker(QWidget* parent);
 
 // The access address of a row: its IP text for a Books row, empty otherwise (the library then

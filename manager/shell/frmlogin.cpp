@@ -23,9 +23,9 @@ TFrmLogin::TFrmLogin(QWidget* parent) : QDialog(parent) {
     edtPassword->setEchoMode(QLineEdit::Password);
     // Shown as "*", not the style's own mask character.
     edtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
-    lblUserName = new QLabel(QStringLiteral("用  户  名"), grpBoxLogin);
+    lblUserName = new QLabel(QStringLiteral("用  户  名(&U)"), grpBoxLogin);
     lblUserName->setObjectName("lblUserName");
-    lblPassword = new QLabel(QStringLiteral("密        码"), grpBoxLogin);
+    lblPassword = new QLabel(QStringLiteral("密        码(&P)"), grpBoxLogin);
     lblPassword->setObjectName("lblPassword");
     auto* form = new QFormLayout(grpBoxLogin);
     form->addRow(lblUserName, edtUserName);

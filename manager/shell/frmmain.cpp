@@ -23,6 +23,7 @@
 
 #include "common/tablefile.h"
 #include "common/translation.h"
+#include "common/widgets/captiontext.h"
 #include "common/widgets/formtranslation.h"
 #include "common/widgets/keymessage.h"
 #include "common/widgets/offthread.h"
@@ -82,9 +83,9 @@ QAction* NewAction(QObject* owner, const char* name, const QString& caption) {
 
 // A language entry's mnemonic is its place ("&2 English"): the names, each in its own language,
 // come from the language file and share no letter that could serve.
-QAction* AddLanguageEntry(QMenu* menu, QString caption) {
-    caption.replace(u'&', QStringLiteral("&&"));
-    return menu->addAction(QStringLiteral("&%1 %2").arg(menu->actions().size() + 1).arg(caption));
+QAction* AddLanguageEntry(QMenu* menu, const QString& caption) {
+    return menu->addAction(
+        QStringLiteral("&%1 %2").arg(menu->actions().size() + 1).arg(LiteralCaption(caption)));
 }
 
 constexpr const char* kDatFilter = "Dat file (*.dat)";
@@ -170,6 +171,8 @@ void TFrmMain::CreateActions() {
     NUpgrade = NewAction(this, "NUpgrade", QStringLiteral("升    级(&U)"));
     NApplyPlan = NewAction(this, "NApplyPlan", QStringLiteral("应用设置计划(&P)…"));
     NSiteDownload = NewAction(this, "NSiteDownload", QStringLiteral("下载地址簿(&B)…"));
+    NContacts = NewAction(this, "NContacts", QStringLiteral("联系人(&C)…"));
+    NMulticast = NewAction(this, "NMulticast", QStringLiteral("组播地址(&M)…"));
     PDevSiteDownload = NewAction(this, "PDevSiteDownload", QStringLiteral("下载地址簿(&B)…"));
     NUserGuide = NewAction(this, "NUserGuide", QStringLiteral("用户指南(&G)"));
     NAbout = NewAction(this, "NAbout", QStringLiteral("关    于(&A)"));
@@ -200,8 +203,10 @@ void TFrmMain::CreateActions() {
         connect(modify, &QAction::triggered, this, &TFrmMain::tlBtnModifyClick);
     for (QAction* remove : {tlBtnDelete, PDevDelete})
         connect(remove, &QAction::triggered, this, &TFrmMain::tlBtnDeleteClick);
-    connect(tlBtnContacts, &QAction::triggered, this, &TFrmMain::tlBtnContactsClick);
-    connect(tlBtnMulticast, &QAction::triggered, this, &TFrmMain::tlBtnMulticastClick);
+    for (QAction* contacts : {tlBtnContacts, NContacts})
+        connect(contacts, &QAction::triggered, this, &TFrmMain::tlBtnContactsClick);
+    for (QAction* multicast : {tlBtnMulticast, NMulticast})
+        connect(multicast, &QAction::triggered, this, &TFrmMain::tlBtnMulticastClick);
     for (QAction* about : {tlBtnAbout, NAbout})
         connect(about, &QAction::triggered, this, &TFrmMain::tlBtnAboutClick);
     for (QAction* quit : {tlBtnQuit, NQuit})
@@ -235,6 +240,9 @@ void TFrmMain::CreateMenus() {
     NTools->addAction(NUpgrade);
     NTools->addAction(NApplyPlan);
     NTools->addAction(NSiteDownload);
+    // The address books that the download sends, beside it.
+    NTools->addAction(NContacts);
+    NTools->addAction(NMulticast);
     NLanguage = menuBar()->addMenu(QStringLiteral("语言(&L)"));
     NLanguage->setObjectName("NLanguage");
     NHelp = menuBar()->addMenu(QStringLiteral("帮助(&H)"));

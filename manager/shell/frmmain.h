@@ -110,6 +110,7 @@ class TFrmMain : public QMainWindow {
     QAction* NExportList;
     QAction* NApplyPlan;
     QAction *NSiteDownload, *PDevSiteDownload;
+    QAction *NContacts, *NMulticast;  // Tools menu: the toolbar's Contacts and Multicast
     QMenu* PopupMenu1;
     QAction *PDevAdd, *PDevModify, *PDevDelete, *PDevUpgrade, *PDevReset, *PDevProperty;
     QLabel *StatusPanel0, *StatusPanel1, *StatusPanel2;

@@ -80,7 +80,7 @@ struct Home {
 
 TEST(MainForm, StartUp) {
     Home home("1.1.1.1.1.1;10.1.2.3;\xB4\xF3\xC3\xC5;V2.6.0;eth0;SIP520\r\nm2;10.1.2.4;B\r\n");
-    WriteBytes(home.dir / "voice.pak", "pak");
+    WriteBytes(home.dir / "R&D.pak", "pak");
     TScriptedPrompter prompter;
     TMainForm form(home.dir.Path(), prompter);
     form.show();
@@ -99,7 +99,7 @@ TEST(MainForm, StartUp) {
     EXPECT_EQ(form.edtDateTime->text(), "2026-03-01 12:00");
     EXPECT_EQ(form.Memo1->toPlainText(), "First line\nSecond line");
     EXPECT_FALSE(form.CheckBox2->isHidden());
-    EXPECT_EQ(form.CheckBox2->text(), "voice.pak");
+    EXPECT_EQ(form.CheckBox2->text(), "R&&D.pak");  // "&&" shows "&", no mnemonic
     EXPECT_EQ(LogLines(form), kInitialLog + QStringList{"AgentPort = 65276"});
     EXPECT_TRUE(prompter.messages.empty());
     EXPECT_EQ(form.SpinEdit1->value(), 20);
@@ -115,6 +115,7 @@ TEST(MainForm, StartUp) {
 // and no two controls share a mnemonic.
 TEST(MainForm, EveryReachableControlHasANameAndAMnemonic) {
     Home home("1.1.1.1.1.1;10.1.2.3;n;V2.6.0;eth0;SIP520\r\n");
+    WriteBytes(home.dir / "voice.pak", "pak");  // its box shows
     TScriptedPrompter prompter;
     TMainForm form(home.dir.Path(), prompter);
     form.show();
@@ -413,11 +414,14 @@ TEST(MainForm, TwoThreadsFiveTerminals) {
 TEST(MainForm, OneThreadAndAFailedLoginStillUpdatesTheOthers) {
     Fleet fleet(20, 3, [](int i, TUpdateAgentConfig& c) {
         if (i == 0) c.password = "other";
+        c.keepData = true;
     });
     Home home(HandoffOf(fleet.addresses));
+    WriteBytes(home.dir / "R&D.pak", "pak bytes");  // sent by its name, not the box's caption
     TScriptedPrompter prompter;
     TMainForm form(home.dir.Path(), prompter, kTimes);
     form.show();
+    form.CheckBox2->setChecked(true);
     form.SpinEdit1->setValue(1);
     prompter.texts = {"pw"};
     form.Button2->click();
@@ -429,6 +433,9 @@ TEST(MainForm, OneThreadAndAFailedLoginStillUpdatesTheOthers) {
                            Q("127.0.32.21 update process is sucessful"),
                            Q("127.0.32.22 update process is sucessful"),
                            "All update process has finished"}));
+    fleet.runner.With(1, [](const termsim::TUpdateAgent& agent) {
+        EXPECT_EQ(std::string(agent.Pak().begin(), agent.Pak().end()).substr(0, 9), "pak bytes");
+    });
 }
 
 TEST(MainForm, NoLimitStartsEveryCheckedRowAndSkipsBadRows) {

@@ -1,5 +1,5 @@
-// Test support: the mnemonics (Alt + the underlined letter) of a window: every push button and
-// menu entry has one, and no two that can be on screen together share one.
+// Test support: the mnemonics (Alt + the underlined letter) of a window: every push button, check
+// box, radio button and menu entry has one, and no two that can be on screen together share one.
 //
 // Qt presses a button on its mnemonic only when no other control of the window has the same one;
 // otherwise the key merely moves the focus among them. Controls on different pages of a page
@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStackedWidget>
 #include <QStringList>
 #include <QWidget>
@@ -22,6 +24,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/widgets/captiontext.h"
 #include "common/widgets/testing/unnamedcontrols.h"
 
 namespace mnemonic_check {
@@ -64,6 +67,14 @@ inline QString Mnemonic(const QString& text) {
     return QKeySequence::mnemonic(text).toString();
 }
 
+// The buttons a user reaches by a letter; tool buttons show icons rather than letters, and a
+// caption that is data (a file's name) has no letter of its own.
+inline bool NeedsMnemonic(const QWidget* widget) {
+    if (widget->property(kDataCaptionProperty).toBool()) return false;
+    return qobject_cast<const QPushButton*>(widget) || qobject_cast<const QCheckBox*>(widget) ||
+           qobject_cast<const QRadioButton*>(widget);
+}
+
 // Files each entry of a menu or menu bar under its mnemonic, or as a line when it has none.
 inline void AddEntries(const QList<QAction*>& actions, const QString& owner, TByKey& byKey,
                        QStringList& lines) {
@@ -90,9 +101,10 @@ inline QStringList Clashes(const TByKey& byKey) {
 
 }  // namespace mnemonic_check
 
-// One line for each push button or menu entry without a mnemonic ("no mnemonic: btnOk") and for
-// each mnemonic shared within the window ("Alt+S: btnSave, btnStart"); empty when all is well.
-// A button whose caption is only symbols ("...", "▲") has no letter to underline.
+// One line for each push button, check box, radio button or menu entry without a mnemonic ("no
+// mnemonic: btnOk") and for each mnemonic shared within the window ("Alt+S: btnSave, btnStart");
+// empty when all is well. A button whose caption is only symbols ("...", "▲") or still empty has
+// no letter to underline.
 inline std::string MnemonicProblems(QWidget* form) {
     using namespace mnemonic_check;
     TByKey byKey;
@@ -102,7 +114,7 @@ inline std::string MnemonicProblems(QWidget* form) {
         const QString text = MnemonicText(widget);
         if (const QString key = Mnemonic(text); !key.isEmpty())
             byKey[key].push_back({widget->objectName(), Pages(widget, form)});
-        else if (qobject_cast<QPushButton*>(widget) && Speakable(text))
+        else if (NeedsMnemonic(widget) && Speakable(text))
             lines << "no mnemonic: " + widget->objectName();
     }
     // The menu bar's titles are the window's; a menu's entries count within the menu.

@@ -17,6 +17,7 @@
 #include "common/xmlobj.h"
 #include "manager/hostdl/tests/hostfleet.h"
 #include "manager/hostdl/widgets/downloadrunner.h"
+#include "tests/shippedlanguage.h"
 #include "tests/testnet.h"
 
 namespace {
@@ -98,10 +99,8 @@ TEST(FrmDownloadWait, JobResults) {
 }
 
 TEST(FrmDownloadWait, ShippedLanguageFileTranslatesDialogAndTexts) {
-    TMyXmlobj doc;
-    ASSERT_TRUE(doc.Load(PELMORA_SOURCE_DIR "/data/files/lang/Pelmora.xml"));
-    SetLanguage(doc, lang::kEnglish);
-    SetTranslationDocument(&doc);
+    TShippedLanguage doc;
+    ASSERT_TRUE(doc.Loaded());
     TFrmDownloadWait dialog;
     TranslateForm(&dialog);
     EXPECT_EQ(StopButton(&dialog)->text(), "&Stop download");
@@ -118,7 +117,6 @@ TEST(FrmDownloadWait, ShippedLanguageFileTranslatesDialogAndTexts) {
         SetLanguage(doc, lang::kChineseSimplified);
         EXPECT_EQ(DownloadText({k}), DownloadDefaultText(k)) << k;
     }
-    SetTranslationDocument(nullptr);
 }
 
 // One simulated SIP520 terminal per test, on an address range of its own.

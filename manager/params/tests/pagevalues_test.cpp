@@ -35,21 +35,25 @@ TEST(PageValues, StoredAsThePagesStoreAndShownAsTheyShow) {
     } cases[] = {
         {"talk.codecs", "G.711u(PCMU), G.722", "G.711u(PCMU),G.722", "talk.codecs", "1,3"},
         {"multicast.codec", "G.711a(PCMA)", nullptr, "multicast.codec", "2"},
-        {"auto_answer", "HangUp", "hangup", "talk.auto_answer", "61"},
-        {"auto_answer", "0", nullptr, "talk.auto_answer", "0"},
+        {"talk.codecs", "3, 1", "G.722,G.711u(PCMU)", "talk.codecs", "3,1"},
+        {"uart_data.baud", "19200", nullptr, "uart_data.baud", "192"},
+        {"talk.auto_answer", "HangUp", "hangup", "talk.auto_answer", "61"},
+        {"talk.auto_answer", "61", "hangup", "talk.auto_answer", "61"},
+        {"talk.auto_answer", "0", nullptr, "talk.auto_answer", "0"},
         {"talk.input", "LINE", "line", "talk.input", "1"},
         {"multicast.input", "mic", nullptr, "multicast.input", "0"},
-        {"ring.volume", "100", nullptr, "talk.ring_volume", "100"},
-        {"echo", "4", nullptr, "talk.echo", "4"},
+        {"talk.ring_volume", "100", nullptr, "talk.ring_volume", "100"},
+        {"talk.echo", "4", nullptr, "talk.echo", "4"},
         {"monitor.volume", "60", nullptr, "monitor.volume_copy", "60"},
         {"key4", "multicast:239.1.2.3:", nullptr, "key4.mode", "1"},
         {"key4", "call:8001", nullptr, "key4.type", "2"},
         {"monitor10", "239.0.0.10:5010", nullptr, "monitor10.priority", "10"},
         {"monitor10", "", nullptr, "monitor10.address", ""},
-        {"data_uart.stop_bits", "2", nullptr, "uart_data.stop_bits", "2"},
-        {"data_uart.mode", "client", "Client Mode", "uart_data.mode", "2"},
-        {"data_uart.flow", "RTS", nullptr, "uart_data.flow", "1"},
-        {"data_uart.target", "", nullptr, "uart_data.target_ip", ""},
+        {"uart_data.stop_bits", "2", nullptr, "uart_data.stop_bits", "2"},
+        {"uart_data.mode", "client", "Client Mode", "uart_data.mode", "2"},
+        {"uart_data.flow", "2", "DUPLEX", "uart_data.flow", "2"},
+        {"uart_data.flow", "RTS", nullptr, "uart_data.flow", "1"},
+        {"uart_data.target_ip", "", nullptr, "uart_data.target_ip", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.name) + "=" + c.text);
@@ -65,9 +69,9 @@ TEST(PageValues, StoredAsThePagesStoreAndShownAsTheyShow) {
     block[ParamField("uart_data.data_bits").offset] = 3;
     block[ParamField("uart_data.parity").offset] = 7;
     block[ParamField("talk.echo").offset] = 9;
-    EXPECT_EQ(FormatPageValue(block, *FindPageValue("data_uart.data_bits")), "8");
-    EXPECT_EQ(FormatPageValue(block, *FindPageValue("data_uart.parity")), "7");
-    EXPECT_EQ(FormatPageValue(block, *FindPageValue("echo")), "4");
+    EXPECT_EQ(FormatPageValue(block, *FindPageValue("uart_data.data_bits")), "8");
+    EXPECT_EQ(FormatPageValue(block, *FindPageValue("uart_data.parity")), "7");
+    EXPECT_EQ(FormatPageValue(block, *FindPageValue("talk.echo")), "4");
 }
 
 }  // namespace

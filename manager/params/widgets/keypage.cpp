@@ -46,11 +46,11 @@ class TKeyPage : public TPropertyPage {
     explicit TKeyPage(TEditorContext& context) : TPropertyPage(context) {
         QGroupBox* group = NewGroup(this, "grpBoxKey", "按键定义");
         auto* grid = new QGridLayout(group);
-        hold_ = Pair(group, grid, "lblKey_Mode", "按键模式", {"rdBtnKey_ModeHold", "保    持"},
-                     {"rdBtnKey_ModeTrigger", "触    发"});
+        hold_ = Pair(group, grid, "lblKey_Mode", "按键模式", {"rdBtnKey_ModeHold", "保    持(&H)"},
+                     {"rdBtnKey_ModeTrigger", "触    发(&T)"});
         tone_ = Pair(group, grid, "lblKey_MulticastRing", "组播提示音",
-                     {"rdBtnKey_MulticastRingEnable", "允    许"},
-                     {"rdBtnKey_MulticastRingDisable", "禁    止"});
+                     {"rdBtnKey_MulticastRingEnable", "允    许(&W)"},
+                     {"rdBtnKey_MulticastRingDisable", "禁    止(&O)"});
         for (int k = 0; k < kKeys; ++k)
             rows_[k] = NewRow(group, grid, k);
         // Key 4 is loaded and saved but never shown.

@@ -18,8 +18,8 @@ class TNetworkPage : public TPropertyPage {
   public:
     explicit TNetworkPage(TEditorContext& context) : TPropertyPage(context) {
         QGroupBox* network = NewGroup(this, "grpBoxBaseNetwork", "网络设置");
-        dhcpOn_ = NewRadio(network, "rdBtnBaseNetwork_DhcpEnable", "自动获得IP地址");
-        dhcpOff_ = NewRadio(network, "rdBtnBaseNetwork_DhcpDisable", "使用下面的IP地址");
+        dhcpOn_ = NewRadio(network, "rdBtnBaseNetwork_DhcpEnable", "自动获得IP地址(&O)");
+        dhcpOff_ = NewRadio(network, "rdBtnBaseNetwork_DhcpDisable", "使用下面的IP地址(&U)");
         ip_ = NewAddressBox(network, "EdtBaseNet_IP");
         mask_ = NewAddressBox(network, "EdtBaseNet_SubMask");
         gateway_ = NewAddressBox(network, "EdtBaseNet_Gateway");
@@ -31,8 +31,8 @@ class TNetworkPage : public TPropertyPage {
         AddRow(networkGrid, NewLabel(network, "lblBaseNet_Gateway", "网关地址"), gateway_);
 
         QGroupBox* dns = NewGroup(this, "grpBoxBaseDns", "DNS设置");
-        dnsOn_ = NewRadio(dns, "rdBtnBaseDns_Enable", "自动获得DNS地址");
-        dnsOff_ = NewRadio(dns, "rdBtnBaseDns_Disable", "使用下面的DNS地址");
+        dnsOn_ = NewRadio(dns, "rdBtnBaseDns_Enable", "自动获得DNS地址(&B)");
+        dnsOff_ = NewRadio(dns, "rdBtnBaseDns_Disable", "使用下面的DNS地址(&N)");
         dns1_ = NewAddressBox(dns, "EdtBaseDns_Primary");
         dns2_ = NewAddressBox(dns, "EdtBaseDns_Secondary");
         auto* dnsGrid = new QGridLayout(dns);

@@ -78,7 +78,7 @@ class TTalkPage : public TPropertyPage {
     explicit TTalkPage(TEditorContext& context) : TPropertyPage(context) {
         QGroupBox* group = NewGroup(this, "grpBoxTalk", "对    讲");
         auto* grid = new QGridLayout(group);
-        input_ = NewRadioPair(group, "rdBtnTalk_Mic", "Mic", "rdBtnTalk_LineIn", "Line in");
+        input_ = NewRadioPair(group, "rdBtnTalk_Mic", "&Mic", "rdBtnTalk_LineIn", "Li&ne in");
         AddRow(grid, NewLabel(group, "lblTalk_Input", "输入通道"),
                InRow(group, {input_.on, input_.off}));
         gain_ = Defaulted(group, grid, "lblTalk_Gain", "输入增益(0~100)", "spEdtTalk_Gain",
@@ -94,7 +94,7 @@ class TTalkPage : public TPropertyPage {
         ringTime_ =
             Defaulted(group, grid, "lblTalk_RingTime", "自动接听时间(0~30)", "spEdtTalk_RingTime",
                       {"btnTalk_DefRingTime", "默认(&T)"}, TFamilyValue::kAutoAnswer);
-        hangUp_ = NewCheckBox(group, "chkBoxTalk_RingHangup", "自动挂断");
+        hangUp_ = NewCheckBox(group, "chkBoxTalk_RingHangup", "自动挂断(&H)");
         grid->addWidget(hangUp_, grid->rowCount() - 1, 2);
         connect(hangUp_, &QCheckBox::toggled, this, [this](bool on) {
             ringTime_.box->setEnabled(!on);
@@ -103,12 +103,12 @@ class TTalkPage : public TPropertyPage {
         ringVolume_ =
             Defaulted(group, grid, "lblTalk_RingVolume", "振铃音量(0~100)", "spEdtTalk_RingVolume",
                       {"btnTalk_DefRingVolume", "默认(&U)"}, TFamilyValue::kRingVolume);
-        ringLine_ = NewCheckBox(group, "chkBoxTalk_RingLine", "允许振铃线路输出");
+        ringLine_ = NewCheckBox(group, "chkBoxTalk_RingLine", "允许振铃线路输出(&R)");
         grid->addWidget(ringLine_, grid->rowCount() - 1, 2);
         talkVolume_ =
             Defaulted(group, grid, "lblTalk_TalkVolume", "对讲音量(0~100)", "spEdtTalk_TalkVolume",
                       {"btnTalk_DefTalkVolume", "默认(&L)"}, TFamilyValue::kTalkVolume);
-        talkLine_ = NewCheckBox(group, "chkBoxTalk_TalkLine", "允许对讲线路输出");
+        talkLine_ = NewCheckBox(group, "chkBoxTalk_TalkLine", "允许对讲线路输出(&K)");
         grid->addWidget(talkLine_, grid->rowCount() - 1, 2);
 
         codecs_ = NewCodecCheckList(group, "chkListTalk_Codec");
@@ -127,8 +127,8 @@ class TTalkPage : public TPropertyPage {
         movesLayout->addStretch();
         AddRow(grid, NewLabel(group, "lblTalk_Codec", "编解码"), InRow(group, {codecs_, moves}));
 
-        hangUpKey_ = NewRadioPair(group, "rdBtnKey_ModeEnable", "允    许", "rdBtnKey_ModeDisable",
-                                  "禁    止");
+        hangUpKey_ = NewRadioPair(group, "rdBtnKey_ModeEnable", "允    许(&W)",
+                                  "rdBtnKey_ModeDisable", "禁    止(&O)");
         AddRow(grid, NewLabel(group, "lblTalk_KeyHangup", "呼叫键挂断"),
                InRow(group, {hangUpKey_.on, hangUpKey_.off}));
 
@@ -198,7 +198,7 @@ class TMulticastPage : public TPropertyPage {
         QGroupBox* group = NewGroup(this, "grpBoxMulticast", "组    播");
         auto* grid = new QGridLayout(group);
         input_ =
-            NewRadioPair(group, "rdBtnMulticast_Mic", "Mic", "rdBtnMulticast_LineIn", "Line in");
+            NewRadioPair(group, "rdBtnMulticast_Mic", "&Mic", "rdBtnMulticast_LineIn", "Li&ne in");
         AddRow(grid, NewLabel(group, "lblMulticast_Input", "输入通道"),
                InRow(group, {input_.on, input_.off}));
         gain_ = NewNumberBox(group, "spEdtMulticast_Gain", 0, 100);

@@ -2,6 +2,8 @@
 // with their lines and columns.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "manager/params/pagesave.h"
 #include "manager/plans/plan.h"
 
@@ -65,12 +67,30 @@ TEST(PlanTest, ParsingAndWholePlanChecks) {
           "line 5, column 4: display_name: at most 16 characters",
           "line 6, column 5: more cells than the header has columns"},
          {}},
-        {"read-only field, bad address key, same address twice",
-         "ip,model\n10.0.0.1,SIP1\n10.0.0\n10.0.0.1\n",
-         {"line 2, column 2: model: the field is read only",
-          "line 3, column 1: \"10.0.0\" is not an IPv4 address",
-          "line 4, column 1: terminal 10.0.0.1 is planned twice"},
+        {"a read-only field, a part of a key, a page value's alias twice",
+         "ip,model,key1.target,echo,talk.echo\n",
+         {"line 1, column 2: a plan cannot set \"model\" (see: pelmora-cli params fields)",
+          "line 1, column 5: column \"talk.echo\" appears twice"},
          {}},
+        {"bad address key, same address twice, values refused by their page's form",
+         "ip,data_uart.baud,talk.codecs,key1\n10.0.0.1,9650,G.722;G.729\n10.0.0\n10.0.0.1,,,"
+         "speed\n",
+         {"line 2, column 2: uart_data.baud: \"9650\" is not a baud rate in bps, a multiple of 100",
+          "line 2, column 3: talk.codecs: \"G.722;G.729\" is not a codec name (G.711u(PCMU), "
+          "G.711a(PCMA), G.722, each once)",
+          "line 3, column 1: \"10.0.0\" is not an IPv4 address",
+          "line 4, column 1: terminal 10.0.0.1 is planned twice",
+          "line 4, column 4: key1: \"speed\" is not call:NUMBER or multicast:ADDRESS:PORT (at most "
+          "15 characters)"},
+         {}},
+        {"page values by their names and aliases, in their forms or as stored numbers",
+         "mac,Ring.Volume,data_uart.parity,uart_data.flow,talk.codecs,key1\n"
+         "024B56000001,80,even,2,\"3,G.711a(PCMA)\",\n",
+         {},
+         {{{"talk.ring_volume", "80"},
+           {"uart_data.parity", "even"},
+           {"uart_data.flow", "2"},
+           {"talk.codecs", "3,G.711a(PCMA)"}}}},
         {"a quote left open",
          "mac,display_name\n024B56000001,\"open\n",
          {"line 2: a quoted cell is not closed, or text follows its closing quote"},
@@ -91,7 +111,7 @@ TEST(PlanTest, ParsingAndWholePlanChecks) {
         for (std::size_t r = 0; r < c.rows.size(); ++r) {
             ASSERT_EQ(plan.rows[r].values.size(), c.rows[r].size()) << c.name << " row " << r;
             for (std::size_t v = 0; v < c.rows[r].size(); ++v) {
-                EXPECT_EQ(plan.rows[r].values[v].field->name, c.rows[r][v].field) << c.name;
+                EXPECT_EQ(plan.rows[r].values[v].Name(), c.rows[r][v].field) << c.name;
                 EXPECT_EQ(plan.rows[r].values[v].text, c.rows[r][v].text) << c.name;
             }
         }
@@ -100,17 +120,26 @@ TEST(PlanTest, ParsingAndWholePlanChecks) {
 
 TEST(PlanTest, ExportedPlanReadsBackWithEveryValueAsTheTerminalHasIt) {
     TParamBlock block;
-    SetFieldText(block, ParamField("model"), "SIP520");
+    SetFieldText(block, ParamField("model"), "SIP310");
+    SetFieldInt(block, ParamField("features"), kFeatureDataPort);
     SetFieldInt(block, ParamField("dhcp"), 1);
     SetFieldText(block, ParamField("display_name"), "Gate, \"West\"");
     SetFieldIp(block, ParamField("ip"), "10.1.1.20");
-    const std::vector<const TParamField*> fields = PlanFields();
-    for (const char* name : {"ip", "display_name", "sip.user", "timezone", "mgmt.port"})
-        EXPECT_NE(std::find(fields.begin(), fields.end(), &ParamField(name)), fields.end()) << name;
-    for (const char* name : {"model", "mac", "display_name_copy"})
-        EXPECT_EQ(std::find(fields.begin(), fields.end(), &ParamField(name)), fields.end()) << name;
+    SetFieldInt(block, ParamField("uart_data.baud"), 96);
+    SetKeyRecord(block, 1, {true, "239.1.1.1", 5004});
+    const std::vector<TParamName> names = PlanExportNames();
+    std::set<std::string_view> exported;
+    for (const TParamName& name : names)
+        exported.insert(name.Name());
+    // A key as one value, never also its parts; page values by their field names.
+    for (const char* name : {"ip", "display_name", "sip.user", "timezone", "mgmt.port", "key2",
+                             "monitor10", "talk.echo", "uart_data.baud"})
+        EXPECT_TRUE(exported.contains(name)) << name;
+    for (const char* name :
+         {"model", "mac", "display_name_copy", "key2.target", "echo", "data_uart.baud"})
+        EXPECT_FALSE(exported.contains(name)) << name;
 
-    const TTableCells table = PlanTable(TPlanKey::kMac, fields, {{"2.75.86.0.0.1", block}});
+    const TTableCells table = PlanTable(TPlanKey::kMac, names, {{"2.75.86.0.0.1", block}});
     const std::string csv = TableCsv(table.header, table.rows);
     EXPECT_TRUE(csv.starts_with("mac,")) << csv;
     TPlan plan;
@@ -123,6 +152,8 @@ TEST(PlanTest, ExportedPlanReadsBackWithEveryValueAsTheTerminalHasIt) {
     ASSERT_EQ(SaveAssignedValues(block, plan.rows[0].values, applied), "");
     EXPECT_EQ(applied, SaveShownPages(block, block));
     EXPECT_EQ(GetFieldText(applied, ParamField("display_name")), "Gate, \"West\"");
+    EXPECT_NE(csv.find(",multicast:239.1.1.1:5004,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find(",9600,"), std::string::npos) << csv;
 }
 
 }  // namespace

@@ -160,7 +160,7 @@ TEST_F(PlanRunTest, FleetByAddressIsLoggedOutWhereItAnswersAndStopsBetweenTermin
 
 // What the editor would refuse, a plan refuses too, and writes nothing there.
 TEST_F(PlanRunTest, TerminalsBelowV25AreRefusedUntouched) {
-    Start(3, 2);  // the second terminal runs V2.4.1
+    ASSERT_NO_FATAL_FAILURE(Start(3, 2));  // the second terminal runs V2.4.1
     const std::vector<TPlanResult> results =
         Run("ip,display_name\n" + net + "1,Gate\n" + net + "2,Hall\n", false);
     ASSERT_EQ(results.size(), 2u);
@@ -170,14 +170,10 @@ TEST_F(PlanRunTest, TerminalsBelowV25AreRefusedUntouched) {
     EXPECT_EQ(fleet->Stats(1).writes, 0u);
 }
 
-}  // namespace
-
-namespace {
-
 // A plan kept in a workbook, as an installer types it: SIP users as numbers, Chinese names,
 // MACs in two forms.
 TEST_F(PlanRunTest, PlanFromAWorkbookReachesTheTerminals) {
-    Start(3);
+    ASSERT_NO_FATAL_FAILURE(Start(3));
     TPlan plan;
     std::vector<TPlanError> errors;
     ASSERT_TRUE(LoadPlanFile(PELMORA_SOURCE_DIR "/tests/data/spreadsheets/plan-openpyxl.xlsx", plan,

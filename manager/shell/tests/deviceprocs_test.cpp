@@ -19,6 +19,7 @@
 #include "manager/access/testing/mockdeviceaccess.h"
 #include "manager/shell/frmlogin.h"
 #include "manager/shell/tests/shelltestutil.h"
+#include "tests/shippedlanguage.h"
 
 using ::testing::_;
 using ::testing::DoAll;
@@ -124,8 +125,8 @@ TEST(FrmLoginTest, BuiltInTextsLimitsAndMask) {
     const std::pair<QString, QString> texts[] = {
         {dialog.windowTitle(), "Login"},
         {dialog.grpBoxLogin->title(), QStringLiteral("登录信息")},
-        {dialog.lblUserName->text(), QStringLiteral("用  户  名")},
-        {dialog.lblPassword->text(), QStringLiteral("密        码")},
+        {dialog.lblUserName->text(), QStringLiteral("用  户  名(&U)")},
+        {dialog.lblPassword->text(), QStringLiteral("密        码(&P)")},
         {dialog.edtUserName->text(), "admin"},
         {dialog.edtPassword->text(), "50738264"},
         {dialog.edtPassword->displayText(), "********"},
@@ -154,6 +155,25 @@ TEST(FrmLoginTest, AskerAnswersTheBoxesOnOkAndNothingOnCancel) {
             EXPECT_EQ(answer->password, "50738264");
         }
     }
+}
+
+// With the shipped language file in English, the asker shows the dialog wholly in English.
+TEST(FrmLoginTest, AskerShowsTheDialogInTheProgramsLanguage) {
+    TShippedLanguage doc;
+    ASSERT_TRUE(doc.Loaded());
+    QStringList shown;
+    QTimer::singleShot(0, [&shown] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        shown << dialog->windowTitle() << dialog->findChild<QGroupBox*>("grpBoxLogin")->title();
+        for (const char* label : {"lblUserName", "lblPassword"})
+            shown << dialog->findChild<QLabel*>(label)->text();
+        for (const char* button : {"btnOk", "btnCancel"})
+            shown << dialog->findChild<QPushButton*>(button)->text();
+        dialog->close();
+    });
+    EXPECT_FALSE(LoginDialogAsker(nullptr)().has_value());
+    EXPECT_EQ(shown, QStringList({"Log in", "Login information", "&User name", "&Password", "&OK",
+                                  "&Cancel"}));
 }
 
 TEST_F(DeviceProcsTest, CancelInTheLoginDialogEndsTheLogin) {
@@ -291,10 +311,8 @@ TEST_F(DeviceProcsTest, PropertiesReadUpToFiveTimesAndNeedASipModel) {
 // With the shipped language file in English, every message shows the text of its own key, so a
 // message that borrowed another key's text would show.
 TEST_F(DeviceProcsTest, EachMessageShowsItsOwnKeysEnglishText) {
-    TMyXmlobj doc;
-    ASSERT_TRUE(doc.Load(PELMORA_SOURCE_DIR "/data/files/lang/Pelmora.xml"));
-    SetLanguage(doc, lang::kEnglish);
-    SetTranslationDocument(&doc);
+    TShippedLanguage doc;
+    ASSERT_TRUE(doc.Loaded());
     auto english = [&doc](int keyWord) {
         return QString::fromStdString(doc.ReadValue(
             "Pelmora/Messagedlg/FrmMain/keyWord" + std::to_string(keyWord) + "/English", ""));
@@ -382,7 +400,6 @@ TEST_F(DeviceProcsTest, EachMessageShowsItsOwnKeysEnglishText) {
         if (!c.arg.isEmpty()) expected.replace("%d", c.arg);
         EXPECT_EQ(Texts(), QStringList{expected}) << c.name;
     }
-    SetTranslationDocument(nullptr);
 }
 
 }  // namespace

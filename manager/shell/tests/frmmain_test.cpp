@@ -943,13 +943,19 @@ TEST_F(FrmMainTest, AboutBoxShowsVersionBuildDateAndLogo) {
 }
 
 TEST_F(FrmMainTest, ContactsAndMulticastOpenTheirEditorsInManageMode) {
-    // Each command with the rows of its list in the data folder.
+    // Each command, on the toolbar and in the Tools menu, with the rows of its list in the data
+    // folder.
     const std::pair<QAction * TFrmMain::*, std::size_t> commands[] = {
-        {&TFrmMain::tlBtnContacts, 1}, {&TFrmMain::tlBtnMulticast, 2}};
+        {&TFrmMain::tlBtnContacts, 1},
+        {&TFrmMain::NContacts, 1},
+        {&TFrmMain::tlBtnMulticast, 2},
+        {&TFrmMain::NMulticast, 2}};
     ASSERT_TRUE(SaveListFile({{"1", 0, {"a", "b", "c"}}}, ListFilePath(Path(""), kContactsFile)));
     ASSERT_TRUE(SaveListFile({{"1", 0, {"z", "239.0.0.1", "1"}}, {"2", 0, {"y", "239.0.0.2", "2"}}},
                              ListFilePath(Path(""), kMulticastsFile)));
     Start();
+    EXPECT_EQ(window->NTools->actions().mid(2),
+              QList<QAction*>({window->NSiteDownload, window->NContacts, window->NMulticast}));
     for (const auto& [action, listed] : commands) {
         std::size_t rows = 0;
         bool busy = false;

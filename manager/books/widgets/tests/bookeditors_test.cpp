@@ -26,6 +26,7 @@
 #include "manager/books/widgets/bookdialogs.h"
 #include "manager/books/widgets/frmcontactedit.h"
 #include "manager/books/widgets/frmmulticastedit.h"
+#include "tests/shippedlanguage.h"
 
 namespace fs = std::filesystem;
 
@@ -444,10 +445,8 @@ TEST_F(BookEditorsTest, AListThatCannotBeReadIsNeverOverwritten) {
 }
 
 TEST_F(BookEditorsTest, TheShippedLanguageFileTranslatesTheEditors) {
-    TMyXmlobj language;
-    ASSERT_TRUE(language.Load(PELMORA_SOURCE_DIR "/data/files/lang/Pelmora.xml"));
-    SetLanguage(language, lang::kEnglish);
-    SetTranslationDocument(&language);
+    TShippedLanguage language;
+    ASSERT_TRUE(language.Loaded());
     Write(kMulticastsFile, Rows({{"A", "239.0.0.1", "5000"}}));
     auto editor = Open(false, TBookEditMode::kSelect);
     EXPECT_EQ(editor->windowTitle(), "Multicast addresses");
@@ -461,7 +460,6 @@ TEST_F(BookEditorsTest, TheShippedLanguageFileTranslatesTheEditors) {
     EXPECT_EQ(Child<QLabel>(contacts.get(), "lblContactHint")->text(),
               "Note: select one contact, then press OK");
     Click(contacts.get(), "btnAdd");
-    SetTranslationDocument(nullptr);
     EXPECT_EQ(prompter.MessageTexts(),
               (QStringList{"Delete the multicast address [A=239.0.0.1:5000]?",
                            "The SIP account must not be empty, please enter it"}));

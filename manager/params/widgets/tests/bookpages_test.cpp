@@ -19,6 +19,7 @@
 #include "manager/hostdl/tests/hostfleet.h"
 #include "manager/params/paramdevice.h"
 #include "manager/params/widgets/bookpages.h"
+#include "tests/shippedlanguage.h"
 #include "tests/testnet.h"
 
 namespace {
@@ -274,10 +275,8 @@ TEST(BookPages, EditTakesTheChosenRowsInMasterListOrder) {
 }
 
 TEST(BookPages, ShippedLanguageFileTranslatesThePagesAndTheOfflineMessage) {
-    TMyXmlobj doc;
-    ASSERT_TRUE(doc.Load(PELMORA_SOURCE_DIR "/data/files/lang/Pelmora.xml"));
-    SetLanguage(doc, lang::kEnglish);
-    SetTranslationDocument(&doc);
+    TShippedLanguage doc;
+    ASSERT_TRUE(doc.Loaded());
     TBookBench b;
     b.searchResult = 0;
     b.Write(kDlMulticastsFile, kZones);
@@ -296,7 +295,6 @@ TEST(BookPages, ShippedLanguageFileTranslatesThePagesAndTheOfflineMessage) {
     b.Click("BtnMulticastDownload");
     EXPECT_EQ(b.bench.prompter.MessageTexts(),
               QStringList{"The device is offline, the download failed"});
-    SetTranslationDocument(nullptr);
 }
 
 // One simulated SIP520 terminal per case, 127.B.N.1 (B: the process's block).

@@ -25,6 +25,7 @@
 #include "manager/params/paramtexts.h"
 #include "manager/params/widgets/familyrestrictions.h"
 #include "manager/params/widgets/propertyeditor.h"
+#include "tests/shippedlanguage.h"
 
 namespace {
 
@@ -323,10 +324,8 @@ TEST(FrmPropertyCommands, ParameterFileButtonsRunTheirRegisteredCommandsOrStayDi
 }
 
 TEST(FrmPropertyLanguage, TheShippedLanguageFileTranslatesTheEditorItsTreeStatusAndMessages) {
-    TMyXmlobj doc;
-    ASSERT_TRUE(doc.Load(PELMORA_SOURCE_DIR "/data/files/lang/Pelmora.xml"));
-    SetLanguage(doc, lang::kEnglish);
-    SetTranslationDocument(&doc);
+    TShippedLanguage doc;
+    ASSERT_TRUE(doc.Loaded());
     ReloadStatusWords(StatusWords());
 
     TEditorBench bench;
@@ -360,7 +359,6 @@ TEST(FrmPropertyLanguage, TheShippedLanguageFileTranslatesTheEditorItsTreeStatus
     EXPECT_EQ(bench.prompter.MessageTexts(),
               QStringList{"The time server address is wrong, please check it!"});
 
-    SetTranslationDocument(nullptr);
     StatusWords() = DefaultStatusWords();
 }
 

@@ -21,6 +21,7 @@
 #include "manager/access/testing/mockdeviceaccess.h"
 #include "manager/plans/widgets/frmplanapply.h"
 #include "termsim/fleet.h"
+#include "tests/shippedlanguage.h"
 #include "tests/testnet.h"
 
 namespace {
@@ -174,9 +175,8 @@ TEST(FrmPlanApplyTest, PreviewThenApplyStoppedAfterTheCurrentTerminal) {
 }
 
 TEST(FrmPlanApplyTest, ShippedLanguageFileTranslatesTheWindow) {
-    TMyXmlobj doc;
-    ASSERT_TRUE(doc.Load(PELMORA_SOURCE_DIR "/data/files/lang/Pelmora.xml"));
-    SetTranslationDocument(&doc);
+    TShippedLanguage doc(lang::kChineseSimplified);
+    ASSERT_TRUE(doc.Loaded());
     const struct {
         const char* name;
         const char* chinese;
@@ -219,7 +219,6 @@ TEST(FrmPlanApplyTest, ShippedLanguageFileTranslatesTheWindow) {
                                   : "设置计划有误，未应用任何设置：\n") +
                       "line 2, column 1: \"1.2.3\" is not an IPv4 address");
     }
-    SetTranslationDocument(nullptr);
 }
 
 }  // namespace
