@@ -152,7 +152,7 @@ TSiteAccess CliSiteAccess(IDeviceAccess& access,
         {"no terminal answers at this address (result %d)",
          "reading the parameters failed after " + std::to_string(kReadAttempts) +
              " attempts (result %d)",
-         "the terminal asks for credentials: give --user and --password",
+         std::string("the terminal asks for credentials: ") + kCredentialsHint,
          "the terminal refused the user name or password", "login failed (result %d)",
          Translate("Pelmora/Messagedlg/FrmProperty/keyWord11", "设备已离线，下载失败"),
          "not a terminal with an address book (model \"%s\")"});
@@ -209,8 +209,8 @@ int RunBooksDownloadCli(const std::vector<std::string>& args, const std::string&
     std::unique_ptr<TKvLibrary> library = LoadCliLibrary(folder, programFolder, err);
     if (!library) return kExitUsage;
 
-    std::optional<TLoginCredentials> credentials;
-    if (parsed.user) credentials = TLoginCredentials{*parsed.user, *parsed.password};
+    const std::optional<TLoginCredentials> credentials =
+        CliCredentials(parsed.user, parsed.password);
     std::vector<TSiteTarget> siteTargets;
     for (const TCliTarget& target : targets)
         siteTargets.push_back({target.label, target.accessAddress, target.mac});

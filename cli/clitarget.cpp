@@ -35,7 +35,7 @@ bool LoginCliTarget(IDeviceAccess& access, const TCliTarget& target,
                     const std::optional<TLoginCredentials>& credentials, std::string* error) {
     *error = LoginWithCredentials(
         access, target.accessAddress, target.mac, credentials,
-        {"the terminal asks for credentials: give --user and --password",
+        {std::string("the terminal asks for credentials: ") + kCredentialsHint,
          "the terminal refused the user name or password", [](std::int32_t result) {
              return "login failed (result " + ResultNumberText(result) + ")";
          }});

@@ -29,6 +29,16 @@ struct TCliTarget {
 // anything else.
 std::optional<TCliTarget> ParseCliTarget(const std::string& text);
 
+// What a terminal that asks for a login and got none is told to give.
+constexpr const char* kCredentialsHint = "give --user and --password";
+
+// The --user and --password of a command line (the parser wants both or neither); none without.
+inline std::optional<TLoginCredentials> CliCredentials(const std::optional<std::string>& user,
+                                                       const std::optional<std::string>& password) {
+    if (!user || !password) return std::nullopt;
+    return TLoginCredentials{*user, *password};
+}
+
 // Each step answers yes, or no with the reason in *error.
 // Finds the MAC of a target given by its address (a target given by MAC has it).
 bool ReachCliTarget(IDeviceAccess& access, TCliTarget& target, std::string* error);

@@ -46,7 +46,8 @@ constexpr const char* kUsage =
     "       pelmora-cli [--home DIR] params diff A.dps|TARGET B.dps [--csv]\n"
     "TARGET: a terminal's IP address, or its MAC text (six decimal numbers joined by \".\") for a\n"
     "terminal on the local network.\n"
-    "NAME: a name of params fields or one of its aliases, the same names that get prints and plans\n"
+    "NAME: a name of params fields or one of its aliases, the same names that get prints and "
+    "plans\n"
     "take; a value a page shows is given as the page shows it (talk.auto_answer=hangup). set\n"
     "prints what it changed, as apply does.\n";
 
@@ -167,14 +168,11 @@ int TParamsJob::WriteBack(const TTarget& target, const TParamBlock& before,
                           const TParamBlock& block) {
     const TWriteBackOutcome outcome = WriteBackBlock(
         access_, target.accessAddress, target.mac, block,
-        [this]() -> std::optional<TLoginCredentials> {
-            if (!options_.user) return std::nullopt;
-            return TLoginCredentials{*options_.user, *options_.password};
-        },
+        [this] { return CliCredentials(options_.user, options_.password); },
         MovedAddress(before, block));
     if (outcome.kind == TWriteBackOutcome::TKind::kWritten) return kExitOk;
     if (outcome.kind == TWriteBackOutcome::TKind::kLoginDeclined)
-        Fail(target, outcome.text + ": give --user and --password");
+        Fail(target, outcome.text + ": " + kCredentialsHint);
     else
         Fail(target, outcome.text);
     return kExitFailure;
@@ -207,9 +205,8 @@ int TParamsJob::Set(const TTarget& target, const std::vector<TFieldAssignment>& 
     row.mac = target.mac;
     row.ip = target.accessAddress;
     row.values = values;
-    std::optional<TLoginCredentials> credentials;
-    if (options_.user) credentials = TLoginCredentials{*options_.user, *options_.password};
-    return ApplyPlanReporting(access_, plan, false, credentials, out_, err_);
+    return ApplyPlanReporting(access_, plan, false,
+                              CliCredentials(options_.user, options_.password), out_, err_);
 }
 
 int TParamsJob::Backup(std::vector<TTarget> targets) {

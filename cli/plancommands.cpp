@@ -150,10 +150,10 @@ int Export(const TPlanOptions& options, const std::string& folder, IDeviceAccess
 
 int Apply(const TPlanOptions& options, const TPlan& plan, IDeviceAccess& access, std::ostream& out,
           std::ostream& err) {
-    std::optional<TLoginCredentials> credentials;
-    if (options.user) credentials = TLoginCredentials{*options.user, *options.password};
     std::vector<TPlanResult> results;
-    int exit = ApplyPlanReporting(access, plan, options.dryRun, credentials, out, err, &results);
+    int exit =
+        ApplyPlanReporting(access, plan, options.dryRun,
+                           CliCredentials(options.user, options.password), out, err, &results);
     std::string error;
     const TTableCells report = PlanReportTable(results);
     if (!options.report.empty() &&
@@ -225,7 +225,7 @@ int ApplyPlanReporting(IDeviceAccess& access, const TPlan& plan, bool dryRun,
             to << " (" << result.address << ")";
         to << ": " << PlanOutcomeText(result.outcome);
         if (!result.detail.empty()) to << ": " << result.detail;
-        if (result.wantedCredentials) to << ": give --user and --password";
+        if (result.wantedCredentials) to << ": " << kCredentialsHint;
         to << "\n";
         // A refused terminal's planned values were not written: they are in the report only.
         if (!failed)

@@ -48,10 +48,9 @@ bool IsPartOfPageValue(const TParamField& field) {
 
 // A block of a family that shows the page, with the data port: nothing when no family does.
 std::optional<TParamBlock> BlockWithPage(std::string_view page) {
-    for (TModelFamily family : {TModelFamily::k310, TModelFamily::k520, TModelFamily::k430,
-                                TModelFamily::k1601, TModelFamily::k460, TModelFamily::k650}) {
+    for (std::string_view model : FamilyModelNames()) {
         TParamBlock block;
-        SetFieldText(block, ParamField("model"), FamilyModelName(family));
+        SetFieldText(block, ParamField("model"), model);
         SetFieldInt(block, ParamField("features"), kFeatureDataPort);
         if (HasPage(block, page)) return block;
     }

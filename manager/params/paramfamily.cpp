@@ -109,10 +109,11 @@ TModelFamily ModelFamily(std::string_view modelName) {
     return TModelFamily::kNone;
 }
 
-std::string_view FamilyModelName(TModelFamily family) {
+std::vector<std::string_view> FamilyModelNames() {
+    std::vector<std::string_view> names;
     for (const TFamilyRow& row : kFamilies)
-        if (row.family == family) return row.names[0];
-    return {};
+        names.push_back(row.names[0]);
+    return names;
 }
 
 TModelFamily BlockFamily(const TParamBlock& block) {

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "manager/params/paramblock.h"
 
@@ -15,8 +16,8 @@ enum class TModelFamily : std::uint8_t { kNone, k310, k520, k430, k1601, k460, k
 // The family of a model name: upper-cased, it must contain one of the family's names; the rows
 // are tried in order and the first match wins. kNone when no row matches.
 TModelFamily ModelFamily(std::string_view modelName);
-// The first model name of the family ("SIP1601"); empty for kNone.
-std::string_view FamilyModelName(TModelFamily family);
+// One model name of each family ("SIP310", "SIP520", ...), in the table's order.
+std::vector<std::string_view> FamilyModelNames();
 // The family of the block's model name field (offset 12).
 TModelFamily BlockFamily(const TParamBlock& block);
 // 310, 520, 430, 1601, 460, 650, or 0 for none.
